@@ -1,0 +1,85 @@
+#pragma once
+
+#include "db/driver/Errores.h"
+#include "db/driver/Tipos.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+namespace driver {
+
+class Motor;
+class Recordset;
+
+// The one database connection of an ADO-like client. The connection string decides the back end:
+//   PROVIDER=SQLOLEDB;Server=SQLITE;Database =NAME;...  -> embedded SQLite file NAME (NAME.db in the
+//                                                          program folder when NAME has no folder or
+//                                                          extension)
+//   PROVIDER=SQLOLEDB;Server=HOST[\INST][:PORT];Database =DB;UId=..;Pwd=..;  -> ODBC (FreeTDS)
+//   Provider=OraOLEDB.Oracle.1;Data Source=..;User Id=..;Password=..;      -> ODBC, Oracle driver
+//   PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =FILE;...                  -> FILE opened as SQLite
+//   DSN=... or DRIVER=...                                                   -> ODBC unchanged
+//
+// Failures raise ErrorEjecucion with the ADO number the program reacts to (E_FAIL for provider
+// errors, 3704 closed, 3705 already open, 3709 invalid connection ...) after appending the provider
+// errors to Errors(), where they stay until Errors().Clear().
+class Conexion {
+public:
+    Conexion();
+    ~Conexion();
+    Conexion(const Conexion&) = delete;
+    Conexion& operator=(const Conexion&) = delete;
+
+    void Open(const QString& cadena = QString(), const QString& usuario = QString(), const QString& clave = QString(),
+              long opciones = -1);
+    void Close();                    // raises 3704 when already closed
+    int State() const;               // adStateClosed / adStateOpen
+    QString ConnectionString() const;
+    void SetConnectionString(const QString& cadena);
+
+    int CursorLocation() const { return cursorLocation_; }
+    void SetCursorLocation(int c) { cursorLocation_ = c; }
+    int CommandTimeout() const { return commandTimeout_; }
+    void SetCommandTimeout(int segundos);  // also how long a busy database is waited for
+    QString DefaultDatabase() const;
+    void SetDefaultDatabase(const QString& nombre);
+    int IsolationLevel() const { return isolationLevel_; }
+    void SetIsolationLevel(int nivel) { isolationLevel_ = nivel; }
+
+    // Runs a text of one or more statements (separated by ";" or line breaks, SQL Server dialect)
+    // and returns the record set of the last statement that produced rows (closed when none).
+    // afectadas receives the rows affected.
+    std::unique_ptr<Recordset> Execute(const QString& texto, long* afectadas = nullptr, long opciones = -1);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // adSchemaTables: columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE (tables and views).
+    // adSchemaColumns: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, DATA_TYPE,
+    // CHARACTER_MAXIMUM_LENGTH. restricciones = catalog, schema, table, column (empty = any).
+    std::unique_ptr<Recordset> OpenSchema(int tipo, const QStringList& restricciones = QStringList());
+
+    Errores& Errors() { return errores_; }
+    const Errores& Errors() const { return errores_; }
+
+    // The identity of the last row inserted through this connection (0 when none).
+    qint64 UltimoIdentificador();
+
+    // The back end, for the record sets of this connection.
+    Motor* motor() const { return motor_.get(); }
+
+private:
+    std::unique_ptr<Motor> motor_;
+    Errores errores_;
+    QString cadena_;
+    QString baseDefecto_;
+    int cursorLocation_ = adUseClient;
+    int commandTimeout_ = 30;
+    int isolationLevel_ = 4096;
+    friend class Recordset;
+};
+
+}  // namespace driver

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The suite's files (consultas.tvx, BASES.TXT, QM210ax.INI) were written on Windows in its
+// single-byte Western code page, Windows-1252. These convert exactly, one byte per character.
+namespace cp1252 {
+QString Decodificar(const QByteArray& bytes);
+// Characters the code page cannot hold become '?'.
+QByteArray Codificar(const QString& texto);
+// A text file of the suite: UTF-8 when it is valid UTF-8, otherwise Windows-1252.
+QString DecodificarTexto(const QByteArray& bytes);
+}  // namespace cp1252

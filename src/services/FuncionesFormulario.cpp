@@ -1,0 +1,90 @@
+#include "services/FuncionesFormulario.h"
+
+#include "services/FuncionesComunes.h"
+#include "services/TeclasVB.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QWidget>
+
+FuncionesFormulario& FuncionesFormulario::instancia() {
+    static FuncionesFormulario f;
+    return f;
+}
+
+QString FuncionesFormulario::DataField(const QObject* control) {
+    return control ? control->property("DataField").toString() : QString();
+}
+
+QString FuncionesFormulario::Tag(const QObject* control) { return control ? control->property("Tag").toString() : QString(); }
+
+void FuncionesFormulario::LlenarCampos(const QList<QLineEdit*>& campos, const FuenteCampos& fila) const {
+    for (QLineEdit* c : campos) {
+        if (!c) continue;
+        const QString columna = DataField(c).trimmed();
+        if (columna.isEmpty() || !fila.TieneCampo(columna)) continue;
+        c->setText(FuncionesComunes::instancia().TextoCampo(fila.ValorCampo(columna)).trimmed());
+    }
+}
+
+void FuncionesFormulario::PrepararCampos(const QList<QLineEdit*>& campos, const QString&, const QString&,
+                                         const FuenteCampos* estructura) const {
+    for (QLineEdit* c : campos) {
+        if (!c) continue;
+        c->setProperty("Tabla", QVariant());
+        if (!estructura) continue;
+        const QString columna = DataField(c).trimmed();
+        if (columna.isEmpty() || !estructura->TieneCampo(columna)) continue;
+        const int tam = estructura->TamanoCampo(columna);
+        if (tam > 0 && tam < c->maxLength()) c->setMaxLength(tam);
+    }
+}
+
+void FuncionesFormulario::LimpiarCampos(QWidget* ventana, int modo) const {
+    if (!ventana) return;
+    const auto textos = ventana->findChildren<QLineEdit*>();
+    for (QLineEdit* t : textos) {
+        if (!DataField(t).isEmpty() || t->property("Limpiar").toBool()) {
+            if (modo == 1 && t->property("EsClave").toBool()) continue;
+            t->clear();
+        }
+    }
+    const auto checks = ventana->findChildren<QCheckBox*>();
+    for (QCheckBox* c : checks)
+        if (!DataField(c).isEmpty()) c->setChecked(false);
+}
+
+bool FuncionesFormulario::EsTeclaAvance(int codigoTecla) const { return codigoTecla == teclas::Enter || codigoTecla == teclas::Tab; }
+
+void FuncionesFormulario::AvanzarFoco(int) const {
+    QWidget* actual = QApplication::focusWidget();
+    if (!actual) return;
+    QWidget* siguiente = actual->nextInFocusChain();
+    while (siguiente && siguiente != actual &&
+           (!(siguiente->focusPolicy() & Qt::TabFocus) || !siguiente->isEnabled() || !siguiente->isVisibleTo(actual->window()) ||
+            siguiente->window() != actual->window()))
+        siguiente = siguiente->nextInFocusChain();
+    if (siguiente && siguiente != actual) siguiente->setFocus(Qt::TabFocusReason);
+}
+
+bool FuncionesFormulario::FiltrarTecla(QLineEdit*, QChar& caracter) const {
+    if (caracter.unicode() == teclas::Escape) return true;
+    // Single quotes are removed from every value before it is written; refusing them while typing
+    // shows the operator what will be stored instead of losing the character silently later.
+    if (caracter == QLatin1Char('\'')) return false;
+    return true;
+}
+
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const {
+    for (int i = 0; i < campos.size(); ++i)
+        if (DataField(campos[i]).trimmed().compare(columna.trimmed(), Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const {
+    for (int i = 0; i < campos.size(); ++i)
+        if (DataField(campos[i]).trimmed().compare(columna.trimmed(), Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
