@@ -1,0 +1,127 @@
+#include "core/Dll_Display.h"
+
+#include "services/Plataforma.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+// One frame of the animation: twelve dots on a circle, the "current" one drawn darkest, so the
+// twelve frames make a turning wheel.
+QPixmap DibujarCuadro(int n) {
+    QPixmap p(32, 32);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 12; ++i) {
+        const double a = (i * 30.0 - 90.0) * M_PI / 180.0;
+        const int distancia = (n - 1 - i + 12) % 12;
+        QColor c(40, 90, 160);
+        c.setAlpha(255 - distancia * 18);
+        g.setBrush(c);
+        g.setPen(Qt::NoPen);
+        g.drawEllipse(QPointF(16 + 11 * std::cos(a), 16 + 11 * std::sin(a)), 2.6, 2.6);
+    }
+    return p;
+}
+
+}  // namespace
+
+Lbf_CtrlDisplay::Lbf_CtrlDisplay(QWidget* padre) : QWidget(padre, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("Lbf_CtrlDisplay"));
+    setWindowTitle(QStringLiteral("Procesando Datos"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* principal = new QHBoxLayout(this);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(32, 32);
+    principal->addWidget(Image1, 0, Qt::AlignTop);
+    auto* columna = new QVBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        LblCtrol[i] = new QLabel(this);
+        LblCtrol[i]->setObjectName(QStringLiteral("LblCtrol_%1").arg(i));
+        LblCtrol[i]->setMinimumWidth(280);
+        columna->addWidget(LblCtrol[i]);
+    }
+    CmdDisplayCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    CmdDisplayCancelar->setObjectName(QStringLiteral("CmdDisplayCancelar"));
+    columna->addWidget(CmdDisplayCancelar, 0, Qt::AlignRight);
+    principal->addLayout(columna);
+    connect(CmdDisplayCancelar, &QPushButton::clicked, this, [this] { CmdDisplayCancelar->setText(QStringLiteral("Abortado")); });
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);  // about ten frames a second
+    connect(Timer1, &QTimer::timeout, this, &Lbf_CtrlDisplay::Tick);
+    setWindowOpacity(200.0 / 255.0);
+    MostrarCuadro(1);
+    setAutoFillBackground(true);
+}
+
+void Lbf_CtrlDisplay::MostrarCuadro(int n) {
+    cuadro_ = n;
+    Image1->setPixmap(DibujarCuadro(n));
+}
+
+void Lbf_CtrlDisplay::Tick() {
+    ++contador_;
+    MostrarCuadro(contador_);
+    if (contador_ >= 12) contador_ = 0;
+}
+
+void Lbf_CtrlDisplay::showEvent(QShowEvent* e) {
+    adjustSize();
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect r = s->geometry();
+        move(r.left() + (r.width() - width()) / 2, r.top() + (r.height() - height()) / 2);
+    }
+    CmdDisplayCancelar->setText(CmdDisplayCancelar->text() == QLatin1String("Abortado") ? CmdDisplayCancelar->text()
+                                                                                          : QStringLiteral("&Cancelar"));
+    Timer1->start();
+    QWidget::showEvent(e);
+}
+
+Dll_Display::~Dll_Display() { delete ventana_.data(); }
+
+void Dll_Display::CartelInicio(const QString& Titulo, bool PermiteCancelar) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;  // no desktop: nothing to show
+    if (!ventana_) ventana_ = new Lbf_CtrlDisplay;
+    ventana_->setWindowTitle(Titulo);
+    ventana_->CmdDisplayCancelar->setVisible(PermiteCancelar);
+    ventana_->show();
+}
+
+void Dll_Display::CartelMostrar(bool& Cancelado, const QVariant& Linea1, const QVariant& Linea2, const QVariant& Linea3) {
+    Cancelado = false;
+    if (!ventana_) return;
+    const QVariant lineas[3] = {Linea1, Linea2, Linea3};
+    for (int i = 0; i < 3; ++i)
+        if (lineas[i].isValid()) ventana_->LblCtrol[i]->setText(lineas[i].isNull() ? QString() : lineas[i].toString());
+    ventana_->repaint();
+    Cancelado = ventana_->CmdDisplayCancelar->text() == QLatin1String("Abortado");
+    plataforma().ProcesarEventos();
+}
+
+void Dll_Display::CartelCerrar() {
+    if (!ventana_) return;
+    ventana_->hide();
+    delete ventana_.data();
+    ventana_.clear();
+}
+
+void Dll_Display::SetSiempreVisible(bool valor) {
+    if (!ventana_) return;
+    ventana_->setWindowFlag(Qt::WindowStaysOnTopHint, valor);
+}
+
+Dll_Display& gDisplay() {
+    static Dll_Display d;
+    return d;
+}

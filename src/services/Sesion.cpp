@@ -1,0 +1,6 @@
+#include "services/Sesion.h"
+
+Sesion& sesion() {
+    static Sesion s;
+    return s;
+}
