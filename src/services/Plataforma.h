@@ -45,6 +45,8 @@ public:
     // Lets pending window events run.
     virtual void ProcesarEventos() = 0;
 
+    // The process command line: the program's arguments joined by blanks.
+    virtual QString LineaComando() const = 0;
     virtual QString CarpetaPrograma() const = 0;   // without a trailing separator
     virtual QString NombreEjecutable() const = 0;  // without folder and extension
     virtual QString NombreEquipo() const = 0;

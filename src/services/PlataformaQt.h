@@ -2,6 +2,8 @@
 
 #include "services/Plataforma.h"
 
+#include <QCoreApplication>
+
 // The desktop platform: Qt message boxes with Spanish button texts, the real clock, processes and
 // folders of the running program.
 class PlataformaQt : public Plataforma {
@@ -14,6 +16,9 @@ public:
     void MostrarModal(QWidget* ventana) override;
     void ProcesarEventos() override;
 
+    QString LineaComando() const override {
+        return QCoreApplication::instance() ? QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')) : QString();
+    }
     QString CarpetaPrograma() const override;
     QString NombreEjecutable() const override;
     QString NombreEquipo() const override;

@@ -47,6 +47,7 @@ public:
 
     // Settings of the simulated workstation.
     QString carpeta = QDir::tempPath();
+    QString lineaComando;
     QString ejecutable = QStringLiteral("MA_POSICIONES");
     QString equipo = QStringLiteral("PC7");
     QString usuario = QStringLiteral("ana");
@@ -64,6 +65,7 @@ public:
     std::optional<QDate> ElegirFecha(const QDate& inicial) override;
     void MostrarModal(QWidget* ventana) override;
     void ProcesarEventos() override;
+    QString LineaComando() const override { return lineaComando; }
     QString CarpetaPrograma() const override { return carpeta; }
     QString NombreEjecutable() const override { return ejecutable; }
     QString NombreEquipo() const override { return equipo; }
