@@ -25,19 +25,21 @@ QString Decodificar(const QByteArray& bytes) {
 QByteArray Codificar(const QString& texto) {
     QByteArray r;
     r.reserve(texto.size());
-    for (const QChar c : texto) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const char16_t u = texto[i].unicode();
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
             r += static_cast<char>(u);
             continue;
         }
-        char b = '?';
-        for (int i = 0; i < 32; ++i)
-            if (kAltos[i] == u && u != 0) b = static_cast<char>(0x80 + i);
-        if (u >= 0x80 && u < 0xA0) {
-            bool definido = kAltos[u - 0x80] != 0;
-            if (!definido) b = static_cast<char>(u);
+        if (u >= 0x80 && u < 0xA0 && kAltos[u - 0x80] == 0) {  // an undefined position read back from a file
+            r += static_cast<char>(u);
+            continue;
         }
+        char b = '?';
+        for (int k = 0; k < 32; ++k)
+            if (kAltos[k] == u) b = static_cast<char>(0x80 + k);
+        // A character outside the basic plane (an emoji) is one character: one '?', not two.
+        if (QChar::isHighSurrogate(u) && i + 1 < texto.size() && texto[i + 1].isLowSurrogate()) ++i;
         r += b;
     }
     return r;

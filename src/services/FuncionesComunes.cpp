@@ -9,7 +9,9 @@
 #include <QIcon>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 FuncionesComunes& FuncionesComunes::instancia() {
     static FuncionesComunes f;
@@ -18,36 +20,62 @@ FuncionesComunes& FuncionesComunes::instancia() {
 
 QString FuncionesComunes::LimitarTexto(const QString& texto, int n) const { return n <= 0 ? QString() : texto.left(n); }
 
-double FuncionesComunes::ValorNumerico(const QString& texto) const {
+namespace {
+
+bool DigitoAscii(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The leading number of a text as operators and the suite's files write it: optional sign, then
+// digits with commas and points. When both separators appear the last one is the decimal separator
+// and the other groups thousands; a separator that appears more than once can only group thousands
+// ("1.234.567"). Only ASCII digits count, so that what is accepted here is what toDouble reads.
+// False when the text does not start with a number.
+bool NumeroInicial(const QString& texto, double& valor) {
     const QString t = texto.trimmed();
     int i = 0;
-    QString numero;
-    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) numero += t[i++];
-    int ultimoSeparador = -1;
+    QString signo;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) signo = t[i++];
     QString cuerpo;
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
-        if (c.isDigit()) cuerpo += c;
-        else if (c == QLatin1Char(',') || c == QLatin1Char('.')) {
-            cuerpo += c;
-            ultimoSeparador = cuerpo.size() - 1;
-        } else break;
+        if (DigitoAscii(c) || c == QLatin1Char(',') || c == QLatin1Char('.')) cuerpo += c;
+        else break;
     }
-    if (cuerpo.isEmpty()) return 0.0;
+    int decimal = std::max(cuerpo.lastIndexOf(QLatin1Char(',')), cuerpo.lastIndexOf(QLatin1Char('.')));
+    if (decimal >= 0 && cuerpo.count(cuerpo[decimal]) > 1) decimal = -1;
     QString limpio;
+    bool digito = false;
     for (int k = 0; k < cuerpo.size(); ++k) {
-        if (cuerpo[k].isDigit()) limpio += cuerpo[k];
-        else if (k == ultimoSeparador) limpio += QLatin1Char('.');
+        if (DigitoAscii(cuerpo[k])) {
+            limpio += cuerpo[k];
+            digito = true;
+        } else if (k == decimal) {
+            limpio += QLatin1Char('.');
+        }
     }
+    if (!digito) return false;
     bool ok = false;
-    double v = (numero + limpio).toDouble(&ok);
-    if (!ok) return 0.0;
-    return std::round(v * 10000.0) / 10000.0;
+    valor = (signo + limpio).toDouble(&ok);
+    return ok;
+}
+
+}  // namespace
+
+double FuncionesComunes::ValorNumerico(const QString& texto) const {
+    double v = 0.0;
+    if (!NumeroInicial(texto, v)) return 0.0;
+    const double escalado = v * 10000.0;
+    return std::isfinite(escalado) ? std::round(escalado) / 10000.0 : v;
 }
 
 int FuncionesComunes::ValorEntero(const QString& texto) const {
-    const double v = ValorNumerico(texto);
-    return static_cast<int>(std::nearbyint(v));
+    // Rounded from the full value, not from the currency-precision one: "2,50001" is 3, not the
+    // even neighbour of 2.5.
+    double v = 0.0;
+    if (!NumeroInicial(texto, v)) return 0;
+    v = std::nearbyint(v);
+    if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
 }
 
 QString FuncionesComunes::TextoCampo(const QVariant& valor) const {
@@ -58,8 +86,11 @@ QString FuncionesComunes::TextoCampo(const QVariant& valor) const {
     case QMetaType::Float: {
         const double d = valor.toDouble();
         if (d == std::floor(d) && std::fabs(d) < 1e15) return QString::number(static_cast<qint64>(d));
-        return QString::number(d, 'g', 15);
+        // A single-precision value only holds about 7 significant digits; more would show the
+        // binary rounding (0.1f is 0.100000001490116...).
+        return QString::number(d, 'g', valor.typeId() == QMetaType::Float ? 7 : 15);
     }
+    case QMetaType::QTime: return valor.toTime().toString(QStringLiteral("HH:mm:ss"));
     case QMetaType::QDateTime: {
         const QDateTime dt = valor.toDateTime();
         if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("dd/MM/yyyy"));
@@ -122,7 +153,7 @@ QString FuncionesComunes::FormatoLongitud(const QString& texto, int n) const {
     const QString t = texto.trimmed();
     bool soloDigitos = !t.isEmpty();
     for (const QChar c : t)
-        if (!c.isDigit()) soloDigitos = false;
+        if (!DigitoAscii(c)) soloDigitos = false;
     if (soloDigitos) return t.rightJustified(n, QLatin1Char(' '));
     return t;
 }
@@ -150,16 +181,32 @@ QByteArray Mezclar(const QByteArray& datos) {
 
 QString FuncionesComunes::Codificar(const QString& texto) const {
     if (texto.isEmpty()) return QString();
-    return QLatin1Char('~') + QString::fromLatin1(Mezclar(texto.toUtf8()).toHex().toUpper());
+    if (texto.isValidUtf16()) return QLatin1Char('~') + QString::fromLatin1(Mezclar(texto.toUtf8()).toHex().toUpper());
+    // A lone surrogate half has no UTF-8 form: such a text keeps its UTF-16 units, under a second
+    // mark, so that decoding still gives back exactly what was encoded.
+    QByteArray unidades;
+    unidades.reserve(texto.size() * 2);
+    for (const QChar c : texto) {
+        unidades += static_cast<char>(c.unicode() & 0xFF);
+        unidades += static_cast<char>(c.unicode() >> 8);
+    }
+    return QStringLiteral("~~") + QString::fromLatin1(Mezclar(unidades).toHex().toUpper());
 }
 
 QString FuncionesComunes::Decodificar(const QString& texto) const {
     if (!texto.startsWith(QLatin1Char('~'))) return texto;  // stored in clear by hand: used as it is
-    const QString hex = texto.mid(1);
-    if (hex.size() % 2 != 0) return texto;
+    const bool utf16 = texto.startsWith(QStringLiteral("~~"));
+    const QString hex = texto.mid(utf16 ? 2 : 1);
+    if (hex.size() % (utf16 ? 4 : 2) != 0) return texto;
     for (const QChar c : hex)
         if (!QStringLiteral("0123456789abcdefABCDEF").contains(c)) return texto;
-    return QString::fromUtf8(Mezclar(QByteArray::fromHex(hex.toLatin1())));
+    const QByteArray bytes = Mezclar(QByteArray::fromHex(hex.toLatin1()));
+    if (!utf16) return QString::fromUtf8(bytes);
+    QString r;
+    r.reserve(bytes.size() / 2);
+    for (int i = 0; i + 1 < bytes.size(); i += 2)
+        r += QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    return r;
 }
 
 QString FuncionesComunes::RutaCarpeta(const QString& carpeta) const {
@@ -191,7 +238,7 @@ bool FuncionesComunes::EsNumerico(const QString& texto) const {
     if (t[0] == QLatin1Char('-') || t[0] == QLatin1Char('+')) ++i;
     int digitos = 0, separadores = 0;
     for (; i < t.size(); ++i) {
-        if (t[i].isDigit()) ++digitos;
+        if (DigitoAscii(t[i])) ++digitos;
         else if (t[i] == QLatin1Char(',') || t[i] == QLatin1Char('.')) ++separadores;
         else return false;
     }
@@ -199,15 +246,16 @@ bool FuncionesComunes::EsNumerico(const QString& texto) const {
 }
 
 double FuncionesComunes::Val(const QString& texto) const {
+    // Blanks, tabs and line feeds are skipped anywhere, so " 1 2" reads 12.
     QString t;
     for (const QChar c : texto)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) t += c;
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n')) t += c;
     int i = 0;
     QString n;
     if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) n += t[i++];
     bool punto = false, digito = false;
     for (; i < t.size(); ++i) {
-        if (t[i].isDigit() && t[i].unicode() < 128) {
+        if (DigitoAscii(t[i])) {
             n += t[i];
             digito = true;
         } else if (t[i] == QLatin1Char('.') && !punto) {
@@ -216,7 +264,19 @@ double FuncionesComunes::Val(const QString& texto) const {
         } else break;
     }
     if (!digito) return 0.0;
-    return n.toDouble();
+    // An exponent (E or D, as the suite's numbers may be written) counts only when digits follow:
+    // "1E3" is 1000, "12E" and "3Dx" stop before the letter.
+    if (i < t.size() && QStringLiteral("eEdD").contains(t[i])) {
+        int j = i + 1;
+        QString exponente = QStringLiteral("e");
+        if (j < t.size() && (t[j] == QLatin1Char('-') || t[j] == QLatin1Char('+'))) exponente += t[j++];
+        const int inicio = j;
+        while (j < t.size() && DigitoAscii(t[j])) exponente += t[j++];
+        if (j > inicio) n += exponente;
+    }
+    bool ok = false;
+    const double v = n.toDouble(&ok);
+    return ok ? v : 0.0;
 }
 
 QString FuncionesComunes::NombrePropio(const QString& texto) const {

@@ -61,12 +61,19 @@ bool FuncionesFormulario::EsTeclaAvance(int codigoTecla) const { return codigoTe
 void FuncionesFormulario::AvanzarFoco(int) const {
     QWidget* actual = QApplication::focusWidget();
     if (!actual) return;
-    QWidget* siguiente = actual->nextInFocusChain();
-    while (siguiente && siguiente != actual &&
-           (!(siguiente->focusPolicy() & Qt::TabFocus) || !siguiente->isEnabled() || !siguiente->isVisibleTo(actual->window()) ||
-            siguiente->window() != actual->window()))
-        siguiente = siguiente->nextInFocusChain();
-    if (siguiente && siguiente != actual) siguiente->setFocus(Qt::TabFocusReason);
+    QWidget* const ventana = actual->window();
+    // Compound controls (spin boxes, editable combo boxes) hold inner widgets that hand the focus
+    // back to their owner through a focus proxy; those are skipped, or the focus would never leave
+    // the compound control. The rules are those of Qt's own Tab handling.
+    for (QWidget* w = actual->nextInFocusChain(); w && w != actual; w = w->nextInFocusChain()) {
+        QWidget* destino = w;
+        while (destino->focusProxy()) destino = destino->focusProxy();
+        if (destino == actual || (destino != w && destino->isAncestorOf(w))) continue;
+        if (w->window() != ventana || !w->isVisibleTo(ventana) || !w->isEnabled() || !destino->isEnabled()) continue;
+        if (!(destino->focusPolicy() & Qt::TabFocus)) continue;
+        w->setFocus(Qt::TabFocusReason);
+        return;
+    }
 }
 
 bool FuncionesFormulario::FiltrarTecla(QLineEdit*, QChar& caracter) const {
@@ -77,14 +84,18 @@ bool FuncionesFormulario::FiltrarTecla(QLineEdit*, QChar& caracter) const {
     return true;
 }
 
-int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const {
+namespace {
+// Controls without a column (labels of the array, spare boxes) never match, not even an empty name.
+template <class Control>
+int Indice(const QString& columna, const QList<Control*>& campos) {
+    const QString buscada = columna.trimmed();
+    if (buscada.isEmpty()) return -1;
     for (int i = 0; i < campos.size(); ++i)
-        if (DataField(campos[i]).trimmed().compare(columna.trimmed(), Qt::CaseInsensitive) == 0) return i;
+        if (FuncionesFormulario::DataField(campos[i]).trimmed().compare(buscada, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
+}  // namespace
 
-int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const {
-    for (int i = 0; i < campos.size(); ++i)
-        if (DataField(campos[i]).trimmed().compare(columna.trimmed(), Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const { return Indice(columna, campos); }
+
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const { return Indice(columna, campos); }

@@ -14,12 +14,14 @@ FuncionesIni& FuncionesIni::instancia() {
 }
 
 QString FuncionesIni::Ubicar(const QString& archivo) const {
-    QFileInfo fi(archivo);
-    QDir carpeta = fi.isAbsolute() ? fi.dir() : QDir(plataforma().CarpetaPrograma());
+    if (archivo.trimmed().isEmpty()) return QString();
+    const QFileInfo fi(archivo);
+    // A name without a folder, or with a relative one, is taken from the program folder.
+    const QDir carpeta(fi.isAbsolute() ? fi.path() : QDir::cleanPath(QDir(plataforma().CarpetaPrograma()).filePath(fi.path())));
     const QString nombre = fi.fileName();
-    if (carpeta.exists(nombre)) return carpeta.filePath(nombre);
+    if (QFileInfo(carpeta.filePath(nombre)).isFile()) return carpeta.filePath(nombre);
     // The suite writes the name in mixed case (QM210ax.INI); Linux folders are case-sensitive.
-    const auto entradas = carpeta.entryList(QDir::Files);
+    const auto entradas = carpeta.entryList(QDir::Files, QDir::Name);
     for (const QString& e : entradas)
         if (e.compare(nombre, Qt::CaseInsensitive) == 0) return carpeta.filePath(e);
     return QString();
@@ -50,7 +52,10 @@ QString FuncionesIni::Leer(const QString& archivo, const QString& seccion, const
         if (igual < 0) continue;
         if (linea.left(igual).trimmed().compare(k, Qt::CaseInsensitive) != 0) continue;
         QString valor = linea.mid(igual + 1).trimmed();
-        if (valor.size() >= 2 && valor.startsWith(QLatin1Char('"')) && valor.endsWith(QLatin1Char('"'))) valor = valor.mid(1, valor.size() - 2);
+        // As the Windows reader does, a value enclosed in double or in single quotes loses them.
+        if (valor.size() >= 2 && (valor.front() == QLatin1Char('"') || valor.front() == QLatin1Char('\'')) &&
+            valor.back() == valor.front())
+            valor = valor.mid(1, valor.size() - 2);
         return valor;
     }
     return defecto;

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -46,16 +47,19 @@ std::vector<BotonVB> BotonesDeEstilo(int estilo) {
     }
 }
 
-// Waits, with a local event loop, until a non-dialog window is hidden.
+// Ends the local event loop of MostrarModal when the window is really hidden or destroyed. A hide
+// event alone is not enough: a minimised window receives one and is still open, and a close the
+// window refuses (its closeEvent ignores it) leaves it on screen.
 class EsperaOculta : public QObject {
 public:
-    explicit EsperaOculta(QEventLoop& bucle) : bucle_(bucle) {}
+    EsperaOculta(QWidget* ventana, QEventLoop& bucle) : ventana_(ventana), bucle_(bucle) {}
     bool eventFilter(QObject* obj, QEvent* ev) override {
-        if (ev->type() == QEvent::Hide || ev->type() == QEvent::Close) bucle_.quit();
+        if (obj == ventana_ && ev->type() == QEvent::Hide && !ventana_->isVisible()) bucle_.quit();
         return QObject::eventFilter(obj, ev);
     }
 
 private:
+    QWidget* ventana_;
     QEventLoop& bucle_;
 };
 
@@ -94,18 +98,23 @@ int PlataformaQt::MsgBox(const QString& texto, int estilo, const QString& titulo
     std::size_t porDefecto = 0;
     if (estilo & vb::DefaultButton3) porDefecto = 2;
     else if (estilo & vb::DefaultButton2) porDefecto = 1;
-    if (porDefecto < creados.size()) caja.setDefaultButton(creados[porDefecto]);
+    if (porDefecto >= creados.size()) porDefecto = 0;  // a default the box does not have: the first button
+    caja.setDefaultButton(creados[porDefecto]);
     // Escape answers Cancel (or No, or the only button), as it does in the suite's boxes.
+    int respuestaEscape = botones.front().respuesta;
     for (std::size_t i = 0; i < botones.size(); ++i) {
         if (botones[i].respuesta == vb::Cancel || (botones.size() == 1) ||
             (botones[i].respuesta == vb::No && (estilo & 7) == vb::YesNo) ||
-            (botones[i].respuesta == vb::Abort))
+            (botones[i].respuesta == vb::Abort)) {
             caja.setEscapeButton(creados[i]);
+            respuestaEscape = botones[i].respuesta;
+        }
     }
     caja.exec();
     for (std::size_t i = 0; i < creados.size(); ++i)
         if (caja.clickedButton() == creados[i]) return botones[i].respuesta;
-    return botones.size() == 1 ? vb::OK : vb::Cancel;
+    // Closed without a button: the answer Escape would have given, always one of the box's own.
+    return respuestaEscape;
 }
 
 std::optional<QString> PlataformaQt::InputBox(const QString& mensaje, const QString& titulo, const QString& defecto) {
@@ -151,13 +160,22 @@ void PlataformaQt::MostrarModal(QWidget* ventana) {
         dialogo->exec();
         return;
     }
+    QPointer<QWidget> guarda(ventana);
+    const Qt::WindowModality anterior = ventana->windowModality();
     ventana->setWindowModality(Qt::ApplicationModal);
     QEventLoop bucle;
-    EsperaOculta espera(bucle);
+    EsperaOculta espera(ventana, bucle);
     ventana->installEventFilter(&espera);
+    // A window destroyed while shown (deleted by its owner) also ends the wait.
+    const auto conexion = QObject::connect(ventana, &QObject::destroyed, &bucle, &QEventLoop::quit);
     ventana->show();
     if (ventana->isVisible()) bucle.exec();
-    ventana->removeEventFilter(&espera);
+    QObject::disconnect(conexion);
+    if (guarda) {
+        guarda->removeEventFilter(&espera);
+        // The same window may later be shown as an ordinary one; modality only changes while hidden.
+        if (!guarda->isVisible()) guarda->setWindowModality(anterior);
+    }
 }
 
 void PlataformaQt::ProcesarEventos() { QCoreApplication::processEvents(); }
