@@ -1,0 +1,78 @@
+#include "layout/QDL_RTLocator.h"
+
+#include "core/Configuracion.h"
+#include "services/FuncionesComunes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const char* const kLongitudes[] = {"LAYOUT_NIVEL1", "LAYOUT_NIVEL2", "LAYOUT_NIVEL3", "LAYOUT_NIVEL4"};
+const char* const kDefectoLongitud[] = {"1", "1", "1", "0"};
+const char* const kTitulos[] = {"TIT_LAYOUT_NIVEL_1", "TIT_LAYOUT_NIVEL_2", "TIT_LAYOUT_NIVEL_3", "TIT_LAYOUT_NIVEL_4"};
+const char* const kDefectoTitulo[] = {"CALLE", "POSICION", "NIVEL", ""};
+}  // namespace
+
+NivelesLayout& gNiveles() {
+    static NivelesLayout n;
+    return n;
+}
+
+int NivelesLayout::Nivel(const QString& codigo) const {
+    const int l = static_cast<int>(codigo.trimmed().size());
+    for (int k = 1; k <= 4; ++k)
+        if (l == FinNivel[k]) return k;
+    return 0;
+}
+
+QString NivelesLayout::CodigoPadre(const QString& codigo) const {
+    const int l = static_cast<int>(codigo.size());
+    if (l == FinNivel[2]) return codigo.left(FinNivel[1]);
+    if (l == FinNivel[3]) return codigo.left(FinNivel[2]);
+    if (l == FinNivel[4]) return codigo.left(FinNivel[3]);
+    return QString();
+}
+
+void NivelesLayout::CalcularFines() {
+    FinNivel[1] = LongitudNivel[1];
+    FinNivel[2] = FinNivel[1] + LongitudNivel[2];
+    FinNivel[3] = FinNivel[2] + LongitudNivel[3];
+    FinNivel[4] = FinNivel[3] + LongitudNivel[4];
+}
+
+int LongitudDeTexto(const QString& valor) {
+    const double v = FuncionesComunes::instancia().Val(valor);
+    // Lengths beyond any code are meaningless; keep sums far from overflowing.
+    const double acotado = std::clamp(v, -1000.0, 1000.0);
+    return static_cast<int>(std::nearbyint(acotado));
+}
+
+void CargarNivelesLayout() {
+    auto& n = gNiveles();
+    auto& fc = FuncionesComunes::instancia();
+    for (int i = 0; i < 4; ++i)
+        if (Cfg(QString::fromLatin1(kLongitudes[i])).trimmed().isEmpty())
+            GrabaCfg(QString::fromLatin1(kLongitudes[i]), QString::fromLatin1(kDefectoLongitud[i]), QString(), false, QStringLiteral("DATOS"),
+                     true, false);
+    n.LongitudTotal = 0;
+    for (int i = 0; i < 4; ++i) {
+        n.LongitudNivel[i + 1] = LongitudDeTexto(Cfg(QString::fromLatin1(kLongitudes[i])));
+        n.LongitudTotal += n.LongitudNivel[i + 1];
+    }
+    for (int i = 0; i < 4; ++i)
+        if (Cfg(QString::fromLatin1(kTitulos[i])).trimmed().isEmpty())
+            GrabaCfg(QString::fromLatin1(kTitulos[i]), QString::fromLatin1(kDefectoTitulo[i]), QString(), false, QStringLiteral("DATOS"), true,
+                     false);
+    for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(Cfg(QString::fromLatin1(kTitulos[i])).trimmed());
+    for (int i = 1; i <= 4; ++i)
+        n.ArticuloNivel[i] =
+            fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)).trimmed() + QStringLiteral(" ") + n.TituloNivel[i]);
+    for (int i = 1; i <= 4; ++i) n.PluralNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("PLURAL_LAYOUT_NIVEL_%1").arg(i)).trimmed());
+}
+
+void ActualizarNivelesLayout() {
+    CargarNivelesLayout();
+    gNiveles().CalcularFines();
+}
+
+bool LongitudValida(const QString& codigo) { return gNiveles().Nivel(codigo) != 0; }

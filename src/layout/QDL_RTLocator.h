@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The layout levels: how a position code splits into up to four hierarchical levels, read from
+// the suite's configuration (group "DATOS"), and the code rules that depend on them.
+struct NivelesLayout {
+    int LongitudNivel[5] = {0, 0, 0, 0, 0};  // index 1..4
+    int LongitudTotal = 0;
+    int FinNivel[5] = {0, 0, 0, 0, 0};       // index 1..4
+    QString TituloNivel[5];
+    QString ArticuloNivel[5];
+    QString PluralNivel[5];
+
+    // The level (1..4) of a code by its trimmed length, 0 when its length is no level end.
+    int Nivel(const QString& codigo) const;
+    // The parent code by the level rule (untrimmed length compared with the ends 2, 3, 4 in order);
+    // empty for a level-1 code or a malformed one.
+    QString CodigoPadre(const QString& codigo) const;
+    // Computes the ends from the lengths.
+    void CalcularFines();
+};
+
+// The program's level values.
+NivelesLayout& gNiveles();
+
+// Reads the configuration (writing defaults where empty) into the level values, except the ends.
+void CargarNivelesLayout();
+// CargarNivelesLayout, then the end positions.
+void ActualizarNivelesLayout();
+
+// True when the trimmed code's length is one of the level ends.
+bool LongitudValida(const QString& codigo);
+// The leading-number rule of the level lengths: "2.5" -> 2, "3abc" -> 3, "abc" -> 0 (halves to even).
+int LongitudDeTexto(const QString& valor);
