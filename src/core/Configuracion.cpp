@@ -6,7 +6,8 @@
 #include "services/Pasos.h"
 #include "services/Sesion.h"
 
-#include <QRandomGenerator>
+#include <QDateTime>
+#include <cstdlib>
 
 namespace {
 
@@ -138,7 +139,7 @@ void CargaConfiguracion(const QString& Carpeta) {
     auto si = [](const QString& v) { return v.compare(QStringLiteral("SI"), Qt::CaseInsensitive) == 0; };
 
     pasos::Silenciosos([&] {
-        QRandomGenerator::global()->seed(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
+        std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
         s.gTablaConfiguracion = QStringLiteral("ta_configuracion");
     });
 

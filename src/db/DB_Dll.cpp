@@ -298,20 +298,27 @@ QString DB_Dll::PrepararTexto(const QString& texto) const {
 }
 
 bool DB_Dll::RecuperaConexion(Variante variante, int& cuenta) {
+    // The step is repeated on a connection opened afresh: the errors of the lost connection and of
+    // the failed re-opens are history by then, and callers judge the repeated step by the list.
+    // On a give-up they stay, for the caller to see why.
+    auto repetir = [this] {
+        gCnn().Errors().Clear();
+        return true;
+    };
     ReintentaConectar();
     if (gOpenFlag) {
         ++cuenta;
-        return cuenta < 3;
+        return cuenta < 3 && repetir();
     }
     for (;;) {
         ReintentaConectar();
         if (variante == Variante::A) {
             if (gOpenFlag) {
                 ++cuenta;
-                return cuenta < 3;
+                return cuenta < 3 && repetir();
             }
         } else {
-            if (gOpenFlag) return true;
+            if (gOpenFlag) return repetir();
             ++cuenta;
             if (cuenta < 3) continue;
         }
@@ -343,6 +350,7 @@ void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, st
         P([&] {
             if (terminado) return;
             long afectadas = 0;
+            UltimaSentencia = SentenciaSQL;
             auto rs = gCnn().Execute(SentenciaSQL, &afectadas, -1);
             RecordsAffected = afectadas;
             if (Lrcs) *Lrcs = std::move(rs);
@@ -392,6 +400,7 @@ void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, s
         P([&] {
             if (terminado) return;
             long afectadas = 0;
+            UltimaSentencia = SentenciaSQL;
             auto rs = gCnn().Execute(SentenciaSQL, &afectadas, -1);
             RecordsAffected = afectadas;
             if (Lrcs) *Lrcs = std::move(rs);
@@ -432,8 +441,8 @@ void DB_Dll::AbrirRecordset(QString& SentenciaSQL, Recordset& Lrcs, driver::Cone
         P([&] {
             driver::Conexion* c = Conexionactiva ? Conexionactiva : &gCnn();
             const int pos = gCnn().ConnectionString().indexOf(QStringLiteral("ORACLE"), 0, Qt::CaseInsensitive);
-            if (pos > 0 && ConvOracle) Lrcs.Open(ORACLE_Dicc(SentenciaSQL), c, CursorType, LockType, Options);
-            else Lrcs.Open(SentenciaSQL, c, CursorType, LockType, Options);
+            UltimaSentencia = pos > 0 && ConvOracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL;
+            Lrcs.Open(UltimaSentencia, c, CursorType, LockType, Options);
         }),
         P([&] { plataforma().ProcesarEventos(); }),
     };
@@ -624,15 +633,16 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
             P([&] {
                 const int cursor = SoloLectura ? driver::adOpenForwardOnly : Lrcs->CursorType();
                 const int bloqueo = SoloLectura ? driver::adLockReadOnly : Lrcs->LockType();
+                UltimaSentencia = texto;
                 Lrcs->Open(texto, &gCnn(), cursor, bloqueo, -1);
                 resultado = !Lrcs->BOF();
             }),
         };
     } else {
         lista = {P([&] {
-            const QString q = simple ? texto : ORACLE_Dicc(texto);
+            UltimaSentencia = simple ? texto : ORACLE_Dicc(texto);
             Recordset rs;
-            rs.Open(q, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
+            rs.Open(UltimaSentencia, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
             resultado = !(rs.BOF() && rs.EOF_());
             rs.Close();
         })};
@@ -683,9 +693,17 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
     std::vector<std::function<bool()>> lista{
         P([&] { AbrirRecordset(texto, rs, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true); }),
         P([&]() -> bool { return gOpenFlag; }),
-        P([&] {
-            if (rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_())) resultado = QString();
+        P([&]() -> bool {
+            // A record set left closed means the open failed (AbrirRecordset has already reported
+            // it): the result stays empty, so that callers can tell it from a missing row; with
+            // errors ignored it is the empty text every failure gives.
+            if (rs.State() == driver::adStateClosed) {
+                if (IgnoraError) resultado = QString();
+                return false;
+            }
+            if (rs.BOF() && rs.EOF_()) resultado = QString();
             else resultado = FuncionesComunes::instancia().TextoCampo(rs.Fields(CampoDevuelto).Value);
+            return true;
         }),
         P([&] { CierraRecordset(rs); }),
     };
@@ -712,6 +730,7 @@ QVariant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, c
         QString texto = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
         if (Condicion) texto += QStringLiteral(" WHERE ") + Condicion->trimmed();
         Recordset rs;
+        UltimaSentencia = texto;
         rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
         if (rs.BOF() && rs.EOF_()) return QVariant();
         const QString mayor = FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MAYOR")).Value);
@@ -734,6 +753,7 @@ QVariant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, c
     QString texto = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
     if (Condicion) texto += QStringLiteral(" WHERE ") + Condicion->trimmed();
     Recordset rs;
+    UltimaSentencia = texto;
     rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
     if (rs.BOF() && rs.EOF_()) return QVariant();
     const QVariant r = FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MENOR")).Value));
@@ -745,6 +765,7 @@ QVariant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCa
     QString texto = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
     if (!Condicion.trimmed().isEmpty()) texto += QStringLiteral(" WHERE ") + Condicion;
     Recordset rs;
+    UltimaSentencia = texto;
     rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
     if (rs.BOF() && rs.EOF_()) return QVariant();
     const QVariant r = FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MAYOR")).Value));
@@ -766,6 +787,7 @@ void DB_Dll::EjecutaScript(QString& script, long& afectadas) {
             case guion::AccionGuion::Tipo::DeshacerTransaccion: gCnn().RollbackTrans(); break;
             case guion::AccionGuion::Tipo::Ejecutar: {
                 long n = 0;
+                UltimaSentencia = paso->accion->sentencia;
                 gCnn().Execute(paso->accion->sentencia, &n, -1);
                 afectadas += n;
                 break;

@@ -33,6 +33,11 @@ public:
     QString gConnString;
     QString gExtended;
 
+    // The text of the last statement this object sent to the database, as it was sent (markers
+    // removed, synonyms and dialect applied), whether or not it succeeded. Kept for diagnosis: the
+    // error reports of the callers and the tests read it.
+    QString UltimaSentencia;
+
     // The connection, created on first use.
     driver::Conexion& gCnn();
 

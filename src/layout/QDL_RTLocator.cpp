@@ -1,6 +1,8 @@
 #include "layout/QDL_RTLocator.h"
 
 #include "core/Configuracion.h"
+#include "db/DB_Dll.h"
+#include "services/Pasos.h"
 #include "services/FuncionesComunes.h"
 
 #include <algorithm>
@@ -76,3 +78,67 @@ void ActualizarNivelesLayout() {
 }
 
 bool LongitudValida(const QString& codigo) { return gNiveles().Nivel(codigo) != 0; }
+
+QString TextoSql(const QString& texto) {
+    QString r = texto;
+    r.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return r;
+}
+
+QString PatronLike(const QString& texto) {
+    QString r;
+    r.reserve(texto.size() + 4);
+    for (const QChar c : texto) {
+        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('[')) r += QLatin1Char('!');
+        r += c;
+    }
+    return TextoSql(r);
+}
+
+namespace {
+int ReportarError(const ErrorEjecucion& e, const QString& rutina) { return FuncionesComunes::instancia().ErrorRutina(e, rutina); }
+}  // namespace
+
+bool ExisteNivelSuperior(QString& codigo, const QString& deposito, QString& marca) {
+    bool resultado = false;
+    driver::Recordset rs;
+    QString padre;
+    const auto r = pasos::Pasos(
+        QStringLiteral("ExisteNivelInferior"), ReportarError, [&] { padre = gNiveles().CodigoPadre(codigo); },
+        [&] {
+            marca.clear();
+            gBaseDatos().AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='") + TextoSql(deposito) +
+                                            QStringLiteral("' and RTRIM(LTRIM(IDPOSICION)) = '") + TextoSql(padre.trimmed()) +
+                                            QStringLiteral("'"),
+                                        rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
+        },
+        [&] {
+            if (rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_())) {
+                resultado = false;
+                return;
+            }
+            resultado = true;
+            const QVariant titulo = rs.Fields(QStringLiteral("Titulo")).Value;
+            if (!titulo.isNull() && !titulo.toBool()) marca = QStringLiteral("Imputable");
+        },
+        [&] { gBaseDatos().CierraRecordset(rs); });
+    return r == pasos::Resultado::Abandonado ? false : resultado;
+}
+
+bool ExisteNivelInferior(QString& codigo, const QString& deposito) {
+    bool resultado = false;
+    driver::Recordset rs;
+    const auto r = pasos::Pasos(
+        QStringLiteral("ExisteNivelInferior"), ReportarError,
+        [&] { codigo = FuncionesComunes::instancia().QuitarCaracter(codigo, QStringLiteral("-")); },
+        [&] {
+            const QString n = QString::number(codigo.size());
+            gBaseDatos().AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='") + TextoSql(deposito) +
+                                            QStringLiteral("' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,") + n + QStringLiteral(") = '") +
+                                            TextoSql(codigo) + QStringLiteral("' AND LEN(RTRIM(LTRIM(IDPOSICION))) > ") + n,
+                                        rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
+        },
+        [&] { resultado = rs.State() != driver::adStateClosed && !(rs.BOF() && rs.EOF_()); },
+        [&] { gBaseDatos().CierraRecordset(rs); });
+    return r == pasos::Resultado::Abandonado ? false : resultado;
+}

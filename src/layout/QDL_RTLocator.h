@@ -33,3 +33,18 @@ void ActualizarNivelesLayout();
 bool LongitudValida(const QString& codigo);
 // The leading-number rule of the level lengths: "2.5" -> 2, "3abc" -> 3, "abc" -> 0 (halves to even).
 int LongitudDeTexto(const QString& valor);
+
+// A text written inside an SQL literal between single quotes: every quote doubled, so whatever the
+// operator typed is compared as typed and can never end the literal.
+QString TextoSql(const QString& texto);
+// The same for the pattern of a LIKE with ESCAPE '!': the wildcards %, _ and [ (and the escape
+// character itself) stand for themselves.
+QString PatronLike(const QString& texto);
+
+// True when the parent position of the code (by the level rule) exists in the warehouse; marca is
+// then "Imputable" when that parent is not a heading, otherwise empty. Errors go to the common
+// error dialog ("ExisteNivelInferior"); after abort the answer is false.
+bool ExisteNivelSuperior(QString& codigo, const QString& deposito, QString& marca);
+// True when the warehouse holds a position whose code is longer than the code and begins with it.
+// The code (the caller's variable) is first cleaned of "-".
+bool ExisteNivelInferior(QString& codigo, const QString& deposito);

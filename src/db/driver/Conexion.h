@@ -6,12 +6,14 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 namespace driver {
 
 class Motor;
 class Recordset;
+struct ResultadoMotor;
 
 // The one database connection of an ADO-like client. The connection string decides the back end:
 //   PROVIDER=SQLOLEDB;Server=SQLITE;Database =NAME;...  -> embedded SQLite file NAME (NAME.db in the
@@ -23,8 +25,9 @@ class Recordset;
 //   DSN=... or DRIVER=...                                                   -> ODBC unchanged
 //
 // Failures raise ErrorEjecucion with the ADO number the program reacts to (E_FAIL for provider
-// errors, 3704 closed, 3705 already open, 3709 invalid connection ...) after appending the provider
-// errors to Errors(), where they stay until Errors().Clear().
+// errors, 3704 closed, 3705 already open, 3709 invalid connection ...). A provider failure first
+// replaces the contents of Errors() with its errors, which stay there until Errors().Clear() or the
+// next failure; the client's own errors (3704, 3705, 3709 ...) leave the list alone, as in ADO.
 class Conexion {
 public:
     Conexion();
@@ -49,8 +52,11 @@ public:
     void SetIsolationLevel(int nivel) { isolationLevel_ = nivel; }
 
     // Runs a text of one or more statements (separated by ";" or line breaks, SQL Server dialect)
-    // and returns the record set of the last statement that produced rows (closed when none).
-    // afectadas receives the rows affected.
+    // and returns the record set of the last statement that produced rows (closed when none),
+    // forward-only and read-only. afectadas receives the rows inserted, changed or deleted by the
+    // text's INSERT / UPDATE / DELETE statements together, -1 when it had none. The first statement
+    // that fails stops the text; the statements before it stay done (inside an open transaction,
+    // until the caller commits or rolls back).
     std::unique_ptr<Recordset> Execute(const QString& texto, long* afectadas = nullptr, long opciones = -1);
 
     void BeginTrans();
@@ -68,11 +74,19 @@ public:
     // The identity of the last row inserted through this connection (0 when none).
     qint64 UltimoIdentificador();
 
-    // The back end, for the record sets of this connection.
+    // The back end, for the record sets of this connection (null while closed).
     Motor* motor() const { return motor_.get(); }
 
 private:
+    // Runs a call of the back end: 3709 when closed; on a failure the provider errors it reported
+    // replace the error list and the error goes on to the caller.
+    void Proteger(const std::function<void(Motor&, Errores&)>& llamada);
+    ResultadoMotor EjecutarTexto(const QString& texto);
+
     std::unique_ptr<Motor> motor_;
+    // Alive as long as the connection: record sets hold a weak reference to know whether the
+    // connection they came from still exists.
+    std::shared_ptr<int> vida_ = std::make_shared<int>(0);
     Errores errores_;
     QString cadena_;
     QString baseDefecto_;

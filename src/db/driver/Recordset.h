@@ -11,6 +11,7 @@
 namespace driver {
 
 class Conexion;
+struct ResultadoMotor;
 
 // One column of a record set.
 struct Campo {
@@ -27,8 +28,17 @@ struct Campo {
 
 // A client-side record set: every row is held in memory once it is opened. Fields are found by
 // index or by name without regard to case. AddNew / Update / Delete / CancelUpdate work on a
-// record set opened on a single-table SELECT; updates are optimistic: an update or delete that
-// finds its row changed or gone since it was read fails with E_FAIL and a provider error.
+// record set opened on a single-table SELECT (not read-only: 3251 otherwise); updates are
+// optimistic: an update or delete that finds its row changed or gone since it was read fails with
+// E_FAIL and the provider error "Row cannot be located for updating. ...". The row is located by the
+// table's primary key (plus the original values of the changed columns), or by the original values
+// of the other columns when the record set lacks the key.
+//
+// Editing follows ADO: assigning a field (Asignar, or Fields(...).Value = v) starts an edit of the
+// current row; Update writes it; moving to another row or AddNew writes a pending edit first;
+// CancelUpdate drops it; Close refuses with 3219 while it is pending. After Delete the current row
+// is gone: its fields read as NULL, assignments and Update have no effect, and the next MoveNext
+// lands on the row that followed it.
 class Recordset : public FuenteCampos {
 public:
     Recordset();
@@ -54,8 +64,10 @@ public:
     QString Source() const { return fuente_; }
 
     int FieldCount() const;
-    Campo& Fields(int indice);             // raises 3265 when out of range
-    Campo& Fields(const QString& nombre);  // raises 3265 when not found
+    // A field with its value in the current row (Value is NULL when there is no current row: at BOF,
+    // at EOF or after Delete; Valor raises 3021 there instead). Raise 3265 when out of range / not found.
+    Campo& Fields(int indice);
+    Campo& Fields(const QString& nombre);
     const Campo& Fields(int indice) const;
     const Campo& Fields(const QString& nombre) const;
     int IndiceCampo(const QString& nombre) const;  // -1 when not found
@@ -78,8 +90,14 @@ public:
     struct Datos;
     void CargarResultado(Conexion* conexion, const QString& fuente, QList<Campo> campos, QVector<QVector<QVariant>> filas,
                          int cursor, int bloqueo);
+    // The same with a back end's whole result (its rows may come in compact form).
+    void CargarResultado(Conexion* conexion, const QString& fuente, ResultadoMotor&& resultado, int cursor, int bloqueo);
 
 private:
+    void ExigirAbierto() const;
+    void AntesDeMover();
+    void ExigirEditable() const;
+    Conexion& ConexionViva() const;
     std::unique_ptr<Datos> d_;
     QString fuente_;
     int cursor_ = 0;

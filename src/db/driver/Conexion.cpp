@@ -1,0 +1,135 @@
+#include "db/driver/Conexion.h"
+
+#include "db/driver/CadenaConexion.h"
+#include "db/driver/Motor.h"
+#include "db/driver/MotorOdbc.h"
+#include "db/driver/MotorSqlite.h"
+#include "db/driver/Recordset.h"
+#include "services/ErrorEjecucion.h"
+
+namespace driver {
+
+namespace {
+
+const QString kOrigen = QStringLiteral("ADODB.Connection");
+
+[[noreturn]] void Ado(long numero) {
+    switch (numero) {
+        case errnum::ObjectClosed:
+            throw ErrorEjecucion(numero, QStringLiteral("Operation is not allowed when the object is closed."), kOrigen);
+        case errnum::ObjectOpen:
+            throw ErrorEjecucion(numero, QStringLiteral("Operation is not allowed when the object is open."), kOrigen);
+        default:
+            throw ErrorEjecucion(errnum::ConnectionInvalid,
+                                 QStringLiteral("The connection cannot be used to perform this operation. It is either closed or "
+                                                "invalid in this context."),
+                                 kOrigen);
+    }
+}
+
+}  // namespace
+
+Conexion::Conexion() = default;
+
+Conexion::~Conexion() {
+    if (motor_) motor_->Cerrar();
+}
+
+void Conexion::Proteger(const std::function<void(Motor&, Errores&)>& llamada) {
+    if (!motor_ || !motor_->Abierto()) Ado(errnum::ConnectionInvalid);
+    Errores propios;
+    try {
+        llamada(*motor_, propios);
+    } catch (...) {
+        if (!propios.Vacia()) errores_ = propios;
+        throw;
+    }
+    // Informational messages of a call that succeeded are kept like ADO keeps them.
+    if (!propios.Vacia()) errores_ = propios;
+}
+
+void Conexion::Open(const QString& cadena, const QString& usuario, const QString& clave, long opciones) {
+    Q_UNUSED(opciones);
+    if (motor_) Ado(errnum::ObjectOpen);
+    const QString texto = cadena.isEmpty() ? cadena_ : cadena;
+    const ParametrosConexion p = AnalizarCadena(texto, usuario, clave);
+    std::unique_ptr<Motor> motor =
+        p.tipo == ParametrosConexion::Tipo::SQLite ? std::unique_ptr<Motor>(new MotorSqlite()) : CrearMotorOdbc();
+    Errores propios;
+    try {
+        motor->Abrir(p, propios);
+    } catch (...) {
+        if (!propios.Vacia()) errores_ = propios;
+        throw;
+    }
+    if (!propios.Vacia()) errores_ = propios;
+    motor_ = std::move(motor);
+    cadena_ = texto;
+    baseDefecto_ = p.baseDatos;
+}
+
+void Conexion::Close() {
+    if (!motor_) Ado(errnum::ObjectClosed);
+    motor_->Cerrar();
+    motor_.reset();
+}
+
+int Conexion::State() const { return motor_ ? adStateOpen : adStateClosed; }
+
+QString Conexion::ConnectionString() const { return cadena_; }
+
+void Conexion::SetConnectionString(const QString& cadena) {
+    if (motor_) Ado(errnum::ObjectOpen);
+    cadena_ = cadena;
+}
+
+void Conexion::SetCommandTimeout(int segundos) { commandTimeout_ = segundos < 0 ? 0 : segundos; }
+
+QString Conexion::DefaultDatabase() const { return baseDefecto_; }
+
+void Conexion::SetDefaultDatabase(const QString& nombre) {
+    Proteger([&](Motor& m, Errores& e) { m.FijarBaseDefecto(nombre, e); });
+    baseDefecto_ = nombre.trimmed();
+}
+
+ResultadoMotor Conexion::EjecutarTexto(const QString& texto) {
+    ResultadoMotor r;
+    Proteger([&](Motor& m, Errores& e) { r = m.Ejecutar(texto, commandTimeout_, e); });
+    return r;
+}
+
+std::unique_ptr<Recordset> Conexion::Execute(const QString& texto, long* afectadas, long opciones) {
+    Q_UNUSED(opciones);
+    ResultadoMotor r = EjecutarTexto(texto);
+    if (afectadas) *afectadas = r.afectadas;
+    auto rs = std::make_unique<Recordset>();
+    if (r.tieneFilas) rs->CargarResultado(this, texto, std::move(r), adOpenForwardOnly, adLockReadOnly);
+    return rs;
+}
+
+void Conexion::BeginTrans() {
+    Proteger([](Motor& m, Errores& e) { m.Comenzar(e); });
+}
+
+void Conexion::CommitTrans() {
+    Proteger([](Motor& m, Errores& e) { m.Confirmar(e); });
+}
+
+void Conexion::RollbackTrans() {
+    Proteger([](Motor& m, Errores& e) { m.Deshacer(e); });
+}
+
+std::unique_ptr<Recordset> Conexion::OpenSchema(int tipo, const QStringList& restricciones) {
+    ResultadoMotor r;
+    Proteger([&](Motor& m, Errores& e) { r = m.Esquema(tipo, restricciones, e); });
+    auto rs = std::make_unique<Recordset>();
+    rs->CargarResultado(this, QString(), std::move(r.campos), std::move(r.filas), adOpenStatic, adLockReadOnly);
+    return rs;
+}
+
+qint64 Conexion::UltimoIdentificador() {
+    if (!motor_) Ado(errnum::ConnectionInvalid);
+    return motor_->UltimoIdentificador();
+}
+
+}  // namespace driver

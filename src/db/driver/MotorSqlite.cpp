@@ -1,0 +1,1021 @@
+#include "db/driver/MotorSqlite.h"
+
+#include "db/driver/DialectoSqlite.h"
+#include "db/driver/ExtensionesSqlite.h"
+#include "db/driver/Tipos.h"
+#include "services/ErrorEjecucion.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+namespace {
+
+const QString kOrigen = QStringLiteral("SQLite");
+
+// ---------------------------------------------------------------------------------------------
+// Column types from the declared SQL Server types
+
+enum class Conversion { Texto, Entero, Logico, Doble, Fecha, Binario, PorValor };
+
+struct TipoColumna {
+    int tipo = tipo::adVarChar;
+    int tamano = 0;
+    int precision = 0;
+    int escala = 0;
+    Conversion conversion = Conversion::PorValor;
+};
+
+constexpr int kTextoLargo = 2147483647;
+
+TipoColumna TipoDeclarado(const char* declarado) {
+    TipoColumna t;
+    if (!declarado || !*declarado) return t;
+    const QString d = QString::fromUtf8(declarado).trimmed().toLower();
+    static const QRegularExpression forma(QStringLiteral(R"(^([a-z_ ]*[a-z_])\s*(?:\(\s*(max|\d+)\s*(?:,\s*(\d+)\s*)?\))?)"));
+    const auto m = forma.match(d);
+    const QString base = m.hasMatch() ? m.captured(1).simplified() : d;
+    const bool maximo = m.captured(2) == QLatin1String("max");
+    const int a1 = maximo ? kTextoLargo : m.captured(2).toInt();
+    const bool conA1 = !m.captured(2).isEmpty();
+    const int a2 = m.captured(3).toInt();
+    const bool conA2 = !m.captured(3).isEmpty();
+    auto texto = [&](int tipoAdo, int tipoLargo, int porDefecto) {
+        t.conversion = Conversion::Texto;
+        if (maximo) {
+            t.tipo = tipoLargo;
+            t.tamano = kTextoLargo;
+        } else {
+            t.tipo = tipoAdo;
+            t.tamano = conA1 ? a1 : porDefecto;
+        }
+    };
+    if (base == QLatin1String("varchar") || base == QLatin1String("character varying") || base == QLatin1String("varchar2")) {
+        texto(tipo::adVarChar, tipo::adLongVarChar, 1);
+    } else if (base == QLatin1String("nvarchar") || base == QLatin1String("national varchar") ||
+               base == QLatin1String("national character varying")) {
+        texto(tipo::adVarWChar, tipo::adLongVarWChar, 1);
+    } else if (base == QLatin1String("char") || base == QLatin1String("character")) {
+        texto(tipo::adChar, tipo::adLongVarChar, 1);
+    } else if (base == QLatin1String("nchar") || base == QLatin1String("national char") || base == QLatin1String("national character")) {
+        texto(tipo::adWChar, tipo::adLongVarWChar, 1);
+    } else if (base == QLatin1String("text") || base == QLatin1String("clob")) {
+        t.conversion = Conversion::Texto;
+        t.tipo = tipo::adLongVarChar;
+        t.tamano = kTextoLargo;
+    } else if (base == QLatin1String("ntext")) {
+        t.conversion = Conversion::Texto;
+        t.tipo = tipo::adLongVarWChar;
+        t.tamano = 1073741823;
+    } else if (base == QLatin1String("uniqueidentifier")) {
+        t.conversion = Conversion::Texto;
+        t.tipo = tipo::adGUID;
+        t.tamano = 16;
+    } else if (base == QLatin1String("int") || base == QLatin1String("integer")) {
+        t.conversion = Conversion::Entero;
+        t.tipo = tipo::adInteger;
+        t.tamano = 4;
+        t.precision = 10;
+    } else if (base == QLatin1String("smallint")) {
+        t.conversion = Conversion::Entero;
+        t.tipo = tipo::adSmallInt;
+        t.tamano = 2;
+        t.precision = 5;
+    } else if (base == QLatin1String("tinyint")) {
+        t.conversion = Conversion::Entero;
+        t.tipo = tipo::adUnsignedTinyInt;
+        t.tamano = 1;
+        t.precision = 3;
+    } else if (base == QLatin1String("bigint")) {
+        t.conversion = Conversion::Entero;
+        t.tipo = tipo::adBigInt;
+        t.tamano = 8;
+        t.precision = 19;
+    } else if (base == QLatin1String("bit") || base == QLatin1String("boolean") || base == QLatin1String("bool")) {
+        t.conversion = Conversion::Logico;
+        t.tipo = tipo::adBoolean;
+        t.tamano = 2;
+    } else if (base == QLatin1String("money")) {
+        t.conversion = Conversion::Doble;
+        t.tipo = tipo::adCurrency;
+        t.tamano = 8;
+        t.precision = 19;
+        t.escala = 4;
+    } else if (base == QLatin1String("smallmoney")) {
+        t.conversion = Conversion::Doble;
+        t.tipo = tipo::adCurrency;
+        t.tamano = 4;
+        t.precision = 10;
+        t.escala = 4;
+    } else if (base == QLatin1String("decimal") || base == QLatin1String("numeric") || base == QLatin1String("dec")) {
+        t.conversion = Conversion::Doble;
+        t.tipo = tipo::adNumeric;
+        t.tamano = 19;
+        t.precision = conA1 ? a1 : 18;
+        t.escala = conA2 ? a2 : 0;
+    } else if (base == QLatin1String("float") || base == QLatin1String("real") || base == QLatin1String("double") ||
+               base == QLatin1String("double precision")) {
+        t.conversion = Conversion::Doble;
+        t.tipo = tipo::adDouble;
+        t.tamano = 8;
+        t.precision = 15;
+    } else if (base == QLatin1String("datetime") || base == QLatin1String("smalldatetime") || base == QLatin1String("datetime2") ||
+               base == QLatin1String("timestamp")) {
+        t.conversion = Conversion::Fecha;
+        t.tipo = tipo::adDBTimeStamp;
+        t.tamano = 16;
+        t.precision = 23;
+        t.escala = 3;
+    } else if (base == QLatin1String("date")) {
+        t.conversion = Conversion::Fecha;
+        t.tipo = tipo::adDBDate;
+        t.tamano = 6;
+    } else if (base == QLatin1String("time")) {
+        t.conversion = Conversion::Texto;
+        t.tipo = tipo::adDBTime;
+        t.tamano = 6;
+    } else if (base == QLatin1String("binary")) {
+        t.conversion = Conversion::Binario;
+        t.tipo = tipo::adBinary;
+        t.tamano = conA1 ? a1 : 1;
+    } else if (base == QLatin1String("varbinary")) {
+        t.conversion = Conversion::Binario;
+        t.tipo = maximo ? tipo::adLongVarBinary : tipo::adVarBinary;
+        t.tamano = conA1 ? a1 : 1;
+    } else if (base == QLatin1String("image") || base == QLatin1String("blob")) {
+        t.conversion = Conversion::Binario;
+        t.tipo = tipo::adLongVarBinary;
+        t.tamano = kTextoLargo;
+    }
+    return t;
+}
+
+// The OLE DB type number that the column schema rowset reports for a declared type (varchar is
+// DBTYPE_STR 129 there, nvarchar DBTYPE_WSTR 130).
+int TipoEsquema(const TipoColumna& t) {
+    switch (t.tipo) {
+        case tipo::adVarChar:
+        case tipo::adLongVarChar:
+        case tipo::adChar:
+            return tipo::adChar;
+        case tipo::adVarWChar:
+        case tipo::adLongVarWChar:
+        case tipo::adWChar:
+            return tipo::adWChar;
+        case tipo::adVarBinary:
+        case tipo::adLongVarBinary:
+            return tipo::adBinary;
+        default:
+            return t.tipo;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dates
+
+int Digitos(const QChar* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const int d = p[i].unicode() - '0';
+        if (d < 0 || d > 9) return -1;
+        v = v * 10 + d;
+    }
+    return v;
+}
+
+// yyyy-MM-dd[( |T)HH:mm[:ss[.fff]]], the form the client writes.
+QDateTime FechaIso(const QString& s) {
+    const int n = static_cast<int>(s.size());
+    if (n < 10 || s.at(4) != QLatin1Char('-') || s.at(7) != QLatin1Char('-')) return {};
+    const QChar* p = s.constData();
+    const int anio = Digitos(p, 4), mes = Digitos(p + 5, 2), dia = Digitos(p + 8, 2);
+    if (anio < 0 || mes < 0 || dia < 0) return {};
+    const QDate fecha(anio, mes, dia);
+    if (!fecha.isValid()) return {};
+    if (n == 10) return QDateTime(fecha, QTime(0, 0));
+    if (n < 16 || (s.at(10) != QLatin1Char(' ') && s.at(10) != QLatin1Char('T')) || s.at(13) != QLatin1Char(':')) return {};
+    const int h = Digitos(p + 11, 2), mi = Digitos(p + 14, 2);
+    int seg = 0, ms = 0;
+    if (n >= 19) {
+        if (s.at(16) != QLatin1Char(':')) return {};
+        seg = Digitos(p + 17, 2);
+        if (n > 19) {
+            if (s.at(19) != QLatin1Char('.')) return {};
+            const int cifras = qMin(n - 20, 3);
+            ms = Digitos(p + 20, cifras);
+            for (int k = cifras; k < 3; ++k) ms *= 10;
+            if (Digitos(p + 20, n - 20) < 0) return {};
+        }
+    } else if (n != 16) {
+        return {};
+    }
+    const QTime hora(h, mi, seg, ms);
+    if (h < 0 || mi < 0 || seg < 0 || ms < 0 || !hora.isValid()) return {};
+    return QDateTime(fecha, hora);
+}
+
+// A datetime column as the program may have written it in SQL text: ISO, or the day-first forms of
+// the suite (dd/mm/yyyy, dd/mm/yy, with or without the time). Two-digit years follow SQL Server's
+// cut-off: 00-49 are 20xx.
+QDateTime LeerFecha(const QString& s) {
+    QDateTime f = FechaIso(s);
+    if (f.isValid()) return f;
+    static const char* formas[] = {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy H:mm:ss", "d/M/yyyy H:mm",
+                                   "d/M/yyyy",            "dd/MM/yy HH:mm:ss", "dd/MM/yy HH:mm", "dd/MM/yy", "yyyyMMdd"};
+    const QString t = s.trimmed();
+    for (const char* forma : formas) {
+        f = QDateTime::fromString(t, QLatin1String(forma));
+        if (f.isValid()) {
+            if (QByteArray(forma).contains("/yy") && !QByteArray(forma).contains("yyyy")) {
+                const int anio = f.date().year() % 100;
+                f = f.addYears((anio < 50 ? 2000 + anio : 1900 + anio) - f.date().year());
+            }
+            return f;
+        }
+    }
+    return {};
+}
+
+QString TextoFecha(const QDateTime& f) {
+    return f.time().msec() ? f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) : f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading rows
+
+// yyyy-MM-dd HH:mm:ss straight from SQLite's bytes, the form dates are written in: the code of
+// FilasCompactas, or -1.
+std::int64_t FechaIsoBytes(const char* p, int n) {
+    if (n != 19 || p[4] != '-' || p[7] != '-' || p[10] != ' ' || p[13] != ':' || p[16] != ':') return -1;
+    auto d = [&](int desde, int cifras) {
+        int v = 0;
+        for (int k = desde; k < desde + cifras; ++k) {
+            if (p[k] < '0' || p[k] > '9') return -1;
+            v = v * 10 + (p[k] - '0');
+        }
+        return v;
+    };
+    const int anio = d(0, 4), mes = d(5, 2), dia = d(8, 2), h = d(11, 2), mi = d(14, 2), seg = d(17, 2);
+    if (anio < 0 || mes < 1 || mes > 12 || dia < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || seg < 0 || seg > 59) return -1;
+    const QDate fecha(anio, mes, dia);
+    if (!fecha.isValid()) return -1;
+    return fecha.toJulianDay() * 86400000LL + ((h * 60 + mi) * 60 + seg) * 1000LL;
+}
+
+using Celda = FilasCompactas::Celda;
+using Clase = FilasCompactas::Clase;
+
+// Reads the rows of a statement into compact cells.
+class Lector {
+public:
+    explicit Lector(sqlite3_stmt* st) : st_(st), n_(sqlite3_column_count(st)), tipos_(n_), ultimo_(n_) {
+        for (int i = 0; i < n_; ++i) tipos_[i] = TipoDeclarado(sqlite3_column_decltype(st, i));
+        filas_ = std::make_shared<FilasCompactas>(n_);
+    }
+
+    QList<Campo> Campos() const {
+        QList<Campo> campos;
+        campos.reserve(n_);
+        for (int i = 0; i < n_; ++i) {
+            Campo c;
+            c.Name = QString::fromUtf8(sqlite3_column_name(st_, i));
+            c.Type = tipos_[i].tipo;
+            c.DefinedSize = tipos_[i].tamano;
+            c.Precision = tipos_[i].precision;
+            c.NumericScale = tipos_[i].escala;
+            if (const char* t = sqlite3_column_table_name(st_, i)) c.TablaBase = QString::fromUtf8(t);
+            if (const char* o = sqlite3_column_origin_name(st_, i)) c.ColumnaBase = QString::fromUtf8(o);
+            campos.append(c);
+        }
+        return campos;
+    }
+
+    // Reads the current row of the statement.
+    void Fila() {
+        FilasCompactas& f = *filas_;
+        for (int i = 0; i < n_; ++i) f.Agregar(Valor(i));
+    }
+
+    // Columns without a declared type get theirs from the values: the storage class of the first
+    // value that is not NULL; a text column whose every value is a date written by SQLite
+    // (yyyy-MM-dd HH:mm:ss, what getDate() gives) is a date column.
+    void TiparPorValor(QList<Campo>& campos) {
+        FilasCompactas& f = *filas_;
+        const qsizetype filas = f.Filas();
+        for (int i = 0; i < n_; ++i) {
+            if (tipos_[i].conversion != Conversion::PorValor) continue;
+            Campo& c = campos[i];
+            Clase clase = Clase::Nulo;
+            bool grande = false;
+            quint32 largo = 0;
+            bool fechas = true;
+            for (qsizetype r = 0; r < filas; ++r) {
+                const Celda v = f.At(r, i);
+                if (v.clase == Clase::Nulo) continue;
+                if (clase == Clase::Nulo) clase = v.clase;
+                if (v.clase == Clase::Entero && (v.entero < std::numeric_limits<int>::min() || v.entero > std::numeric_limits<int>::max()))
+                    grande = true;
+                if (v.clase == Clase::Texto) {
+                    largo = qMax(largo, v.texto.largo);
+                    if (fechas && FechaIsoBytes(f.Bytes(v), static_cast<int>(v.texto.largo)) < 0) fechas = false;
+                } else {
+                    fechas = false;
+                }
+            }
+            switch (clase) {
+                case Clase::Entero:
+                    c.Type = grande ? tipo::adBigInt : tipo::adInteger;
+                    c.DefinedSize = grande ? 8 : 4;
+                    break;
+                case Clase::Doble:
+                    c.Type = tipo::adDouble;
+                    c.DefinedSize = 8;
+                    break;
+                case Clase::Binario:
+                    c.Type = tipo::adLongVarBinary;
+                    c.DefinedSize = kTextoLargo;
+                    break;
+                default:
+                    if (clase == Clase::Texto && fechas) {
+                        c.Type = tipo::adDBTimeStamp;
+                        c.DefinedSize = 16;
+                        for (qsizetype r = 0; r < filas; ++r) {
+                            Celda v = f.At(r, i);
+                            if (v.clase != Clase::Texto) continue;
+                            v.entero = FechaIsoBytes(f.Bytes(v), static_cast<int>(v.texto.largo));
+                            v.clase = Clase::Fecha;
+                            f.Fijar(r, i, v);
+                        }
+                    } else {
+                        c.Type = tipo::adVarChar;
+                        c.DefinedSize = qMax(255, static_cast<int>(largo));
+                    }
+            }
+        }
+    }
+
+    std::shared_ptr<FilasCompactas> Resultado() { return std::move(filas_); }
+
+private:
+    Celda Texto(int i, Clase clase = Clase::Texto) {
+        const auto p = reinterpret_cast<const char*>(clase == Clase::Binario ? sqlite3_column_blob(st_, i) : sqlite3_column_text(st_, i));
+        const int nb = sqlite3_column_bytes(st_, i);
+        std::string& bytes = filas_->bytes;
+        Celda c;
+        c.clase = clase;
+        // Codes, warehouses, units repeat from row to row: the same bytes are kept once.
+        Celda& u = ultimo_[i];
+        if (u.clase == clase && u.texto.largo == static_cast<std::uint32_t>(nb) && std::memcmp(bytes.data() + u.texto.desde, p, nb) == 0) {
+            c.texto = u.texto;
+            return c;
+        }
+        c.texto.desde = static_cast<std::uint32_t>(bytes.size());
+        c.texto.largo = static_cast<std::uint32_t>(nb);
+        bytes.append(p ? p : "", nb);
+        u = c;
+        return c;
+    }
+
+    Celda Entero(int i, Clase clase = Clase::Entero) {
+        Celda c;
+        c.clase = clase;
+        c.entero = sqlite3_column_int64(st_, i);
+        if (clase == Clase::Logico) c.entero = c.entero != 0;
+        return c;
+    }
+
+    Celda Doble(int i) {
+        Celda c;
+        c.clase = Clase::Doble;
+        c.doble = sqlite3_column_double(st_, i);
+        return c;
+    }
+
+    Celda Otro(const QVariant& v) {
+        Celda c;
+        c.clase = Clase::Otro;
+        c.entero = filas_->otros.size();
+        filas_->otros.append(v);
+        return c;
+    }
+
+    Celda Natural(int i, int clase) {
+        switch (clase) {
+            case SQLITE_INTEGER:
+                return Entero(i);
+            case SQLITE_FLOAT:
+                return Doble(i);
+            case SQLITE_BLOB:
+                return Texto(i, Clase::Binario);
+            default:
+                return Texto(i);
+        }
+    }
+
+    Celda Valor(int i) {
+        const int clase = sqlite3_column_type(st_, i);
+        if (clase == SQLITE_NULL) return Celda();
+        switch (tipos_[i].conversion) {
+            case Conversion::Texto:
+                return Texto(i);
+            case Conversion::Entero:
+                return clase == SQLITE_INTEGER ? Entero(i) : Natural(i, clase);
+            case Conversion::Logico:
+                if (clase == SQLITE_INTEGER || clase == SQLITE_FLOAT) return Entero(i, Clase::Logico);
+                {
+                    const QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, i))).trimmed();
+                    if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return Otro(QVariant(true));
+                    if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return Otro(QVariant(false));
+                    bool ok = false;
+                    const double d = s.toDouble(&ok);
+                    return Otro(ok ? QVariant(d != 0) : QVariant(s));
+                }
+            case Conversion::Doble:
+                if (clase == SQLITE_INTEGER || clase == SQLITE_FLOAT) return Doble(i);
+                return Natural(i, clase);
+            case Conversion::Fecha:
+                if (clase == SQLITE_TEXT) {
+                    Celda c;
+                    c.entero = FechaIsoBytes(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)), sqlite3_column_bytes(st_, i));
+                    if (c.entero >= 0) {
+                        c.clase = Clase::Fecha;
+                        return c;
+                    }
+                    const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)), sqlite3_column_bytes(st_, i));
+                    const QDateTime f = LeerFecha(t);
+                    if (f.isValid()) {
+                        c.clase = Clase::Fecha;
+                        c.entero = FilasCompactas::CodigoFecha(f);
+                        return c;
+                    }
+                    return Texto(i);
+                }
+                return Natural(i, clase);
+            case Conversion::Binario:
+                return Texto(i, Clase::Binario);
+            case Conversion::PorValor:
+                return Natural(i, clase);
+        }
+        return Celda();
+    }
+
+    sqlite3_stmt* st_;
+    int n_;
+    std::vector<TipoColumna> tipos_;
+    std::vector<Celda> ultimo_;
+    std::shared_ptr<FilasCompactas> filas_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Errors
+
+ErrorProveedor Proveedor(const QString& estado, long nativo, const QString& descripcion) {
+    ErrorProveedor e;
+    e.SQLState = estado;
+    e.Number = errnum::E_FAIL;
+    e.Description = descripcion;
+    e.NativeError = nativo;
+    e.Source = kOrigen;
+    return e;
+}
+
+QString Despues(const QString& mensaje, const QString& marca) {
+    const qsizetype p = mensaje.indexOf(marca);
+    return p < 0 ? QString() : mensaje.mid(p + marca.size()).trimmed();
+}
+
+QString TablaDeRestriccion(const QString& mensaje) {
+    // "UNIQUE constraint failed: T.a, T.b" -> T
+    const QString resto = Despues(mensaje, QStringLiteral("failed:"));
+    const qsizetype punto = resto.indexOf(QLatin1Char('.'));
+    return punto < 0 ? resto : resto.left(punto);
+}
+
+// The provider errors of an SQLite failure, in SQL Server's terms.
+QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
+    QList<ErrorProveedor> l;
+    const int primario = rc & 0xff;
+    bool terminada = false;
+    switch (primario) {
+        case SQLITE_CONSTRAINT:
+            terminada = true;
+            if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_ROWID) {
+                l << Proveedor(QStringLiteral("23000"), nativo::ClaveDuplicada,
+                               QStringLiteral("Violation of PRIMARY KEY constraint. Cannot insert duplicate key in object 'dbo.%1'. (%2)")
+                                   .arg(TablaDeRestriccion(mensaje), mensaje));
+            } else if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+                const QString columna = Despues(mensaje, QStringLiteral("failed:"));
+                const qsizetype punto = columna.indexOf(QLatin1Char('.'));
+                l << Proveedor(QStringLiteral("23000"), nativo::NoAdmiteNulos,
+                               QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls.")
+                                   .arg(punto < 0 ? columna : columna.mid(punto + 1), punto < 0 ? QString() : columna.left(punto)));
+            } else if (mensaje.contains(QLatin1String("would be truncated"))) {
+                l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento, QStringLiteral("String or binary data would be truncated."));
+            } else if (rc == SQLITE_CONSTRAINT_TRIGGER) {
+                l << Proveedor(QStringLiteral("42000"), nativo::ErrorUsuario, mensaje);
+            } else if (rc == SQLITE_CONSTRAINT_CHECK) {
+                l << Proveedor(QStringLiteral("23000"), nativo::Referencia,
+                               QStringLiteral("The statement conflicted with the CHECK constraint \"%1\".")
+                                   .arg(Despues(mensaje, QStringLiteral("failed:"))));
+            } else {
+                l << Proveedor(QStringLiteral("23000"), nativo::Referencia,
+                               QStringLiteral("The statement conflicted with the REFERENCE constraint. (%1)").arg(mensaje));
+            }
+            break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            l << Proveedor(QStringLiteral("HYT00"), nativo::TiempoAgotado,
+                           QStringLiteral("Query timeout expired: the database is busy, locked by another process, and stayed so "
+                                          "for the %1 seconds of the command time-out. (%2)")
+                               .arg(esperaMs / 1000)
+                               .arg(mensaje));
+            break;
+        case SQLITE_INTERRUPT:
+            l << Proveedor(QStringLiteral("HY008"), nativo::TiempoAgotado, QStringLiteral("Operation cancelled. (%1)").arg(mensaje));
+            break;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_PROTOCOL:
+        case SQLITE_NOLFS:
+            l << Proveedor(QStringLiteral("08S01"), nativo::ConexionPerdida,
+                           QStringLiteral("General network error. Check your network documentation. (%1)").arg(mensaje));
+            break;
+        case SQLITE_FULL:
+            l << Proveedor(QStringLiteral("42000"), nativo::SinEspacio,
+                           QStringLiteral("Could not allocate space in the database: the disk is full. (%1)").arg(mensaje));
+            break;
+        case SQLITE_READONLY:
+            l << Proveedor(QStringLiteral("25000"), nativo::BaseSoloLectura,
+                           QStringLiteral("Failed to update database because the database is read-only. (%1)").arg(mensaje));
+            break;
+        case SQLITE_TOOBIG:
+            terminada = true;
+            l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento, QStringLiteral("String or binary data would be truncated."));
+            break;
+        case SQLITE_MISMATCH:
+            l << Proveedor(QStringLiteral("22018"), 245, QStringLiteral("Conversion failed. (%1)").arg(mensaje));
+            break;
+        case SQLITE_NOMEM:
+            l << Proveedor(QStringLiteral("HY001"), 701, QStringLiteral("There is insufficient system memory to run this query."));
+            break;
+        case SQLITE_AUTH:
+        case SQLITE_PERM:
+            l << Proveedor(QStringLiteral("42000"), 229, QStringLiteral("The permission was denied. (%1)").arg(mensaje));
+            break;
+        default: {
+            QString nombre;
+            if (!(nombre = Despues(mensaje, QStringLiteral("no such table:"))).isEmpty() ||
+                !(nombre = Despues(mensaje, QStringLiteral("no such view:"))).isEmpty()) {
+                l << Proveedor(QStringLiteral("42S02"), nativo::ObjetoInexistente, QStringLiteral("Invalid object name '%1'.").arg(nombre));
+            } else if (!(nombre = Despues(mensaje, QStringLiteral("no such column:"))).isEmpty()) {
+                l << Proveedor(QStringLiteral("42S22"), nativo::ColumnaInexistente, QStringLiteral("Invalid column name '%1'.").arg(nombre));
+            } else if (!(nombre = Despues(mensaje, QStringLiteral("no such function:"))).isEmpty()) {
+                l << Proveedor(QStringLiteral("42000"), nativo::FuncionDesconocida,
+                               QStringLiteral("'%1' is not a recognized built-in function name.").arg(nombre));
+            } else if (mensaje.contains(QLatin1String("syntax error")) || mensaje.contains(QLatin1String("incomplete input")) ||
+                       mensaje.contains(QLatin1String("unrecognized token"))) {
+                static const QRegularExpression cerca(QStringLiteral("near \"(.*)\":"));
+                const auto m = cerca.match(mensaje);
+                l << Proveedor(QStringLiteral("42000"), nativo::Sintaxis,
+                               m.hasMatch() ? QStringLiteral("Incorrect syntax near '%1'.").arg(m.captured(1))
+                                            : QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje));
+            } else if (!(nombre = Despues(mensaje, QStringLiteral("duplicate column name:"))).isEmpty()) {
+                l << Proveedor(QStringLiteral("42S21"), 2705,
+                               QStringLiteral("Column names in each table must be unique. Column name '%1' is specified more than once.")
+                                   .arg(nombre));
+            } else if (mensaje.startsWith(QLatin1String("table ")) && mensaje.endsWith(QLatin1String("already exists"))) {
+                l << Proveedor(QStringLiteral("42S01"), 2714, QStringLiteral("There is already an object named %1 in the database.")
+                                                                   .arg(mensaje.mid(6, mensaje.size() - 6 - 15)));
+            } else {
+                l << Proveedor(QStringLiteral("42000"), 0, mensaje);
+            }
+        }
+    }
+    if (terminada) l << Proveedor(QStringLiteral("01000"), nativo::SentenciaTerminada, QStringLiteral("The statement has been terminated."));
+    return l;
+}
+
+[[noreturn]] void Lanzar(const QList<ErrorProveedor>& lista, Errores& errores) {
+    for (const auto& e : lista) errores.Agregar(e);
+    throw ErrorEjecucion(errnum::E_FAIL, lista.first().Description, lista.first().Source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parameters
+
+int Vincular(sqlite3_stmt* st, int i, const QVariant& v) {
+    if (v.isNull() || !v.isValid()) return sqlite3_bind_null(st, i);
+    switch (v.typeId()) {
+        case QMetaType::Bool:
+            return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            return sqlite3_bind_int64(st, i, v.toLongLong());
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return sqlite3_bind_double(st, i, v.toDouble());
+        case QMetaType::QDateTime: {
+            const QByteArray t = TextoFecha(v.toDateTime()).toUtf8();
+            return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        }
+        case QMetaType::QDate: {
+            const QByteArray t = v.toDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+            return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            return sqlite3_bind_blob(st, i, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        }
+        default: {
+            const QByteArray t = v.toString().toUtf8();
+            return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        }
+    }
+}
+
+QString Comillas(const QString& nombre) {
+    QString n = nombre;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+bool EsModificacion(const QString& sql) {
+    const QString t = sql.trimmed();
+    for (const char* p : {"INSERT", "UPDATE", "DELETE", "REPLACE"}) {
+        if (t.startsWith(QLatin1String(p), Qt::CaseInsensitive)) return true;
+    }
+    return false;
+}
+
+// A prepared statement finalized when it goes out of scope.
+class Preparada {
+public:
+    explicit Preparada(sqlite3_stmt* st = nullptr) : st_(st) {}
+    ~Preparada() { sqlite3_finalize(st_); }
+    Preparada(const Preparada&) = delete;
+    Preparada& operator=(const Preparada&) = delete;
+    sqlite3_stmt* get() const { return st_; }
+
+private:
+    sqlite3_stmt* st_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+MotorSqlite::MotorSqlite() = default;
+
+MotorSqlite::~MotorSqlite() { Cerrar(); }
+
+void MotorSqlite::Fallar(int rc, Errores& errores) const {
+    const QString mensaje = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const int extendido = db_ ? sqlite3_extended_errcode(db_) : rc;
+    Lanzar(Traducir(extendido ? extendido : rc, mensaje, esperaMs_), errores);
+}
+
+sqlite3_stmt* MotorSqlite::Preparar(const QString& sql, Errores& errores) const {
+    const QByteArray u = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, u.constData(), static_cast<int>(u.size()), &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        Fallar(rc, errores);
+    }
+    return st;
+}
+
+void MotorSqlite::Exec(const char* sql, Errores& errores) {
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) Fallar(rc, errores);
+}
+
+void MotorSqlite::FijarEspera(int segundos) {
+    // A busy database is waited for as long as a command may take; 0 ("no limit" in ADO) still waits
+    // a bounded time, so that nothing ever hangs.
+    const int ms = (segundos > 0 ? segundos : 30) * 1000;
+    if (ms != esperaMs_ && db_) {
+        sqlite3_busy_timeout(db_, ms);
+        esperaMs_ = ms;
+    }
+}
+
+void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
+    Cerrar();
+    archivo_ = p.archivo;
+    // The catalog name: the database name of the string, or the file's name without folder and
+    // extension when the string named a file.
+    const QString dado = p.baseDatos.trimmed();
+    const bool esRuta = dado.isEmpty() || dado.contains(QLatin1Char('/')) || dado.contains(QLatin1Char('\\')) ||
+                        !QFileInfo(dado).suffix().isEmpty();
+    nombreBase_ = esRuta ? QFileInfo(p.archivo).completeBaseName() : dado;
+    const QString nombre = p.baseDatos.trimmed().isEmpty() ? p.archivo : p.baseDatos.trimmed();
+    auto fallarApertura = [&](const QString& detalle) {
+        if (db_) sqlite3_close_v2(db_);
+        db_ = nullptr;
+        Lanzar({Proveedor(QStringLiteral("42000"), nativo::NoSePuedeAbrirBase,
+                          QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed. (%2)").arg(nombre, detalle))},
+               errores);
+    };
+    if (archivo_.trimmed().isEmpty()) fallarApertura(QStringLiteral("no database file was named"));
+    // Never SQLITE_OPEN_CREATE: a missing database is an error, not a new empty file.
+    int rc = sqlite3_open_v2(QFileInfo(archivo_).absoluteFilePath().toUtf8().constData(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString detalle = QFileInfo::exists(archivo_) ? QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc))
+                                                            : QStringLiteral("the file %1 does not exist").arg(archivo_);
+        fallarApertura(detalle);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    // A database locked by another process is waited for as long as a login may take.
+    sqlite3_busy_timeout(db_, 15000);
+    // A file that is not a database (or unreadable) shows it on the first read.
+    rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errmsg(db_)));
+    rc = sqlite::RegistrarExtensiones(db_);
+    if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errstr(rc)));
+    sqlite3_exec(db_, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    esperaMs_ = -1;
+    FijarEspera(30);
+    nivel_ = 0;
+    CrearControlesLongitud();
+}
+
+// SQLite keeps any text in a varchar(n) column; SQL Server refuses a text longer than n (trailing
+// blanks aside) with error 8152. Temporary triggers of this connection give the same refusal
+// without touching the database file.
+void MotorSqlite::CrearControlesLongitud() {
+    sqlite3_stmt* st = nullptr;
+    const char* consulta =
+        "SELECT m.name, p.name, p.type FROM sqlite_schema m JOIN pragma_table_info(m.name) p "
+        "WHERE m.type = 'table' AND substr(m.name, 1, 7) <> 'sqlite_' ORDER BY m.name, p.cid";
+    if (sqlite3_prepare_v2(db_, consulta, -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return;
+    }
+    QMap<QString, QStringList> condiciones;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const TipoColumna t = TipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+        if (t.conversion != Conversion::Texto || t.tamano <= 0 || t.tamano >= kTextoLargo / 2 || t.tipo == tipo::adGUID ||
+            t.tipo == tipo::adDBTime)
+            continue;
+        const QString tabla = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        const QString columna = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        condiciones[tabla] << QStringLiteral("length(rtrim(NEW.%1)) > %2").arg(Comillas(columna)).arg(t.tamano);
+    }
+    sqlite3_finalize(st);
+    for (auto it = condiciones.cbegin(); it != condiciones.cend(); ++it) {
+        const QString cuando = it.value().join(QStringLiteral(" OR "));
+        for (const char* evento : {"INSERT", "UPDATE"}) {
+            const QString sql = QStringLiteral(
+                                    "CREATE TEMP TRIGGER IF NOT EXISTS %1 BEFORE %2 ON main.%3 WHEN %4 "
+                                    "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END")
+                                    .arg(Comillas(QStringLiteral("mp_longitud_%1_%2").arg(QString::fromLatin1(evento).toLower(), it.key())),
+                                         QLatin1String(evento), Comillas(it.key()), cuando);
+            sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        }
+    }
+}
+
+void MotorSqlite::Cerrar() {
+    if (!db_) return;
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    nivel_ = 0;
+}
+
+ResultadoMotor MotorSqlite::Ejecutar(const QString& texto, int timeoutSegundos, Errores& errores) {
+    FijarEspera(timeoutSegundos);
+    ResultadoMotor r;
+    bool modifico = false;
+    for (const auto& s : dialecto::Traducir(texto)) {
+        switch (s.tipo) {
+            case dialecto::Sentencia::Tipo::Comenzar:
+                Comenzar(errores);
+                continue;
+            case dialecto::Sentencia::Tipo::Confirmar:
+                Confirmar(errores);
+                continue;
+            case dialecto::Sentencia::Tipo::Deshacer:
+                Deshacer(errores);
+                continue;
+            case dialecto::Sentencia::Tipo::Usar:
+                FijarBaseDefecto(s.texto, errores);
+                continue;
+            case dialecto::Sentencia::Tipo::Omitir:
+                continue;
+            case dialecto::Sentencia::Tipo::Sql:
+                break;
+        }
+        Preparada st(Preparar(s.texto, errores));
+        if (!st.get()) continue;  // only a comment
+        if (sqlite3_column_count(st.get()) > 0) {
+            Lector lector(st.get());
+            QList<Campo> campos = lector.Campos();
+            int rc;
+            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) lector.Fila();
+            if (rc != SQLITE_DONE) Fallar(rc, errores);
+            lector.TiparPorValor(campos);
+            r.campos = std::move(campos);
+            r.filas.clear();
+            r.compactas = lector.Resultado();
+            r.tieneFilas = true;
+        } else {
+            const int rc = sqlite3_step(st.get());
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fallar(rc, errores);
+            if (EsModificacion(s.texto)) {
+                r.afectadas += static_cast<long>(sqlite3_changes64(db_));
+                modifico = true;
+            }
+        }
+    }
+    if (!modifico) r.afectadas = -1;
+    if (nivel_ > 0 && sqlite3_get_autocommit(db_)) nivel_ = 0;  // SQLite ended the transaction on an error
+    return r;
+}
+
+long MotorSqlite::EjecutarConParametros(const QString& sql, const QVector<QVariant>& parametros, Errores& errores) {
+    Preparada st(Preparar(sql, errores));
+    if (!st.get()) return 0;
+    for (int i = 0; i < parametros.size(); ++i) {
+        const int rc = Vincular(st.get(), i + 1, parametros.at(i));
+        if (rc != SQLITE_OK) Fallar(rc, errores);
+    }
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) Fallar(rc, errores);
+    return static_cast<long>(sqlite3_changes64(db_));
+}
+
+ResultadoMotor MotorSqlite::ConsultarConParametros(const QString& sql, const QVector<QVariant>& parametros, Errores& errores) {
+    Preparada st(Preparar(sql, errores));
+    ResultadoMotor r;
+    if (!st.get()) return r;
+    for (int i = 0; i < parametros.size(); ++i) {
+        const int rc = Vincular(st.get(), i + 1, parametros.at(i));
+        if (rc != SQLITE_OK) Fallar(rc, errores);
+    }
+    Lector lector(st.get());
+    r.tieneFilas = sqlite3_column_count(st.get()) > 0;
+    r.campos = lector.Campos();
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) lector.Fila();
+    if (rc != SQLITE_DONE) Fallar(rc, errores);
+    lector.TiparPorValor(r.campos);
+    r.filas = lector.Resultado()->Materializar();
+    return r;
+}
+
+void MotorSqlite::Comenzar(Errores& errores) {
+    if (!sqlite3_get_autocommit(db_)) {
+        ++nivel_;  // SQL Server nests: an inner BEGIN only counts
+        return;
+    }
+    Exec("BEGIN IMMEDIATE", errores);
+    nivel_ = 1;
+}
+
+void MotorSqlite::Confirmar(Errores& errores) {
+    if (sqlite3_get_autocommit(db_)) {
+        nivel_ = 0;
+        Lanzar({Proveedor(QStringLiteral("25000"), nativo::CommitSinTransaccion,
+                          QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."))},
+               errores);
+    }
+    if (nivel_ > 1) {
+        --nivel_;
+        return;
+    }
+    Exec("COMMIT", errores);
+    nivel_ = 0;
+}
+
+void MotorSqlite::Deshacer(Errores& errores) {
+    if (sqlite3_get_autocommit(db_)) {
+        nivel_ = 0;
+        Lanzar({Proveedor(QStringLiteral("25000"), nativo::RollbackSinTransaccion,
+                          QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."))},
+               errores);
+    }
+    // As on SQL Server, a rollback undoes every nesting level at once.
+    nivel_ = 0;
+    Exec("ROLLBACK", errores);
+}
+
+ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricciones, Errores& errores) {
+    ResultadoMotor r;
+    r.tieneFilas = true;
+    auto campo = [](const char* nombre, int tipoAdo, int tamano) {
+        Campo c;
+        c.Name = QLatin1String(nombre);
+        c.Type = tipoAdo;
+        c.DefinedSize = tamano;
+        return c;
+    };
+    // A single-catalog, single-schema database: the catalog and schema restrictions name it.
+    const QString tabla = restricciones.value(2).trimmed();
+    const QString cuarto = restricciones.value(3).trimmed();
+    const QVariant catalogo(nombreBase_), esquema(QStringLiteral("dbo"));
+
+    Preparada st(Preparar(QStringLiteral("SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY name"), errores));
+    QList<QPair<QString, QString>> objetos;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const QString nombre = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+        const QString clase = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+        if (!tabla.isEmpty() && nombre.compare(tabla, Qt::CaseInsensitive) != 0) continue;
+        const QString tipoTabla = nombre.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
+                                  : clase == QLatin1String("view")                                  ? QStringLiteral("VIEW")
+                                                                                                     : QStringLiteral("TABLE");
+        objetos.append({nombre, tipoTabla});
+    }
+    if (rc != SQLITE_DONE) Fallar(rc, errores);
+
+    if (tipoEsquema == adSchemaTables) {
+        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128), campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
+                    campo("TABLE_NAME", tipo::adVarWChar, 128), campo("TABLE_TYPE", tipo::adVarWChar, 32),
+                    campo("DESCRIPTION", tipo::adVarWChar, 255)};
+        for (const auto& o : objetos) {
+            if (!cuarto.isEmpty() && o.second.compare(cuarto, Qt::CaseInsensitive) != 0) continue;
+            r.filas.append({catalogo, esquema, o.first, o.second, QVariant()});
+        }
+        return r;
+    }
+    if (tipoEsquema == adSchemaColumns) {
+        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128), campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
+                    campo("TABLE_NAME", tipo::adVarWChar, 128),    campo("COLUMN_NAME", tipo::adVarWChar, 128),
+                    campo("ORDINAL_POSITION", tipo::adInteger, 4), campo("COLUMN_HASDEFAULT", tipo::adBoolean, 2),
+                    campo("COLUMN_DEFAULT", tipo::adVarWChar, 255), campo("IS_NULLABLE", tipo::adBoolean, 2),
+                    campo("DATA_TYPE", tipo::adSmallInt, 2),       campo("CHARACTER_MAXIMUM_LENGTH", tipo::adInteger, 4),
+                    campo("NUMERIC_PRECISION", tipo::adSmallInt, 2), campo("NUMERIC_SCALE", tipo::adSmallInt, 2)};
+        for (const auto& o : objetos) {
+            Preparada c(Preparar(QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value FROM pragma_table_info(?)"), errores));
+            const QByteArray n = o.first.toUtf8();
+            sqlite3_bind_text(c.get(), 1, n.constData(), static_cast<int>(n.size()), SQLITE_TRANSIENT);
+            while ((rc = sqlite3_step(c.get())) == SQLITE_ROW) {
+                const QString columna = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 1)));
+                if (!cuarto.isEmpty() && columna.compare(cuarto, Qt::CaseInsensitive) != 0) continue;
+                const TipoColumna t = TipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 2)));
+                const bool conDefecto = sqlite3_column_type(c.get(), 4) != SQLITE_NULL;
+                const bool texto = t.conversion == Conversion::Texto;
+                r.filas.append({catalogo, esquema, o.first, columna, sqlite3_column_int(c.get(), 0) + 1, conDefecto,
+                                conDefecto ? QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 4))))
+                                           : QVariant(),
+                                sqlite3_column_int(c.get(), 3) == 0, TipoEsquema(t), texto ? QVariant(t.tamano) : QVariant(),
+                                texto ? QVariant() : QVariant(t.precision), texto ? QVariant() : QVariant(t.escala)});
+            }
+            if (rc != SQLITE_DONE) Fallar(rc, errores);
+        }
+        return r;
+    }
+    Lanzar({Proveedor(QStringLiteral("HYC00"), 0, QStringLiteral("Object or provider is not capable of performing requested operation."))},
+           errores);
+}
+
+qint64 MotorSqlite::UltimoIdentificador() { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+
+void MotorSqlite::FijarBaseDefecto(const QString& nombre, Errores& errores) {
+    const QString n = nombre.trimmed();
+    if (n.isEmpty()) return;
+    const QFileInfo fi(archivo_);
+    for (const QString& propio : {nombreBase_, fi.completeBaseName(), fi.fileName(), archivo_, fi.absoluteFilePath()}) {
+        if (!propio.isEmpty() && propio.compare(n, Qt::CaseInsensitive) == 0) return;
+    }
+    Lanzar({Proveedor(QStringLiteral("42000"), nativo::BaseInexistente,
+                      QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(n))},
+           errores);
+}
+
+QStringList MotorSqlite::ClavePrimaria(const QString& tabla, Errores& errores) {
+    Preparada st(Preparar(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"), errores));
+    const QByteArray n = tabla.toUtf8();
+    sqlite3_bind_text(st.get(), 1, n.constData(), static_cast<int>(n.size()), SQLITE_TRANSIENT);
+    QStringList clave;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+        clave << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+    if (rc != SQLITE_DONE) Fallar(rc, errores);
+    return clave;
+}
+
+}  // namespace driver

@@ -1,0 +1,116 @@
+#include "layout/ArbolLayout.h"
+#include "services/ErrorEjecucion.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QtTest>
+
+// The layout tree's own item model, without a window.
+class TstArbolLayout : public QObject {
+    Q_OBJECT
+
+    static void Construir(ModeloArbolLayout& m, const QStringList& codigos) {
+        m.Comenzar(codigos.size(), QStringLiteral("Definición de LayOut"));
+        for (const QString& c : codigos) m.AgregarFila(c, QStringLiteral("d") + c, 1);
+        m.Terminar();
+    }
+    static QString Padre(const ModeloArbolLayout& m, const QString& clave) { return m.Clave(m.IndiceDeClave(clave).parent()); }
+
+private slots:
+    void cadaNodoCuelgaDeSuPrefijoExistenteMasLargo() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        // 0201 without 02, and a malformed 3-character code under 01.
+        Construir(m, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("010102"), QStringLiteral("011"),
+                      QStringLiteral("0201"), QStringLiteral("03"), QStringLiteral("0301")});
+        QCOMPARE(m.rowCount(), 1);
+        QCOMPARE(m.Texto(m.index(0, 0)), QStringLiteral("Definición de LayOut"));
+        QCOMPARE(m.Clave(m.index(0, 0)), QStringLiteral("A"));
+        QCOMPARE(Padre(m, QStringLiteral("A01")), QStringLiteral("A"));
+        QCOMPARE(Padre(m, QStringLiteral("A010102")), QStringLiteral("A0101"));
+        QCOMPARE(Padre(m, QStringLiteral("A011")), QStringLiteral("A01"));
+        QCOMPARE(Padre(m, QStringLiteral("A0201")), QStringLiteral("A"));  // not the sibling of 0101
+        QCOMPARE(Padre(m, QStringLiteral("A0301")), QStringLiteral("A03"));
+        QCOMPARE(m.rowCount(m.index(0, 0)), 3);
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("A0101"))), QStringLiteral("0101 - d0101"));
+        QCOMPARE(m.IndiceDeClave(QStringLiteral("a0101")), QModelIndex());  // keys start with "A"
+        QCOMPARE(m.IndiceDeClave(QStringLiteral("A0101")).row(), 0);
+        QCOMPARE(m.IndiceDeClave(QStringLiteral("A011")).row(), 1);
+        QVERIFY(!(m.flags(m.IndiceDeClave(QStringLiteral("A01"))) & Qt::ItemIsEditable));
+    }
+
+    void clavesSinDistinguirMayusculasYDuplicadas() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.Comenzar(3, QStringLiteral("r"));
+        m.AgregarFila(QStringLiteral("A1"), QString(), 0);
+        m.AgregarFila(QStringLiteral("a101"), QString(), 0);
+        try {
+            m.AgregarFila(QStringLiteral("a1"), QString(), 0);
+            QFAIL("una clave repetida debe fallar");
+        } catch (const ErrorEjecucion& e) {
+            QCOMPARE(e.Number, 35602L);
+        }
+        m.Terminar();
+        QCOMPARE(Padre(m, QStringLiteral("Aa101")), QStringLiteral("AA1"));
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("Aa1"))), QStringLiteral("A1 - "));
+        QCOMPARE(m.CantidadNodos(), 3);
+    }
+
+    void agregarYRenombrarUnNodoSinReconstruir() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Construir(m, {QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"), QStringLiteral("12"), QStringLiteral("2")});
+        QSignalSpy reinicios(&m, &QAbstractItemModel::modelReset);
+        QSignalSpy insertadas(&m, &QAbstractItemModel::rowsInserted);
+        const QPersistentModelIndex a11(m.IndiceDeClave(QStringLiteral("A11")));
+
+        const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A11"), QStringLiteral("112"), QStringLiteral("112 - Nuevo"), 2);
+        QCOMPARE(nuevo.parent(), QModelIndex(a11));
+        QCOMPARE(nuevo.row(), 1);
+        QCOMPARE(m.Imagen(nuevo), 2);
+        QCOMPARE(insertadas.size(), 1);
+        QCOMPARE(reinicios.size(), 0);
+
+        try {
+            m.AgregarNodo(QStringLiteral("A11"), QStringLiteral("112"), QStringLiteral("112 - Otra vez"), 2);
+            QFAIL("clave existente");
+        } catch (const ErrorEjecucion& e) {
+            QCOMPARE(e.Number, 35602L);
+        }
+        try {
+            m.AgregarNodo(QStringLiteral("A9"), QStringLiteral("91"), QStringLiteral("91 - x"), 2);
+            QFAIL("padre inexistente");
+        } catch (const ErrorEjecucion& e) {
+            QCOMPARE(e.Number, 35601L);
+        }
+        QCOMPARE(m.NodoPrefijoMasLargo(QStringLiteral("1129")), m.IndiceDeClave(QStringLiteral("A112")).internalId());
+        QCOMPARE(m.NodoPrefijoMasLargo(QStringLiteral("91")), 0);
+
+        QSignalSpy cambios(&m, &QAbstractItemModel::dataChanged);
+        m.CambiarTexto(m.IndiceDeClave(QStringLiteral("A112")), QStringLiteral("112 - Renombrado"));
+        QCOMPARE(cambios.size(), 1);
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("A112"))), QStringLiteral("112 - Renombrado"));
+        QVERIFY(a11.isValid());
+        QCOMPARE(reinicios.size(), 0);
+
+        m.Limpiar();
+        QCOMPARE(m.rowCount(), 0);
+        QVERIFY(!m.IndiceDeClave(QStringLiteral("A")).isValid());
+    }
+
+    void imagenesPorNombreSinDistinguirMayusculas() {
+        ImagenesLayout l;
+        for (const char* n : {"CALLE", "POSICION", "NIVEL", "NAVE"})
+            l.Agregar(QString::fromLatin1(n), ImagenesLayout::DibujarIcono(QString::fromLatin1(n)));
+        QCOMPARE(l.IndiceImagen(QStringLiteral("Nave")), 4);
+        QCOMPARE(l.IndiceImagen(QStringLiteral(" posicion ")), 2);
+        QCOMPARE(l.IndiceImagen(QStringLiteral("Estante")), 0);
+        QCOMPARE(l.Icono(1).pixmap(16, 16).size(), QSize(16, 16));
+        QVERIFY(l.Icono(1).pixmap(16, 16).toImage() != l.Icono(2).pixmap(16, 16).toImage());
+        QVERIFY(l.Icono(0).isNull());
+    }
+};
+
+QTEST_MAIN(TstArbolLayout)
+#include "tst_arbollayout.moc"

@@ -1,0 +1,559 @@
+#include "SesionPrueba.h"
+#include "db/DB_Dll.h"
+#include "layout/FrmMa_Posic.h"
+#include "services/Conversiones.h"
+#include "services/Sesion.h"
+#include "services/UtilKit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+#include <memory>
+
+// The position editor driven as the operator drives it: keys in the fields, clicks on the tree and
+// on the toolbar, on a copy of the demo database (levels 2, 2, 2, 0; warehouses "   1" .. "   3").
+class TstFrmMaPosic : public QObject {
+    Q_OBJECT
+
+    static const QString kAviso;
+
+    std::unique_ptr<FrmMa_Posic> Abrir() {
+        auto w = std::make_unique<FrmMa_Posic>(false);
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get())) qWarning("la ventana no quedo activa");
+        return w;
+    }
+    // Types a text in a field and confirms it with Enter, as the operator does.
+    static void Escribir(QLineEdit* campo, const QString& texto) {
+        campo->setFocus();
+        campo->selectAll();
+        QTest::keyClick(campo, Qt::Key_Delete);
+        QTest::keyClicks(campo, texto);
+        QTest::keyClick(campo, Qt::Key_Return);
+    }
+    static void VerificarCaja(SesionPrueba& s, const QString& texto, int estilo, const QString& titulo) {
+        const auto c = s.guion().UltimaCaja();
+        QCOMPARE(c.texto, texto);
+        QCOMPARE(c.estilo, estilo);
+        QCOMPARE(c.titulo, titulo);
+    }
+    static void ClicNodo(FrmMa_Posic& w, const QString& clave) {
+        const QModelIndex i = w.ModeloArbol->IndiceDeClave(clave);
+        QVERIFY(i.isValid());
+        w.TreeView1->scrollTo(i);
+        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualRect(i).center());
+    }
+    static void Boton(FrmMa_Posic& w, const char* clave) { QTest::mouseClick(w.UtilKit1->Boton(QString::fromLatin1(clave)), Qt::LeftButton); }
+    // Accepts a new position code: NUEVO, the code and Enter.
+    void Nuevo(FrmMa_Posic& w, const QString& codigo) {
+        Boton(w, "NUEVO");
+        Escribir(w.txtfields[0], codigo);
+    }
+
+private slots:
+    void cargaLaVentanaConElPrimerDepositoYSuArbol() {
+        SesionPrueba s;
+        auto w = Abrir();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout - Deposito Central"));
+        QCOMPARE(w->CmbDeposito->count(), 3);
+        QCOMPARE(w->CmbDeposito->currentText(), QStringLiteral("Deposito Central") + QString(100, QLatin1Char(' ')) + QStringLiteral("   1"));
+        QCOMPARE(w->Deposito(), QStringLiteral("   1"));
+
+        auto* m = w->ModeloArbol;
+        QCOMPARE(m->rowCount(), 1);
+        const QModelIndex raiz = m->index(0, 0);
+        QCOMPARE(m->Texto(raiz), QStringLiteral("Definición de LayOut"));
+        QCOMPARE(m->rowCount(raiz), 8);
+        const QModelIndex a01 = m->IndiceDeClave(QStringLiteral("A01"));
+        QCOMPARE(a01.parent(), raiz);
+        QCOMPARE(m->rowCount(a01), 12);
+        QCOMPARE(m->Texto(m->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Nivel 3"));
+        QCOMPARE(m->IndiceDeClave(QStringLiteral("A010203")).parent(), m->IndiceDeClave(QStringLiteral("A0102")));
+        QCOMPARE(m->CantidadNodos(), 1 + s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1'")));
+        // Level icons are fixed per level end: 2 -> NAVE, 4 -> CALLE, 6 -> POSICION.
+        QCOMPARE(w->ImageList1.Etiqueta(m->Imagen(a01)), QStringLiteral("NAVE"));
+        QCOMPARE(w->ImageList1.Etiqueta(m->Imagen(m->IndiceDeClave(QStringLiteral("A0102")))), QStringLiteral("CALLE"));
+        QCOMPARE(w->ImageList1.Etiqueta(m->Imagen(m->IndiceDeClave(QStringLiteral("A010203")))), QStringLiteral("POSICION"));
+        QCOMPARE(w->IndiceImagen(w->ImageList1, QStringLiteral(" nave ")), 4);
+        QCOMPARE(w->IndiceImagen(w->ImageList1, QStringLiteral("PASILLO")), 0);
+        QVERIFY(w->TreeView1->isExpanded(a01));
+        QCOMPARE(w->ImageList1.Icono(1).actualSize(QSize(16, 16)), QSize(16, 16));
+
+        // Idle: only the code field takes input, and it has the focus.
+        QVERIFY(w->txtfields[0]->isEnabled());
+        for (int i = 1; i < w->txtfields.size(); ++i) QVERIFY(!w->txtfields[i]->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[0]);
+        QVERIFY(w->UtilKit1->Habilitado(10));
+        QVERIFY(!w->UtilKit1->Habilitado(11));
+        QVERIFY(!w->UtilKit1->Habilitado(16));
+        QVERIFY(w->UtilKit1->Habilitado(17));
+        for (QLabel* l : w->LblDesc) QCOMPARE(l->text(), QStringLiteral("..."));
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    void controlesEnlazadosYOrdenDeTabulacion() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const char* const columnas[] = {"IdPosicion", "Descripcion", "CAPACIDAD", "IDUNIDAD", "IdRubro",
+                                        "IdTipo",     "IdArticulo",  "Idfamilia", "OrdenIngreso"};
+        const char* const tablas[] = {"", "", "", "V_ta_unidad", "V_ta_rubros", "V_ta_tipoarticulo", "V_ma_articulos", "V_ta_familias", ""};
+        for (int i = 0; i < 9; ++i) {
+            auto* t = w->findChild<QLineEdit*>(QStringLiteral("txtfields_%1").arg(i));
+            QCOMPARE(t, w->txtfields[i]);
+            QCOMPARE(t->property("DataField").toString(), QString::fromLatin1(columnas[i]));
+            QCOMPARE(t->property("Tag").toString(), QString::fromLatin1(tablas[i]));
+        }
+        QCOMPARE(w->txtfields[0]->maxLength(), 25);
+        QCOMPARE(w->txtfields[7]->maxLength(), 15);
+        QCOMPARE(w->ChkFields[4]->toolTip(), QStringLiteral("Es Titulo, No puede Recibir movimientos"));
+        QCOMPARE(w->findChild<QWidget*>(QStringLiteral("Frame2"))->property("title").toString(),
+                 QStringLiteral("Reservado (Complete una de las 4 opciones)"));
+        QCOMPARE(w->CmdEtiquetas->text(), QStringLiteral("&ETIQUETAS"));
+        QCOMPARE(w->CmdCallAsistente->text(), QStringLiteral("A&sistente"));
+        QCOMPARE(w->CmdCallDiagrama->text(), QStringLiteral("&Diagrama"));
+
+        // Enable the detail with an existing position, then walk the fields with Tab.
+        Escribir(w->txtfields[0], QStringLiteral("010102"));
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[1]);
+        const int orden[] = {1, 2, 3, 8, 4, 5, 7, 6};
+        for (int k = 0; k + 1 < 8; ++k) {
+            QCOMPARE(QApplication::focusWidget(), w->txtfields[orden[k]]);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[6]);
+        // The focused field takes the session colours; the one it left turns white again.
+        QCOMPARE(w->txtfields[6]->palette().color(QPalette::Base), conv::ColorVB(sesion().gColorFondo));
+        QCOMPARE(w->txtfields[6]->palette().color(QPalette::Text), conv::ColorVB(sesion().gColorLetra));
+        QCOMPARE(w->txtfields[7]->palette().color(QPalette::Base), QColor(Qt::white));
+        QVERIFY(w->UtilKit1->Habilitado(14));  // the article field has a lookup
+    }
+
+    void codigoRechazadoConSuMensaje_data() {
+        QTest::addColumn<QString>("codigo");
+        QTest::addColumn<QString>("mensaje");
+        QTest::newRow("vacio") << QString() << QStringLiteral(" Debe informar el Codigo!");
+        QTest::newRow("largo") << QStringLiteral("0101011") << QStringLiteral(" Codigo Incorrecto, Supera Longitud permitida!");
+        QTest::newRow("digitos") << QStringLiteral("010") << QStringLiteral(" Cantidad de Digitos Incorrecto!");
+        QTest::newRow("sin padre") << QStringLiteral("0901") << QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion");
+        QTest::newRow("comilla") << QStringLiteral("0'") << QStringLiteral(" Codigo Incorrecto, no puede contener comillas!");
+    }
+    void codigoRechazadoConSuMensaje() {
+        QFETCH(QString, codigo);
+        QFETCH(QString, mensaje);
+        SesionPrueba s;
+        auto w = Abrir();
+        s.guion().ResponderMsgBox(vb::OK, mensaje);
+        if (codigo.contains(QLatin1Char('\''))) {
+            // A quote cannot be typed (the field drops it); it can still arrive pasted.
+            w->txtfields[0]->setText(codigo);
+            QTest::keyClick(w->txtfields[0], Qt::Key_Return);
+        } else {
+            Escribir(w->txtfields[0], codigo);
+        }
+        VerificarCaja(s, mensaje, 16, kAviso);
+        QCOMPARE(s.guion().Cajas().size(), 1);
+        QVERIFY(w->ErrorValidacion);
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[0]);
+        QVERIFY(!w->txtfields[1]->isEnabled());
+        QCOMPARE(w->txtfields[0]->text(), codigo);
+    }
+
+    void codigoMalformadoCargaOLimpiaAntesDeRechazar() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Escribir(w->txtfields[0], QStringLiteral("010102"));
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Nivel 2"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Cantidad de Digitos Incorrecto!"));
+        Escribir(w->txtfields[0], QStringLiteral("010"));
+        QCOMPARE(w->txtfields[1]->text(), QString());
+        QVERIFY(w->EsNuevo);
+        QVERIFY(!w->Existe);
+    }
+
+    void nivelSuperiorConReservaSoloEnSuDeposito() {
+        SesionPrueba s;
+        // A fourth level of two characters, so storable positions can get children.
+        s.Sql(QStringLiteral("UPDATE TA_CONFIGURACION SET Valor = '2' WHERE Clave = 'LAYOUT_NIVEL4'"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT IdArticulo IS NOT NULL FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'")),
+                 QStringLiteral("1"));
+        // The same code reserved in another warehouse does not block this one.
+        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET IdRubro = 'ALM' WHERE IdDeposito='   2' AND IdPosicion='010102'"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT IdRubro FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010102'")), QString());
+        auto w = Abrir();
+
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles"));
+        Nuevo(*w, QStringLiteral("01010101"));
+        QVERIFY(w->ErrorValidacion);
+        QVERIFY(!w->txtfields[1]->isEnabled());
+
+        Nuevo(*w, QStringLiteral("01010201"));
+        QVERIFY(!w->ErrorValidacion);
+        QVERIFY(w->EsNuevo);
+        QVERIFY(w->txtfields[1]->isEnabled());
+        QVERIFY(w->UtilKit1->Habilitado(11));
+        QVERIFY(w->UtilKit1->Habilitado(16));
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[1]);
+        QCOMPARE(s.guion().Cajas().size(), 1);
+    }
+
+    void camposDelDetalle() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0113"));
+        QVERIFY(w->EsNuevo);
+        QVERIFY(!w->ErrorValidacion);
+
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" La capacidad debe ser Mayor o igual a 0"));
+        Escribir(w->txtfields[2], QStringLiteral("-1"));
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[2]);
+        Escribir(w->txtfields[2], QStringLiteral("abc"));  // its numeric value is 0
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[3]);
+
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo de Unidad Inexistente!"));
+        Escribir(w->txtfields[3], QStringLiteral("ZZ"));
+        Escribir(w->txtfields[3], QStringLiteral("KG"));
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("Kilogramo"));
+
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Debe Ingresar un valor Numerico"));
+        Escribir(w->txtfields[8], QStringLiteral("1a"));
+        Escribir(w->txtfields[8], QStringLiteral("12"));
+        QVERIFY(!w->ErrorValidacion);
+
+        // One reservation at a time: a valid article empties the other three.
+        Escribir(w->txtfields[4], QStringLiteral("ALM"));
+        QCOMPARE(w->LblDesc[2]->text(), QStringLiteral("Almacen"));
+        Escribir(w->txtfields[5], QStringLiteral("PAMP"));
+        QCOMPARE(w->txtfields[4]->text(), QString());
+        QCOMPARE(w->LblDesc[2]->text(), QStringLiteral("..."));
+        QCOMPARE(w->LblDesc[1]->text(), QStringLiteral("La Pampeana"));
+        const QString articulo = s.Sql(QStringLiteral("SELECT IdArticulo FROM MA_ARTICULOS ORDER BY IdArticulo LIMIT 1"));
+        Escribir(w->txtfields[7], QStringLiteral("0101"));
+        Escribir(w->txtfields[6], articulo);
+        QCOMPARE(w->txtfields[5]->text(), QString());
+        QCOMPARE(w->txtfields[7]->text(), QString());
+        QCOMPARE(w->LblDesc[1]->text(), QStringLiteral("..."));
+        QCOMPARE(w->LblDesc[4]->text(), QStringLiteral("..."));
+        QVERIFY(w->LblDesc[0]->text() != QStringLiteral("..."));
+
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Familia Inexistente!"));
+        Escribir(w->txtfields[7], QStringLiteral("99"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo de Rubro Inexistente!"));
+        w->txtfields[4]->setText(QStringLiteral("AL'M"));  // pasted: never looked up as "ALM"
+        QTest::keyClick(w->txtfields[4], Qt::Key_Return);
+        QCOMPARE(s.guion().Pendientes(), 0);
+
+        // A heading may carry a unit missing from the table; the description refresh tells it.
+        QTest::mouseClick(w->ChkFields[4], Qt::LeftButton);
+        QVERIFY(w->ChkFields[4]->isChecked());
+        QCOMPARE(w->ChkFields[4]->toolTip(), QStringLiteral("Es Titulo, No puede Recibir movimientos"));
+        s.guion().LimpiarCajas();
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("Codigo Inexistente, Tabla V_ta_unidad"));
+        s.guion().ResponderMsgBox(vb::OK);
+        Escribir(w->txtfields[3], QStringLiteral("ZZ"));
+        QCOMPARE(s.guion().Cajas().size(), 2);
+        QCOMPARE(s.guion().Cajas()[0].estilo, 64);
+        QCOMPARE(s.guion().Cajas()[0].titulo, kAviso);
+        QVERIFY(w->ErrorValidacion);
+
+        QTest::mouseClick(w->ChkFields[0], Qt::LeftButton);
+        QCOMPARE(w->ChkFields[0]->text(), w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
+        QTest::mouseClick(w->ChkFields[0], Qt::LeftButton);
+        QCOMPARE(w->ChkFields[0]->text(), w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
+    }
+
+    void grabaUnaPosicionNuevaYLaAgregaAlArbol() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const QPersistentModelIndex a01(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")));
+        const int nodos = w->ModeloArbol->CantidadNodos();
+
+        Nuevo(*w, QStringLiteral("0113"));
+        w->txtfields[1]->setText(QStringLiteral("Pasillo O'Brien"));  // pasted with a quote
+        Escribir(w->txtfields[3], QStringLiteral("UN"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);  // GRABAR
+
+        const QString fila = QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '0113'");
+        QCOMPARE(s.Contar(fila), 1);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM ") + fila), QStringLiteral("Pasillo OBrien"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Capacidad FROM ") + fila).toDouble(), 999999.0);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT IdUnidad FROM ") + fila), QStringLiteral("UN"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT IdRubro IS NULL AND IdArticulo IS NULL FROM ") + fila), QStringLiteral("1"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT OrdenIngreso FROM ") + fila).toInt(), 0);
+
+        // One node added under its parent, without a rebuild (a rebuild drops persistent indexes).
+        QVERIFY(a01.isValid());
+        QCOMPARE(w->ModeloArbol->CantidadNodos(), nodos + 1);
+        const QModelIndex nuevo = w->ModeloArbol->IndiceDeClave(QStringLiteral("A0113"));
+        QCOMPARE(nuevo.parent(), QModelIndex(a01));
+        QCOMPARE(w->ModeloArbol->Texto(nuevo), QStringLiteral("0113 - Pasillo OBrien"));
+        QCOMPARE(w->ImageList1.Etiqueta(w->ModeloArbol->Imagen(nuevo)), QStringLiteral("CALLE"));
+
+        // Back to idle, ready for the next code.
+        QVERIFY(!w->EsNuevo && !w->Existe && !w->Grabando);
+        QCOMPARE(w->txtfields[0]->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[0]);
+
+        // Capacity 12 is stored as typed; an empty description as NULL.
+        Nuevo(*w, QStringLiteral("0114"));
+        Escribir(w->txtfields[2], QStringLiteral("12"));
+        Boton(*w, "GRABAR");
+        const QString otra = QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '0114'");
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Capacidad FROM ") + otra).toDouble(), 12.0);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion IS NULL FROM ") + otra), QStringLiteral("1"));
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    void grabarConUnidadInvalidaNoEscribe() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0113"));
+        w->txtfields[3]->setText(QStringLiteral("ZZ"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo de Unidad Inexistente!"));
+        Boton(*w, "GRABAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion = '0113'")), 0);
+        QVERIFY(!w->Grabando);
+        QCOMPARE(w->txtfields[3]->text(), QStringLiteral("ZZ"));
+    }
+
+    void nodoDelArbolCargaYGrabaLaPosicionExistente() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const QPersistentModelIndex a0102(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0102")));
+        // The root is no position: nothing happens.
+        ClicNodo(*w, QStringLiteral("A"));
+        QCOMPARE(w->txtfields[0]->text(), QString());
+
+        ClicNodo(*w, QStringLiteral("A010203"));
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("010203"));
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Nivel 3"));
+        QCOMPARE(w->txtfields[3]->text(), QStringLiteral("CJ"));
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("Caja"));
+        QVERIFY(w->Existe);
+        QVERIFY(!w->EsNuevo);
+        QVERIFY(w->txtfields[1]->isEnabled());
+
+        Escribir(w->txtfields[1], QStringLiteral("Nivel tres"));
+        Boton(*w, "GRABAR");
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010203'")),
+                 QStringLiteral("Nivel tres"));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion='010203'")), 3);  // one per warehouse, still
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Nivel tres"));
+        QVERIFY(a0102.isValid());
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    void borrarQuitaElSubarbolSoloDeSuDeposito() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const QPersistentModelIndex a01(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")));
+        const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
+        ClicNodo(*w, QStringLiteral("A01"));
+
+        s.guion().ResponderMsgBox(vb::No, QStringLiteral("Confirma la baja de este registro?"));
+        Boton(*w, "BORRAR");
+        VerificarCaja(s, QStringLiteral("Confirma la baja de este registro?"), 308, QStringLiteral("Atención!"));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), antes);
+        QVERIFY(a01.isValid());  // not even the tree was rebuilt
+
+        const int subarbol = s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion LIKE '01%'"));
+        QCOMPARE(subarbol, 61);
+        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Confirma la baja de este registro?"));
+        Boton(*w, "BORRAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), antes - subarbol);
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito='   2' AND IdPosicion LIKE '01%'")), 41);
+        QVERIFY(!w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")).isValid());
+        QVERIFY(!w->ModeloArbol->IndiceDeClave(QStringLiteral("A010101")).isValid());
+        QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A02")).isValid());
+        QCOMPARE(w->txtfields[0]->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[0]);
+    }
+
+    void borrarTomaLosComodinesDelCodigoAlPieDeLaLetra() {
+        SesionPrueba s;
+        for (const char* c : {"9_", "9_01", "91", "9101", "9%", "9[", "9[01"})
+            s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('%1', 'x', 1, '   1')")
+                      .arg(QString::fromLatin1(c)));
+        auto w = Abrir();
+        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_01")).parent(), w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_")));
+        const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
+
+        Escribir(w->txtfields[0], QStringLiteral("9_"));
+        QVERIFY(w->Existe);
+        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Confirma la baja"));
+        Boton(*w, "BORRAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), antes - 2);
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion IN ('91', '9101', '9%', '9[', '9[01')")), 5);
+
+        Escribir(w->txtfields[0], QStringLiteral("9["));
+        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Confirma la baja"));
+        Boton(*w, "BORRAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion IN ('91', '9101', '9%')")), 3);
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion LIKE '9[%'")), 0);
+
+        // Never a delete with an empty code: it would take the whole warehouse.
+        const int todas = s.Contar(QStringLiteral("MA_POSICIONES"));
+        w->txtfields[0]->clear();
+        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Confirma la baja"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Debe informar el Codigo!"));
+        w->UtilKit1_Click(QStringLiteral("borrar"));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), todas);
+        QVERIFY(w->ErrorValidacion);
+    }
+
+    void comillasNoRompenNiCambianLasSentencias() {
+        SesionPrueba s;
+        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''', 'con comilla', 1, '   1')"));
+        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''01', 'hija', 1, '   1')"));
+        auto w = Abrir();
+        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'01")).parent(), w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'")));
+        // The stored code is found exactly as it is; then it is refused for editing.
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo Incorrecto, no puede contener comillas!"));
+        ClicNodo(*w, QStringLiteral("A0'"));
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("con comilla"));
+        QVERIFY(w->Existe);
+
+        // A pasted quote in a new code matches nothing and breaks nothing.
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Cantidad de Digitos Incorrecto!"));
+        w->txtfields[0]->setText(QStringLiteral("01'"));
+        QTest::keyClick(w->txtfields[0], Qt::Key_Return);
+        QVERIFY(w->EsNuevo);
+
+        // Typed quotes never reach a field.
+        w->txtfields[0]->clear();
+        QTest::keyClicks(w->txtfields[0], QStringLiteral("0'1"));
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("01"));
+        QCOMPARE(s.guion().Pendientes(), 0);
+    }
+
+    void errorDeLaBaseSeAuditaYSeMuestra() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0113"));
+        Escribir(w->txtfields[1], QStringLiteral("Mia"));
+        // Someone else stores the same code meanwhile.
+        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0113', 'Otra', 1, '   1')"));
+        s.guion().ResponderMsgBox(vb::OK);
+        const int errores = s.Contar(QStringLiteral("AUX_ERR"));
+        Boton(*w, "GRABAR");
+        const auto caja = s.guion().UltimaCaja();
+        QCOMPARE(caja.estilo, 16);
+        QCOMPARE(caja.titulo, QStringLiteral("Aviso al operador"));
+        QVERIFY(!caja.texto.isEmpty());
+        QCOMPARE(s.Contar(QStringLiteral("AUX_ERR")), errores + 1);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT COUNT(*) FROM AUX_ERR WHERE Proceso LIKE 'MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:%'")),
+                 QString::number(errores + 1));
+        QVERIFY(w->ErrorValidacion);
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Mia"));  // the input stays for correction
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='0113'")),
+                 QStringLiteral("Otra"));
+        QVERIFY(!w->ModeloArbol->IndiceDeClave(QStringLiteral("A0113")).isValid());
+    }
+
+    void consultasDeLosCampos() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0113"));
+        // No lookup table: a right click does nothing.
+        QTest::mouseClick(w->txtfields[1], Qt::RightButton);
+        QVERIFY(s.guion().Cajas().isEmpty());
+
+        // A cancelled family lookup empties the field, which is accepted empty.
+        Escribir(w->txtfields[7], QStringLiteral("0101"));
+        QCOMPARE(w->LblDesc[4]->text(), QStringLiteral("Almacen seco"));
+        bool mostrado = false;
+        s.guion().AlMostrarModal([&](QWidget* v) {
+            mostrado = true;
+            v->hide();
+        });
+        QTest::mouseClick(w->txtfields[7], Qt::RightButton);
+        QVERIFY(mostrado);
+        QCOMPARE(w->txtfields[7]->text(), QString());
+        QVERIFY(!w->ErrorValidacion);
+        QVERIFY(s.guion().Cajas().isEmpty());
+
+        // The list lookups too (here through the toolbar, with the focus in the unit field).
+        Escribir(w->txtfields[3], QStringLiteral("KG"));
+        w->txtfields[3]->setFocus();
+        mostrado = false;
+        s.guion().AlMostrarModal([&](QWidget* v) {
+            mostrado = true;
+            v->hide();
+        });
+        Boton(*w, "CONSULTAR");
+        QVERIFY(mostrado);
+        QCOMPARE(w->txtfields[3]->text(), QString());
+    }
+
+    void programasCompanerosPorMenuExes() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const QString prog = s.base().Carpeta() + QStringLiteral("/v_zormap_asistente");
+        QFile f(prog);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.close();
+        QTest::mouseClick(w->CmdCallAsistente, Qt::LeftButton);
+        QCOMPARE(s.guion().Arranques().size(), 1);
+        QCOMPARE(s.guion().Arranques().first().programa, prog);
+
+        s.guion().ResponderMsgBox(vb::Abort, QStringLiteral("(53)"));
+        QTest::mouseClick(w->CmdCallDiagrama, Qt::LeftButton);
+        QCOMPARE(s.guion().Arranques().size(), 1);
+    }
+
+    void sinDepositosAvisaYDejaElArbolVacio() {
+        SesionPrueba s;
+        s.Sql(QStringLiteral("DELETE FROM TA_DEPOSITO"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No hay Depositos definidos"));
+        auto w = Abrir();
+        VerificarCaja(s, FrmMa_Posic::MensajeSinDepositos(), 48, kAviso);
+        QCOMPARE(w->CmbDeposito->count(), 0);
+        QCOMPARE(w->ModeloArbol->rowCount(), 0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout"));
+        QVERIFY(!w->txtfields[0]->isEnabled());
+        QVERIFY(!w->UtilKit1->Habilitado(10));
+    }
+
+    void depositoSinPosicionesNoTieneRaiz() {
+        SesionPrueba s;
+        s.Sql(QStringLiteral("DELETE FROM MA_POSICIONES WHERE IdDeposito = '   2'"));
+        auto w = Abrir();
+        w->CmbDeposito->setCurrentIndex(w->CmbDeposito->findText(QStringLiteral("   2"), Qt::MatchEndsWith));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout - Deposito Norte"));
+        QCOMPARE(w->ModeloArbol->rowCount(), 0);
+
+        // The first position of an empty tree builds the tree instead of adding a node.
+        Nuevo(*w, QStringLiteral("01"));
+        Boton(*w, "GRABAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   2'")), 1);
+        QCOMPARE(w->ModeloArbol->rowCount(), 1);
+        QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")).isValid());
+    }
+
+    void arranqueCompletoDesdeLaLineaDeParametrosYCierre() {
+        SesionPrueba s(false);
+        s.guion().lineaComando = QStringLiteral("@server= SQLITE; @dbname= DEMO; @usuario= DEMO; @Password= demo;");
+        auto w = std::make_unique<FrmMa_Posic>();
+        QVERIFY(gBaseDatos().gOpenFlag);
+        QCOMPARE(sesion().gUsuarioSistema, QStringLiteral("DEMO"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout - Deposito Central"));
+        QCOMPARE(w->ModeloArbol->CantidadNodos(), 1 + s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1'")));
+        QCOMPARE(s.Contar(QStringLiteral("Control_Acceso WHERE Egreso IS NULL")), 1);
+        QVERIFY_THROWS_EXCEPTION(ProgramaTerminado, w->UtilKit1_Click(QStringLiteral("CERRAR")));
+        QCOMPARE(s.Contar(QStringLiteral("Control_Acceso WHERE Egreso IS NULL")), 0);
+        QVERIFY(!w->isVisible());
+    }
+};
+
+const QString TstFrmMaPosic::kAviso = QStringLiteral("Aviso al operador...");
+
+QTEST_MAIN(TstFrmMaPosic)
+#include "tst_frmma_posic.moc"
