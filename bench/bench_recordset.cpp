@@ -10,12 +10,12 @@
 #include "db/driver/Conexion.h"
 #include "db/driver/Recordset.h"
 
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <map>

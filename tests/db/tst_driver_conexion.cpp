@@ -5,10 +5,10 @@
 #include "db/driver/Recordset.h"
 #include "services/ErrorEjecucion.h"
 
+#include <sqlite3.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 using namespace driver;
 
@@ -17,7 +17,8 @@ namespace {
 // A database file made with the bare SQLite API, as the demo builder makes it.
 bool CrearBase(const QString& ruta, const char* sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         return false;
     sqlite::RegistrarExtensiones(db);
     const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -25,7 +26,9 @@ bool CrearBase(const QString& ruta, const char* sql) {
     return ok;
 }
 
-QString CadenaSqlite(const QString& base) { return QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;UId=DEMO;Pwd=DEMO;").arg(base); }
+QString CadenaSqlite(const QString& base) {
+    return QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;UId=DEMO;Pwd=DEMO;").arg(base);
+}
 
 const char* kEsquema =
     "CREATE TABLE MA_POSICIONES (IdPosicion varchar(25) COLLATE NOCASE NOT NULL, Descripcion varchar(50) COLLATE NOCASE,"
@@ -48,17 +51,21 @@ private slots:
         QTest::addColumn<QString>("base");
         QTest::addColumn<QStringList>("enOdbc");  // pieces the ODBC string must contain
 
-        QTest::newRow("servidor SQLITE") << "PROVIDER=SQLOLEDB;Server=SQLITE;Database =DEMO;UId=DEMO;Pwd=DEMO;" << true << "DEMO.db"
+        QTest::newRow("servidor SQLITE") << "PROVIDER=SQLOLEDB;Server=SQLITE;Database =DEMO;UId=DEMO;Pwd=DEMO;" << true
+                                         << "DEMO.db"
                                          << "DEMO" << QStringList();
         QTest::newRow("sqlite en minusculas y con blancos")
             << "provider=sqloledb; server = sqlite ;DATABASE=TV_ESTADISTICAS" << true << "TV_ESTADISTICAS.db"
             << "TV_ESTADISTICAS" << QStringList();
         QTest::newRow("sqlite con ruta") << "PROVIDER=SQLOLEDB;Server=SQLITE;Database =/var/lib/mp/empresa.sqlite;" << true
-                                         << "/var/lib/mp/empresa.sqlite" << "/var/lib/mp/empresa.sqlite" << QStringList();
+                                         << "/var/lib/mp/empresa.sqlite"
+                                         << "/var/lib/mp/empresa.sqlite" << QStringList();
         QTest::newRow("sqlite con extension sin carpeta")
-            << "PROVIDER=SQLOLEDB;Server=SQLITE;Database =copia.db3;" << true << "copia.db3" << "copia.db3" << QStringList();
+            << "PROVIDER=SQLOLEDB;Server=SQLITE;Database =copia.db3;" << true << "copia.db3"
+            << "copia.db3" << QStringList();
         QTest::newRow("jet 4.0") << "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =base.mdb;User ID=Admin;Password=;" << true
-                                 << "base.mdb" << "base.mdb" << QStringList();
+                                 << "base.mdb"
+                                 << "base.mdb" << QStringList();
         QTest::newRow("jet 3.51 con carpeta de windows")
             << "PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source =C:\\datos\\base.mdb;" << true << "C:/datos/base.mdb"
             << "C:\\datos\\base.mdb" << QStringList();
@@ -93,7 +100,8 @@ private slots:
     }
 
     void lasClavesNoDistinguenMayusculasNiBlancos() {
-        const auto c = ClavesCadena(QStringLiteral("Database =X; uid = y ;PWD='a;b';Extended Properties=\"p=1;q\";DRIVER={SQL;x}"));
+        const auto c =
+            ClavesCadena(QStringLiteral("Database =X; uid = y ;PWD='a;b';Extended Properties=\"p=1;q\";DRIVER={SQL;x}"));
         QCOMPARE(c.value(QStringLiteral("database")), QStringLiteral("X"));
         QCOMPARE(c.value(QStringLiteral("uid")), QStringLiteral("y"));
         QCOMPARE(c.value(QStringLiteral("pwd")), QStringLiteral("a;b"));
@@ -101,8 +109,8 @@ private slots:
         QCOMPARE(c.value(QStringLiteral("driver")), QStringLiteral("{SQL;x}"));
 
         // The user and password given to Open win over those of the string, as in ADO.
-        const auto p = AnalizarCadena(QStringLiteral("PROVIDER=SQLOLEDB;Server=H;Database =D;UId=a;Pwd=b;"), QStringLiteral("otro"),
-                                      QStringLiteral("clave"));
+        const auto p = AnalizarCadena(QStringLiteral("PROVIDER=SQLOLEDB;Server=H;Database =D;UId=a;Pwd=b;"),
+                                      QStringLiteral("otro"), QStringLiteral("clave"));
         QCOMPARE(p.usuario, QStringLiteral("otro"));
         QVERIFY(p.cadenaOdbc.contains(QStringLiteral("PWD=clave;")));
         QCOMPARE(AnalizarCadena(QStringLiteral("DRIVER={SQLite3};Database=/x.db")).dialectoSqlServer, true);
@@ -119,7 +127,8 @@ private slots:
             QFAIL("the connection opened a database that does not exist");
         } catch (const ErrorEjecucion& e) {
             QCOMPARE(e.Number, errnum::E_FAIL);
-            QVERIFY2(e.Description.startsWith(QStringLiteral("Cannot open database \"NOEXISTE\" requested by the login. The login failed.")),
+            QVERIFY2(e.Description.startsWith(
+                         QStringLiteral("Cannot open database \"NOEXISTE\" requested by the login. The login failed.")),
                      qPrintable(e.Description));
         }
         QCOMPARE(cn.State(), adStateClosed);
@@ -230,7 +239,8 @@ private slots:
         auto tablas = cn.OpenSchema(adSchemaTables);
         QMap<QString, QString> tipos;
         for (; !tablas->EOF_(); tablas->MoveNext())
-            tipos.insert(tablas->Valor(QStringLiteral("TABLE_NAME")).toString(), tablas->Valor(QStringLiteral("table_type")).toString());
+            tipos.insert(tablas->Valor(QStringLiteral("TABLE_NAME")).toString(),
+                         tablas->Valor(QStringLiteral("table_type")).toString());
         QCOMPARE(tipos.value(QStringLiteral("MA_POSICIONES")), QStringLiteral("TABLE"));
         QCOMPARE(tipos.value(QStringLiteral("V_TA_DEPOSITO")), QStringLiteral("VIEW"));
         QVERIFY(tipos.contains(QStringLiteral("Control_Acceso")));
@@ -239,7 +249,8 @@ private slots:
         QCOMPARE(una->RecordCount(), 1L);
         QCOMPARE(una->Valor(QStringLiteral("TABLE_CATALOG")).toString(), QStringLiteral("EMPRESA"));
 
-        auto columnas = cn.OpenSchema(adSchemaColumns, {QStringLiteral("EMPRESA"), QString(), QStringLiteral("MA_POSICIONES"), QString()});
+        auto columnas =
+            cn.OpenSchema(adSchemaColumns, {QStringLiteral("EMPRESA"), QString(), QStringLiteral("MA_POSICIONES"), QString()});
         QStringList nombres;
         for (; !columnas->EOF_(); columnas->MoveNext()) {
             nombres << columnas->Valor(QStringLiteral("COLUMN_NAME")).toString();
@@ -255,7 +266,8 @@ private slots:
             }
         }
         QCOMPARE(nombres, (QStringList{"IdPosicion", "Descripcion", "IdDeposito", "Capacidad"}));
-        auto vista = cn.OpenSchema(adSchemaColumns, {QString(), QString(), QStringLiteral("v_ta_deposito"), QStringLiteral("iddeposito")});
+        auto vista =
+            cn.OpenSchema(adSchemaColumns, {QString(), QString(), QStringLiteral("v_ta_deposito"), QStringLiteral("iddeposito")});
         QCOMPARE(vista->RecordCount(), 1L);
         auto ninguna = cn.OpenSchema(adSchemaColumns, {QString(), QString(), QStringLiteral("NO_HAY"), QString()});
         QVERIFY(ninguna->EOF_());

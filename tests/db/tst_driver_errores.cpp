@@ -4,11 +4,11 @@
 #include "db/driver/VfsFallos.h"
 #include "services/ErrorEjecucion.h"
 
+#include <sqlite3.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 using namespace driver;
 
@@ -16,7 +16,8 @@ namespace {
 
 bool CrearBase(const QString& ruta, const char* sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         return false;
     sqlite::RegistrarExtensiones(db);
     const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -26,13 +27,16 @@ bool CrearBase(const QString& ruta, const char* sql) {
 }
 
 const char* kEsquema =
-    "CREATE TABLE TA_DEPOSITO (IdDeposito varchar(4) COLLATE NOCASE NOT NULL PRIMARY KEY, Descripcion varchar(10) COLLATE NOCASE);"
+    "CREATE TABLE TA_DEPOSITO (IdDeposito varchar(4) COLLATE NOCASE NOT NULL PRIMARY KEY, Descripcion varchar(10) COLLATE "
+    "NOCASE);"
     "CREATE TABLE MA_POSICIONES (IdPosicion varchar(25) COLLATE NOCASE NOT NULL, IdDeposito varchar(4) COLLATE NOCASE NOT NULL"
     " REFERENCES TA_DEPOSITO (IdDeposito), Capacidad int CHECK (Capacidad >= 0), PRIMARY KEY (IdDeposito, IdPosicion));"
     "INSERT INTO TA_DEPOSITO VALUES ('   1', 'Central');"
     "INSERT INTO MA_POSICIONES VALUES ('01', '   1', 5);";
 
-QString Cadena(const QString& ruta) { return QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta); }
+QString Cadena(const QString& ruta) {
+    return QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta);
+}
 
 int Contar(Conexion& cn, const QString& tabla) {
     auto rs = cn.Execute(QStringLiteral("SELECT count(*) FROM ") + tabla);
@@ -66,7 +70,8 @@ private slots:
         QTest::addColumn<QString>("estado");
         QTest::addColumn<int>("cuantos");
         QTest::newRow("clave duplicada") << "INSERT INTO MA_POSICIONES VALUES ('01 ', '   1', 1)" << 2627L << "23000" << 2;
-        QTest::newRow("clave duplicada sin mayusculas") << "INSERT INTO TA_DEPOSITO VALUES ('   1', 'x')" << 2627L << "23000" << 2;
+        QTest::newRow("clave duplicada sin mayusculas")
+            << "INSERT INTO TA_DEPOSITO VALUES ('   1', 'x')" << 2627L << "23000" << 2;
         QTest::newRow("referencia") << "INSERT INTO MA_POSICIONES VALUES ('02', '   9', 1)" << 547L << "23000" << 2;
         QTest::newRow("borrar referenciado") << "DELETE FROM TA_DEPOSITO" << 547L << "23000" << 2;
         QTest::newRow("check") << "UPDATE MA_POSICIONES SET Capacidad = -1" << 547L << "23000" << 2;
@@ -114,8 +119,9 @@ private slots:
         Conexion cn;
         cn.Open(Cadena(ruta));
         // The script of the statement builders: "BEGIN TRANSACTION " CR CR, each statement after a CR.
-        const QString guion = QStringLiteral("BEGIN TRANSACTION \r\r\rINSERT INTO MA_POSICIONES VALUES ('02', '   1', 1)"
-                                             "\rINSERT INTO MA_POSICIONES VALUES ('01', '   1', 1)\r");
+        const QString guion = QStringLiteral(
+            "BEGIN TRANSACTION \r\r\rINSERT INTO MA_POSICIONES VALUES ('02', '   1', 1)"
+            "\rINSERT INTO MA_POSICIONES VALUES ('01', '   1', 1)\r");
         QCOMPARE(Fallo(cn, guion).Number, errnum::E_FAIL);
         QCOMPARE(cn.Errors().Item(0).NativeError, 2627L);
         cn.Errors().Clear();
@@ -123,8 +129,9 @@ private slots:
         QCOMPARE(Contar(cn, QStringLiteral("MA_POSICIONES")), 1);
 
         // The same script without the failing statement commits.
-        cn.Execute(QStringLiteral("BEGIN TRANSACTION \r\r\rINSERT INTO MA_POSICIONES VALUES ('02', '   1', 1)"
-                                  "\rUPDATE MA_POSICIONES SET Capacidad = 7 WHERE IdPosicion = '01'\r"));
+        cn.Execute(
+            QStringLiteral("BEGIN TRANSACTION \r\r\rINSERT INTO MA_POSICIONES VALUES ('02', '   1', 1)"
+                           "\rUPDATE MA_POSICIONES SET Capacidad = 7 WHERE IdPosicion = '01'\r"));
         cn.Execute(QStringLiteral("COMMIT TRANSACTION"));
         Conexion otra;
         otra.Open(Cadena(ruta));

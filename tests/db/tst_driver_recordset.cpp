@@ -3,10 +3,10 @@
 #include "db/driver/Recordset.h"
 #include "services/ErrorEjecucion.h"
 
+#include <sqlite3.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 using namespace driver;
 
@@ -14,7 +14,8 @@ namespace {
 
 bool CrearBase(const QString& ruta, const char* sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         return false;
     sqlite::RegistrarExtensiones(db);
     const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -81,7 +82,8 @@ class TstDriverRecordset : public QObject {
 private slots:
     void navegaConBofEofYCuentaFilas() {
         Base b;
-        auto rs = b.Abrir(QStringLiteral("SELECT IdPosicion FROM MA_POSICIONES ORDER BY IdPosicion"), adOpenForwardOnly, adLockReadOnly);
+        auto rs = b.Abrir(QStringLiteral("SELECT IdPosicion FROM MA_POSICIONES ORDER BY IdPosicion"), adOpenForwardOnly,
+                          adLockReadOnly);
         QCOMPARE(rs->State(), adStateOpen);
         QCOMPARE(rs->RecordCount(), 3L);
         QVERIFY(!rs->BOF() && !rs->EOF_());
@@ -154,9 +156,10 @@ private slots:
             int tipo;
             int tamano;
         };
-        const Esperado esperados[] = {{"c", 200, 30}, {"nc", 202, 12}, {"ch", 129, 3},    {"t", 201, 2147483647}, {"i", 3, 4},
-                                      {"si", 2, 2},   {"bi", 20, 8},   {"b", 11, 2},      {"m", 6, 8},            {"d", 131, 19},
-                                      {"f", 5, 8},    {"r", 5, 8},     {"dt", 135, 16},   {"ii", 3, 4}};
+        const Esperado esperados[] = {{"c", 200, 30},  {"nc", 202, 12}, {"ch", 129, 3}, {"t", 201, 2147483647},
+                                      {"i", 3, 4},     {"si", 2, 2},    {"bi", 20, 8},  {"b", 11, 2},
+                                      {"m", 6, 8},     {"d", 131, 19},  {"f", 5, 8},    {"r", 5, 8},
+                                      {"dt", 135, 16}, {"ii", 3, 4}};
         for (const auto& e : esperados) {
             const Campo& c = rs->Fields(QString::fromLatin1(e.campo));
             QVERIFY2(c.Type == e.tipo, e.campo);
@@ -178,8 +181,9 @@ private slots:
         QCOMPARE(rs->Valor(QStringLiteral("dt")), QVariant(QDateTime(QDate(2024, 3, 25), QTime(14, 5))));
 
         // Expressions have no declared type: their values decide.
-        auto ex = b.Abrir(QStringLiteral("SELECT count(*) AS n, max(IdPosicion) AS mayor, 1.5 AS x, getDate() AS fecha, NULL AS nada"
-                                         " FROM MA_POSICIONES"));
+        auto ex =
+            b.Abrir(QStringLiteral("SELECT count(*) AS n, max(IdPosicion) AS mayor, 1.5 AS x, getDate() AS fecha, NULL AS nada"
+                                   " FROM MA_POSICIONES"));
         QCOMPARE(ex->Fields(QStringLiteral("n")).Type, 3);
         QCOMPARE(ex->Fields(QStringLiteral("mayor")).Type, 200);
         QCOMPARE(ex->Fields(QStringLiteral("mayor")).DefinedSize, 255);
@@ -251,7 +255,8 @@ private slots:
             QVERIFY(e.Description.startsWith(QStringLiteral("Row cannot be located for updating")));
         }
         QVERIFY(b.cn.Errors().Item(0).Description.startsWith(QStringLiteral("Row cannot be located for updating")));
-        QCOMPARE(b.Uno(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdPosicion = '01'")).toString(), QStringLiteral("otro"));
+        QCOMPARE(b.Uno(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdPosicion = '01'")).toString(),
+                 QStringLiteral("otro"));
         rs->CancelUpdate();
 
         // A change to another column of the same row does not conflict.

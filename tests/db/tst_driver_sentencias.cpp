@@ -45,7 +45,8 @@ private slots:
         guion_ = std::make_unique<GuionInstalado>();
         (*guion_)->carpeta = tmp_.path();
         QString error;
-        QVERIFY2(demo::CrearBaseDemo(tmp_.path(), QStringLiteral("DEMO"), &error, false, QStringLiteral(MP_DATA_DIR)), qPrintable(error));
+        QVERIFY2(demo::CrearBaseDemo(tmp_.path(), QStringLiteral("DEMO"), &error, false, QStringLiteral(MP_DATA_DIR)),
+                 qPrintable(error));
         cn_.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =DEMO;UId=DEMO;Pwd=DEMO;"));
         cn_.SetCommandTimeout(30);
     }
@@ -55,13 +56,14 @@ private slots:
     }
 
     void elArbolYLasPosiciones() {
-        const QStringList codigos =
-            Columna(QStringLiteral("SELECT IdPosicion,Descripcion FROM MA_POSICiones where iddeposito='   1' ORDER BY IdPosicion"));
+        const QStringList codigos = Columna(
+            QStringLiteral("SELECT IdPosicion,Descripcion FROM MA_POSICiones where iddeposito='   1' ORDER BY IdPosicion"));
         QVERIFY(codigos.size() > 10);
         QVERIFY(Ordenada(codigos));
         QCOMPARE(codigos.size(), Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito = '   1'")).toInt());
 
-        auto rs = Abrir(QStringLiteral("select * from ma_posiciones where iddeposito='   1'and idposicion='") + codigos.first() + QLatin1Char('\''),
+        auto rs = Abrir(QStringLiteral("select * from ma_posiciones where iddeposito='   1'and idposicion='") + codigos.first() +
+                            QLatin1Char('\''),
                         adOpenDynamic, adLockOptimistic);
         QCOMPARE(rs->RecordCount(), 1L);
         QCOMPARE(rs->Fields(QStringLiteral("idposicion")).DefinedSize, 25);
@@ -69,29 +71,37 @@ private slots:
         QCOMPARE(rs->Fields(QStringLiteral("CAPACIDAD")).Type, 131);
 
         const QString padre = codigos.first();
-        const int hijos = Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion LIKE '%1_%'").arg(padre))
-                              .toInt();
+        const int hijos =
+            Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion LIKE '%1_%'")
+                    .arg(padre))
+                .toInt();
         QVERIFY(hijos > 0);
-        QCOMPARE(Columna(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='   1' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,%1) = "
-                                        "'%2' AND LEN(RTRIM(LTRIM(IDPOSICION))) > %1")
+        QCOMPARE(Columna(QStringLiteral(
+                             "SELECT * FROM MA_POSICIONES WHERE iddeposito='   1' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,%1) = "
+                             "'%2' AND LEN(RTRIM(LTRIM(IDPOSICION))) > %1")
                              .arg(padre.size())
                              .arg(padre))
                      .size(),
                  hijos);
-        QCOMPARE(Columna(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='   1' and RTRIM(LTRIM(IDPOSICION)) = '%1  '").arg(padre))
-                     .size(),
-                 1);
+        QCOMPARE(
+            Columna(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='   1' and RTRIM(LTRIM(IDPOSICION)) = '%1  '")
+                        .arg(padre))
+                .size(),
+            1);
         // A heading carries no reservation; the query that looks for one runs and finds none.
-        QCOMPARE(Columna(QStringLiteral("SELECT * FROM MA_POSICiones WHERE RTRIM(LTRIM(IDPOSICION)) = '%1' AND (NOT IDARTICULO IS NULL "
-                                        "OR NOT IdTipo IS NULL  OR NOT IDFAMILIA IS NULL OR NOT IDRUBRO IS NULL)")
+        QCOMPARE(Columna(QStringLiteral(
+                             "SELECT * FROM MA_POSICiones WHERE RTRIM(LTRIM(IDPOSICION)) = '%1' AND (NOT IDARTICULO IS NULL "
+                             "OR NOT IdTipo IS NULL  OR NOT IDFAMILIA IS NULL OR NOT IDRUBRO IS NULL)")
                              .arg(padre))
                      .size(),
                  0);
 
-        const QString mayor = Uno(QStringLiteral("SELECT MAX(IdPosicion) AS MAYOR FROM MA_POSICIONES WHERE IdDeposito = '   1'")).toString();
+        const QString mayor =
+            Uno(QStringLiteral("SELECT MAX(IdPosicion) AS MAYOR FROM MA_POSICIONES WHERE IdDeposito = '   1'")).toString();
         QCOMPARE(mayor, codigos.last());
         const QString menor =
-            Uno(QStringLiteral("SELECT MIN(IdPosicion) AS MENOR FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '   1'")).toString();
+            Uno(QStringLiteral("SELECT MIN(IdPosicion) AS MENOR FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '   1'"))
+                .toString();
         QCOMPARE(menor, codigos.first());
     }
 
@@ -101,11 +111,15 @@ private slots:
         QCOMPARE(rs->Valor(QStringLiteral("IdUnidad")).toString(), QStringLiteral("UN"));
         QCOMPARE(Columna(QStringLiteral("SELECT * FROM V_TA_DEPOSITO with(nolock)   WHERE IdDeposito ='   1'")).size(), 1);
         QCOMPARE(Columna(QStringLiteral("SELECT TOP 1 * FROM V_MA_ARTICULOS with(nolock)  WHERE IdArticulo = 100001")).size(), 1);
-        QCOMPARE(Columna(QStringLiteral("SELECT TOP 1 * FROM V_TA_DEPOSITO with(nolock)  WHERE IdDeposito = '   1' AND Descripcion LIKE 'deposito%'"))
-                     .size(),
-                 1);
+        QCOMPARE(
+            Columna(
+                QStringLiteral(
+                    "SELECT TOP 1 * FROM V_TA_DEPOSITO with(nolock)  WHERE IdDeposito = '   1' AND Descripcion LIKE 'deposito%'"))
+                .size(),
+            1);
 
-        const QStringList depositos = Columna(QStringLiteral("SELECT IDDEPOSITO, DESCRIPCION FROM V_TA_DEPOSITO order by descripcion"), 1);
+        const QStringList depositos =
+            Columna(QStringLiteral("SELECT IDDEPOSITO, DESCRIPCION FROM V_TA_DEPOSITO order by descripcion"), 1);
         QCOMPARE(depositos.size(), 3);
         QVERIFY(Ordenada(depositos));
         auto probe = Abrir(QStringLiteral("select top 1 * from V_TA_DEPOSITO"));
@@ -113,10 +127,12 @@ private slots:
         QCOMPARE(probe->Fields(QStringLiteral("IdDeposito")).DefinedSize, 4);
 
         // The greatest article code not starting with "0", and the condition left empty by mistake.
-        QVERIFY(!Uno(QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE  substring(ltrim(idarticulo),1,1)<>'0'"))
+        QVERIFY(!Uno(QStringLiteral(
+                         "SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE  substring(ltrim(idarticulo),1,1)<>'0'"))
                      .toString()
                      .isEmpty());
-        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, Abrir(QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE ")));
+        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion,
+                                 Abrir(QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE ")));
         QCOMPARE(cn_.Errors().Item(0).NativeError, 102L);
         cn_.Errors().Clear();
     }
@@ -124,7 +140,8 @@ private slots:
     void lasFamiliasConSuPariente() {
         // The tree lookup's query, after the database layer removed its "@Admin_" marker.
         auto rs = Abrir(QStringLiteral(
-            "SELECT     TOP 100 PERCENT IdFamilia, Descripcion, (SELECT     TOP 1 idfamilia FROM v_ta_familias a   Where a.IdFamilia < "
+            "SELECT     TOP 100 PERCENT IdFamilia, Descripcion, (SELECT     TOP 1 idfamilia FROM v_ta_familias a   Where "
+            "a.IdFamilia < "
             "b.IdFamilia And (Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia))))  ORDER BY idfamilia DESC) AS "
             "[relative] FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia"));
         QStringList codigos;
@@ -156,43 +173,54 @@ private slots:
         QVERIFY(qAbs(rs->Valor(QStringLiteral("fecha")).toDateTime().secsTo(QDateTime::currentDateTime())) < 5);
 
         QCOMPARE(Columna(QStringLiteral("Select * from ta_usuarios  with(nolock)  where Nombre = 'demo'"), 3), QStringList{"1"});
-        const QStringList tareas = Columna(QStringLiteral(
-            "SELECT TA_TAREAS.USUARIO, TA_MENU.Proceso, TA_MENU.Clave , TA_MENU.Nombre  FROM TA_TAREAS  with(nolock) INNER JOIN TA_MENU "
-            "ON TA_TAREAS.TAREA = TA_MENU.Clave  WHERE (TA_TAREAS.USUARIO = 'DEMO ') AND (TA_MENU.Proceso LIKE '%MA_POSICIONES%')"), 2);
+        const QStringList tareas = Columna(QStringLiteral("SELECT TA_TAREAS.USUARIO, TA_MENU.Proceso, TA_MENU.Clave , "
+                                                          "TA_MENU.Nombre  FROM TA_TAREAS  with(nolock) INNER JOIN TA_MENU "
+                                                          "ON TA_TAREAS.TAREA = TA_MENU.Clave  WHERE (TA_TAREAS.USUARIO = 'DEMO "
+                                                          "') AND (TA_MENU.Proceso LIKE '%MA_POSICIONES%')"),
+                                           2);
         QCOMPARE(tareas, QStringList{"0101"});
 
         auto acceso = Abrir(QStringLiteral("Select TOP 1 * from Control_Acceso  with(nolock) "));
         QVERIFY(acceso->RecordCount() <= 1);
         QVERIFY(acceso->TieneCampo(QStringLiteral("EGRESO")));
         long n = 0;
-        cn_.Execute(QStringLiteral("BEGIN TRANSACTION \r\r\rINSERT INTO Control_Acceso (Maquina,Usuario,Formulario,Tarea,Ingreso) VALUES "
-                                   "('PC7','DEMO','MA_POSICIONES','Definicion de Layout','25/03/24 14:05')\r"),
-                    &n);
+        cn_.Execute(
+            QStringLiteral("BEGIN TRANSACTION \r\r\rINSERT INTO Control_Acceso (Maquina,Usuario,Formulario,Tarea,Ingreso) VALUES "
+                           "('PC7','DEMO','MA_POSICIONES','Definicion de Layout','25/03/24 14:05')\r"),
+            &n);
         QCOMPARE(n, 1L);
         cn_.Execute(QStringLiteral("COMMIT TRANSACTION"));
         const qint64 id = cn_.UltimoIdentificador();
-        cn_.Execute(QStringLiteral("UPDATE CONTROL_ACCESO  SET EGRESO = '25/03/24 18:30' WHERE EGRESO IS NULL AND  ID = %1").arg(id), &n);
+        cn_.Execute(
+            QStringLiteral("UPDATE CONTROL_ACCESO  SET EGRESO = '25/03/24 18:30' WHERE EGRESO IS NULL AND  ID = %1").arg(id), &n);
         QCOMPARE(n, 1L);
-        QCOMPARE(Uno(QStringLiteral("SELECT EGRESO FROM Control_Acceso WHERE id = %1").arg(id)).toString(), QStringLiteral("25/03/24 18:30"));
+        QCOMPARE(Uno(QStringLiteral("SELECT EGRESO FROM Control_Acceso WHERE id = %1").arg(id)).toString(),
+                 QStringLiteral("25/03/24 18:30"));
 
-        cn_.Execute(QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('25/03/2024 14:05:09',"
-                                   "'100001                   ','Harina 000','DEMO')"));
-        QCOMPARE(Uno(QStringLiteral("SELECT FechaHora FROM V_MV_FALTANTES")), QVariant(QDateTime(QDate(2024, 3, 25), QTime(14, 5, 9))));
+        cn_.Execute(
+            QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('25/03/2024 14:05:09',"
+                           "'100001                   ','Harina 000','DEMO')"));
+        QCOMPARE(Uno(QStringLiteral("SELECT FechaHora FROM V_MV_FALTANTES")),
+                 QVariant(QDateTime(QDate(2024, 3, 25), QTime(14, 5, 9))));
     }
 
     void elBuscadorDeArticulos() {
-        const QStringList lista = Columna(QStringLiteral(
-            "SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO = 0 ORDER BY DESCRIPCION"));
+        const QStringList lista =
+            Columna(QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO "
+                                   "= 0 ORDER BY DESCRIPCION"));
         const int activos = Uno(QStringLiteral("SELECT count(*) FROM MA_ARTICULOS WHERE SUSPENDIDO = 0")).toInt();
         QCOMPARE(lista.size(), qMin(activos, 1000));
-        QVERIFY(lista.size() < Uno(QStringLiteral("SELECT count(*) FROM MA_ARTICULOS")).toInt());  // the demo has suspended articles
+        QVERIFY(lista.size() <
+                Uno(QStringLiteral("SELECT count(*) FROM MA_ARTICULOS")).toInt());  // the demo has suspended articles
         QVERIFY(Ordenada(lista));
-        QCOMPARE(Columna(QStringLiteral("SELECT TOP 5 DESCRIPCION FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO = 0 ORDER BY DESCRIPCION")),
+        QCOMPARE(Columna(QStringLiteral(
+                     "SELECT TOP 5 DESCRIPCION FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO = 0 ORDER BY DESCRIPCION")),
                  lista.mid(0, 5));
         // F5 in a search box: the condition joined before the ORDER BY.
-        const QStringList harinas = Columna(QStringLiteral(
-            "SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO = 0 and DESCRIPCION like '%HARINA%' "
-            "ORDER BY DESCRIPCION"));
+        const QStringList harinas =
+            Columna(QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO "
+                                   "= 0 and DESCRIPCION like '%HARINA%' "
+                                   "ORDER BY DESCRIPCION"));
         QVERIFY(!harinas.isEmpty());
         for (const QString& h : harinas) QVERIFY(h.contains(QStringLiteral("harina"), Qt::CaseInsensitive));
     }
@@ -200,17 +228,20 @@ private slots:
     void guardarYBorrarPosiciones() {
         long n = 0;
         const QString insertar = QStringLiteral(
-            "INSERT INTO MA_Posiciones (IdPosicion,Descripcion,CAPACIDAD,IDUNIDAD,IdRubro,IdTipo,IdArticulo,Idfamilia,OrdenIngreso,"
-            "HABILITADO,RESERVADO,COMPLETA,Picking,Titulo,Iddeposito) VALUES ('99','Calle nueva',999999,'UN',Null,Null,Null,Null,Null,1,0,"
+            "INSERT INTO MA_Posiciones "
+            "(IdPosicion,Descripcion,CAPACIDAD,IDUNIDAD,IdRubro,IdTipo,IdArticulo,Idfamilia,OrdenIngreso,"
+            "HABILITADO,RESERVADO,COMPLETA,Picking,Titulo,Iddeposito) VALUES ('99','Calle "
+            "nueva',999999,'UN',Null,Null,Null,Null,Null,1,0,"
             "0,0,1,'   1')");
         cn_.Execute(QStringLiteral("BEGIN TRANSACTION \r\r\r") + insertar + QStringLiteral("\r"), &n);
         cn_.Execute(QStringLiteral("COMMIT TRANSACTION"));
         QCOMPARE(n, 1L);
-        cn_.Execute(QStringLiteral("UPDATE MA_Posiciones SET IdPosicion = '99',Descripcion = 'Calle 99',CAPACIDAD = 50,IDUNIDAD = 'KG',"
-                                   "IdRubro = Null,IdTipo = Null,IdArticulo = Null,Idfamilia = Null,OrdenIngreso = 3,HABILITADO = 1,"
-                                   "RESERVADO = 0,COMPLETA = 0,Picking = 1,Titulo = 0,Iddeposito = '   1'  Where IDDEPOSITO = '   1' AND "
-                                   "IDPOSICION='99'"),
-                    &n);
+        cn_.Execute(
+            QStringLiteral("UPDATE MA_Posiciones SET IdPosicion = '99',Descripcion = 'Calle 99',CAPACIDAD = 50,IDUNIDAD = 'KG',"
+                           "IdRubro = Null,IdTipo = Null,IdArticulo = Null,Idfamilia = Null,OrdenIngreso = 3,HABILITADO = 1,"
+                           "RESERVADO = 0,COMPLETA = 0,Picking = 1,Titulo = 0,Iddeposito = '   1'  Where IDDEPOSITO = '   1' AND "
+                           "IDPOSICION='99'"),
+            &n);
         QCOMPARE(n, 1L);
         auto rs = Abrir(QStringLiteral("select * from ma_posiciones where iddeposito='   1'and idposicion='99'"));
         QCOMPARE(rs->Valor(QStringLiteral("Descripcion")).toString(), QStringLiteral("Calle 99"));
@@ -218,14 +249,17 @@ private slots:
         QCOMPARE(rs->Valor(QStringLiteral("Capacidad")).toDouble(), 50.0);
 
         // The same key again: the duplicate the editor reports.
-        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, cn_.Execute(QStringLiteral("BEGIN TRANSACTION \r\r\r") + insertar + QStringLiteral("\r")));
+        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion,
+                                 cn_.Execute(QStringLiteral("BEGIN TRANSACTION \r\r\r") + insertar + QStringLiteral("\r")));
         QCOMPARE(cn_.Errors().Item(0).NativeError, 2627L);
         cn_.Errors().Clear();
         cn_.Execute(QStringLiteral("ROLLBACK TRANSACTION"));
 
         // Deleting "01" of a warehouse takes its whole subtree and nothing of other warehouses.
         const int otros = Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito <> '   1'")).toInt();
-        const int subarbol = Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND substr(IdPosicion,1,2) = '01'")).toInt();
+        const int subarbol =
+            Uno(QStringLiteral("SELECT count(*) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND substr(IdPosicion,1,2) = '01'"))
+                .toInt();
         QVERIFY(subarbol > 1);
         cn_.Execute(QStringLiteral("DELETE FROM MA_POSICIONES WHERE   IDDEPOSITO = '   1' AND IDPOSICION like '01%'"), &n);
         QCOMPARE(n, static_cast<long>(subarbol));
@@ -233,12 +267,13 @@ private slots:
     }
 
     void laConfiguracionYLosErroresSeEscribenPorRecordset() {
-        QCOMPARE(Columna(QStringLiteral("SELECT VALOR, valoraux FROM ta_configuracion with(nolock)  WHERE CLAVE = 'layout_nivel1'")),
-                 QStringList{"2"});
+        QCOMPARE(
+            Columna(QStringLiteral("SELECT VALOR, valoraux FROM ta_configuracion with(nolock)  WHERE CLAVE = 'layout_nivel1'")),
+            QStringList{"2"});
         // GrabaCfg: a missing key is added, an existing one changed, and deleted on request.
         for (const QString& valor : {QStringLiteral("uno"), QStringLiteral("dos")}) {
-            auto rs = Abrir(QStringLiteral("SELECT * FROM ta_configuracion with(nolock)  WHERE CLAVE = 'Prueba_Driver'"), adOpenDynamic,
-                            adLockOptimistic);
+            auto rs = Abrir(QStringLiteral("SELECT * FROM ta_configuracion with(nolock)  WHERE CLAVE = 'Prueba_Driver'"),
+                            adOpenDynamic, adLockOptimistic);
             if (rs->EOF_()) rs->AddNew();
             rs->Asignar(QStringLiteral("Grupo"), QStringLiteral("DATOS"));
             rs->Asignar(QStringLiteral("Clave"), QStringLiteral("PRUEBA_DRIVER"));
@@ -248,8 +283,8 @@ private slots:
             rs->Close();
         }
         QCOMPARE(Columna(QStringLiteral("SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'prueba_driver'")), QStringList{"dos"});
-        auto rs = Abrir(QStringLiteral("SELECT * FROM ta_configuracion with(nolock)  WHERE CLAVE = 'PRUEBA_DRIVER'"), adOpenDynamic,
-                        adLockOptimistic);
+        auto rs = Abrir(QStringLiteral("SELECT * FROM ta_configuracion with(nolock)  WHERE CLAVE = 'PRUEBA_DRIVER'"),
+                        adOpenDynamic, adLockOptimistic);
         rs->Delete();
         rs->Asignar(QStringLiteral("Valor"), QStringLiteral("sin efecto"));
         rs->Update();
@@ -272,13 +307,16 @@ private slots:
     }
 
     void agregarUnaColumnaAlVuelo() {
-        const QString alter =
-            QStringLiteral("ALTER TABLE dbo.MA_POSICIONES ADD PICKING2 bit Not Null  CONSTRAINT DF_MA_POSICIONES_PICKING2 DEFAULT (0)");
+        const QString alter = QStringLiteral(
+            "ALTER TABLE dbo.MA_POSICIONES ADD PICKING2 bit Not Null  CONSTRAINT DF_MA_POSICIONES_PICKING2 DEFAULT (0)");
         cn_.Execute(alter);
-        auto columnas = cn_.OpenSchema(adSchemaColumns, {QStringLiteral("DEMO"), QString(), QStringLiteral("MA_POSICIONES"), QString()});
+        auto columnas =
+            cn_.OpenSchema(adSchemaColumns, {QStringLiteral("DEMO"), QString(), QStringLiteral("MA_POSICIONES"), QString()});
         bool hay = false;
         for (; !columnas->EOF_(); columnas->MoveNext())
-            hay = hay || columnas->Valor(QStringLiteral("COLUMN_NAME")).toString().compare(QStringLiteral("picking2"), Qt::CaseInsensitive) == 0;
+            hay = hay || columnas->Valor(QStringLiteral("COLUMN_NAME"))
+                                 .toString()
+                                 .compare(QStringLiteral("picking2"), Qt::CaseInsensitive) == 0;
         QVERIFY(hay);
         auto rs = Abrir(QStringLiteral("SELECT TOP 1 * FROM MA_POSICIONES"));
         QCOMPARE(rs->Fields(QStringLiteral("PICKING2")).Type, 11);

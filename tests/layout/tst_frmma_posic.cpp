@@ -245,6 +245,7 @@ private slots:
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Familia Inexistente!"));
         Escribir(w->txtfields[7], QStringLiteral("99"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo de Rubro Inexistente!"));
+        w->txtfields[4]->setFocus();
         w->txtfields[4]->setText(QStringLiteral("AL'M"));  // pasted: never looked up as "ALM"
         QTest::keyClick(w->txtfields[4], Qt::Key_Return);
         QCOMPARE(s.guion().Pendientes(), 0);
@@ -435,6 +436,11 @@ private slots:
 
     void errorDeLaBaseSeAuditaYSeMuestra() {
         SesionPrueba s;
+        // The audit's process text ("MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:" + the database's
+        // message) needs more than the demo schema's 50 characters.
+        s.Sql(QStringLiteral("DROP TABLE AUX_ERR"));
+        s.Sql(QStringLiteral("CREATE TABLE AUX_ERR (Proceso varchar(255), fecha varchar(20), Error int, Descripcion varchar(250), "
+                             "Sql text, PC varchar(50), Usuario varchar(50))"));
         auto w = Abrir();
         Nuevo(*w, QStringLiteral("0113"));
         Escribir(w->txtfields[1], QStringLiteral("Mia"));
@@ -485,8 +491,12 @@ private slots:
         mostrado = false;
         s.guion().AlMostrarModal([&](QWidget* v) {
             mostrado = true;
-            v->hide();
+            auto* cancelar = v->findChild<QPushButton*>(QStringLiteral("CmdCancelar"));
+            QVERIFY(cancelar);
+            QTest::mouseClick(cancelar, Qt::LeftButton);
+            QVERIFY(!v->isVisible());
         });
+        QCOMPARE(w->CampoActual, 3);
         Boton(*w, "CONSULTAR");
         QVERIFY(mostrado);
         QCOMPARE(w->txtfields[3]->text(), QString());

@@ -21,8 +21,7 @@ QMap<QString, QString> ClavesCadena(const QString& cadena);
 //                                                              driver named by MP_ODBC_ORACLE, else
 //                                                              "Oracle", for Oracle)
 // usuario and clave, when not empty, override the string's user and password as ADO's Open does.
-ParametrosConexion AnalizarCadena(const QString& cadena, const QString& usuario = QString(),
-                                  const QString& clave = QString());
+ParametrosConexion AnalizarCadena(const QString& cadena, const QString& usuario = QString(), const QString& clave = QString());
 
 // Where the embedded database NAME lives: a bare name without folder or extension is NAME.db in the
 // program folder; a name without folder is in the program folder; anything else is used as given.

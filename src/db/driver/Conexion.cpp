@@ -74,18 +74,26 @@ void Conexion::Close() {
     motor_.reset();
 }
 
-int Conexion::State() const { return motor_ ? adStateOpen : adStateClosed; }
+int Conexion::State() const {
+    return motor_ ? adStateOpen : adStateClosed;
+}
 
-QString Conexion::ConnectionString() const { return cadena_; }
+QString Conexion::ConnectionString() const {
+    return cadena_;
+}
 
 void Conexion::SetConnectionString(const QString& cadena) {
     if (motor_) Ado(errnum::ObjectOpen);
     cadena_ = cadena;
 }
 
-void Conexion::SetCommandTimeout(int segundos) { commandTimeout_ = segundos < 0 ? 0 : segundos; }
+void Conexion::SetCommandTimeout(int segundos) {
+    commandTimeout_ = segundos < 0 ? 0 : segundos;
+}
 
-QString Conexion::DefaultDatabase() const { return baseDefecto_; }
+QString Conexion::DefaultDatabase() const {
+    return baseDefecto_;
+}
 
 void Conexion::SetDefaultDatabase(const QString& nombre) {
     Proteger([&](Motor& m, Errores& e) { m.FijarBaseDefecto(nombre, e); });

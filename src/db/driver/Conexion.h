@@ -37,8 +37,8 @@ public:
 
     void Open(const QString& cadena = QString(), const QString& usuario = QString(), const QString& clave = QString(),
               long opciones = -1);
-    void Close();                    // raises 3704 when already closed
-    int State() const;               // adStateClosed / adStateOpen
+    void Close();       // raises 3704 when already closed
+    int State() const;  // adStateClosed / adStateOpen
     QString ConnectionString() const;
     void SetConnectionString(const QString& cadena);
 

@@ -16,16 +16,21 @@ struct Token {
     bool corchetes = false;   // identifier written as [name]
 
     bool Significativo() const { return clase != Clase::Espacio && clase != Clase::Comentario; }
-    bool EsPalabra(const char* p) const { return clase == Clase::Palabra && texto.compare(QLatin1String(p), Qt::CaseInsensitive) == 0; }
+    bool EsPalabra(const char* p) const {
+        return clase == Clase::Palabra && texto.compare(QLatin1String(p), Qt::CaseInsensitive) == 0;
+    }
     bool EsSimbolo(char c) const { return clase == Clase::Simbolo && texto.size() == 1 && texto.at(0) == QLatin1Char(c); }
     QString Mayusculas() const { return texto.toUpper(); }
 };
 
 using Tokens = QVector<Token>;
 
-bool InicioPalabra(QChar c) { return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#'); }
+bool InicioPalabra(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#');
+}
 bool SiguePalabra(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#') || c == QLatin1Char('$');
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#') ||
+           c == QLatin1Char('$');
 }
 
 Tokens Tokenizar(const QString& s) {
@@ -131,13 +136,23 @@ Tokens Tokenizar(const QString& s) {
 
 const QSet<QString>& PalabrasInicio() {
     static const QSet<QString> p = {
-        QStringLiteral("SELECT"),  QStringLiteral("INSERT"),   QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),
-        QStringLiteral("CREATE"),  QStringLiteral("DROP"),     QStringLiteral("ALTER"),   QStringLiteral("BEGIN"),
-        QStringLiteral("COMMIT"),  QStringLiteral("ROLLBACK"), QStringLiteral("SET"),     QStringLiteral("TRUNCATE"),
-        QStringLiteral("USE"),     QStringLiteral("GO"),       QStringLiteral("EXEC"),    QStringLiteral("EXECUTE"),
-        QStringLiteral("PRINT"),   QStringLiteral("DECLARE"),  QStringLiteral("REPLACE"), QStringLiteral("PRAGMA"),
-        QStringLiteral("VACUUM"),  QStringLiteral("ANALYZE"),  QStringLiteral("REINDEX"), QStringLiteral("SAVE"),
-        QStringLiteral("GRANT"),   QStringLiteral("REVOKE"),
+        QStringLiteral("SELECT"), QStringLiteral("INSERT"),   QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),
+        QStringLiteral("CREATE"), QStringLiteral("DROP"),     QStringLiteral("ALTER"),   QStringLiteral("BEGIN"),
+        QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"), QStringLiteral("SET"),     QStringLiteral("TRUNCATE"),
+        QStringLiteral("USE"),    QStringLiteral("GO"),       QStringLiteral("EXEC"),    QStringLiteral("EXECUTE"),
+        QStringLiteral("PRINT"),  QStringLiteral("DECLARE"),  QStringLiteral("REPLACE"), QStringLiteral("PRAGMA"),
+        QStringLiteral("VACUUM"), QStringLiteral("ANALYZE"),  QStringLiteral("REINDEX"), QStringLiteral("SAVE"),
+        QStringLiteral("GRANT"),  QStringLiteral("REVOKE"),
+    };
+    return p;
+}
+
+// Statement words that start a new statement even on the same line.
+const QSet<QString>& PalabrasMismaLinea() {
+    static const QSet<QString> p = {
+        QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"),   QStringLiteral("DELETE"),
+        QStringLiteral("CREATE"), QStringLiteral("DROP"),   QStringLiteral("ALTER"),    QStringLiteral("BEGIN"),
+        QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"), QStringLiteral("TRUNCATE"), QStringLiteral("SET"),
     };
     return p;
 }
@@ -145,15 +160,15 @@ const QSet<QString>& PalabrasInicio() {
 // Words after which a statement cannot have ended.
 const QSet<QString>& PalabrasContinuacion() {
     static const QSet<QString> p = {
-        QStringLiteral("UNION"), QStringLiteral("ALL"),    QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"),
-        QStringLiteral("AS"),    QStringLiteral("AND"),    QStringLiteral("OR"),     QStringLiteral("NOT"),
-        QStringLiteral("IN"),    QStringLiteral("EXISTS"), QStringLiteral("THEN"),   QStringLiteral("ELSE"),
-        QStringLiteral("WHEN"),  QStringLiteral("WHERE"),  QStringLiteral("ON"),     QStringLiteral("BY"),
-        QStringLiteral("FROM"),  QStringLiteral("JOIN"),   QStringLiteral("SET"),    QStringLiteral("VALUES"),
-        QStringLiteral("INTO"),  QStringLiteral("SELECT"), QStringLiteral("IS"),     QStringLiteral("LIKE"),
-        QStringLiteral("BETWEEN"), QStringLiteral("CASE"), QStringLiteral("DISTINCT"), QStringLiteral("TOP"),
-        QStringLiteral("HAVING"), QStringLiteral("INSTEAD"), QStringLiteral("OF"), QStringLiteral("FOR"),
-        QStringLiteral("TABLE"), QStringLiteral("VIEW"),   QStringLiteral("ADD"),    QStringLiteral("WITH"),
+        QStringLiteral("UNION"),   QStringLiteral("ALL"),     QStringLiteral("EXCEPT"),   QStringLiteral("INTERSECT"),
+        QStringLiteral("AS"),      QStringLiteral("AND"),     QStringLiteral("OR"),       QStringLiteral("NOT"),
+        QStringLiteral("IN"),      QStringLiteral("EXISTS"),  QStringLiteral("THEN"),     QStringLiteral("ELSE"),
+        QStringLiteral("WHEN"),    QStringLiteral("WHERE"),   QStringLiteral("ON"),       QStringLiteral("BY"),
+        QStringLiteral("FROM"),    QStringLiteral("JOIN"),    QStringLiteral("SET"),      QStringLiteral("VALUES"),
+        QStringLiteral("INTO"),    QStringLiteral("SELECT"),  QStringLiteral("IS"),       QStringLiteral("LIKE"),
+        QStringLiteral("BETWEEN"), QStringLiteral("CASE"),    QStringLiteral("DISTINCT"), QStringLiteral("TOP"),
+        QStringLiteral("HAVING"),  QStringLiteral("INSTEAD"), QStringLiteral("OF"),       QStringLiteral("FOR"),
+        QStringLiteral("TABLE"),   QStringLiteral("VIEW"),    QStringLiteral("ADD"),      QStringLiteral("WITH"),
     };
     return p;
 }
@@ -192,10 +207,22 @@ struct Division {
     }
 
     // A line break followed by the word `siguiente`: does a new statement start there?
-    bool EmpiezaSentencia(const QString& siguiente) const {
+    // Does a new statement start at the word `siguiente`? After a line break any statement word
+    // may start one; within a line (SQL Server also runs "BEGIN TRANSACTION INSERT ... COMMIT
+    // TRANSACTION" written on one line) only the words that cannot continue a statement do, and
+    // not inside ALTER or CREATE, whose clauses use them (ALTER TABLE t DROP COLUMN c).
+    bool EmpiezaSentencia(const QString& siguiente, bool mismaLinea) const {
         if (!PalabrasInicio().contains(siguiente)) return false;
+        if (mismaLinea && !PalabrasMismaLinea().contains(siguiente)) return false;
         if (!PuedeTerminar()) return false;
         const QString primera = palabras.value(0);
+        if (mismaLinea && (primera == QLatin1String("ALTER") || primera == QLatin1String("CREATE"))) return false;
+        // WITH name AS (...) is only the head of the statement that follows it.
+        if (primera == QLatin1String("WITH")) {
+            bool cuerpo = false;
+            for (const char* p : {"SELECT", "INSERT", "UPDATE", "DELETE"}) cuerpo = cuerpo || palabras.contains(QLatin1String(p));
+            if (!cuerpo) return false;
+        }
         if (siguiente == QLatin1String("SELECT") && primera == QLatin1String("INSERT") &&
             !palabras.contains(QStringLiteral("VALUES")) && !palabras.contains(QStringLiteral("SELECT")))
             return false;
@@ -212,7 +239,8 @@ struct Division {
         if (t.clase == Clase::Palabra) {
             const QString m = t.Mayusculas();
             if (profundidad == 0) palabras.append(m);
-            if (palabras.size() <= 4 && m == QLatin1String("TRIGGER") && palabras.value(0) == QLatin1String("CREATE")) trigger = true;
+            if (palabras.size() <= 4 && m == QLatin1String("TRIGGER") && palabras.value(0) == QLatin1String("CREATE"))
+                trigger = true;
             if (trigger) {
                 if (m == QLatin1String("BEGIN")) {
                     cuerpo = true;
@@ -243,10 +271,20 @@ QList<Tokens> Dividir(const Tokens& t) {
         if (tk.clase == Clase::Espacio && tk.saltoLinea) {
             int j = i + 1;
             while (j < t.size() && !t.at(j).Significativo()) ++j;
-            if (j < t.size() && t.at(j).clase == Clase::Palabra && d.EmpiezaSentencia(t.at(j).Mayusculas())) {
+            if (j < t.size() && t.at(j).clase == Clase::Palabra && d.EmpiezaSentencia(t.at(j).Mayusculas(), false)) {
                 d.Terminar();
                 continue;
             }
+        }
+        if (tk.clase == Clase::Palabra && !d.TriggerAbierto()) {
+            const QString m = tk.Mayusculas();
+            bool empieza = d.EmpiezaSentencia(m, true);
+            if (empieza && m == QLatin1String("BEGIN")) {  // only BEGIN TRAN[SACTION] on the same line
+                int j = i + 1;
+                while (j < t.size() && !t.at(j).Significativo()) ++j;
+                empieza = j < t.size() && (t.at(j).EsPalabra("TRAN") || t.at(j).EsPalabra("TRANSACTION"));
+            }
+            if (empieza) d.Terminar();
         }
         d.Agregar(tk);
     }
@@ -259,12 +297,23 @@ QList<Tokens> Dividir(const Tokens& t) {
 
 const QSet<QString>& Sugerencias() {
     static const QSet<QString> p = {
-        QStringLiteral("NOLOCK"),        QStringLiteral("READUNCOMMITTED"), QStringLiteral("READCOMMITTED"),
-        QStringLiteral("ROWLOCK"),       QStringLiteral("UPDLOCK"),         QStringLiteral("HOLDLOCK"),
-        QStringLiteral("PAGLOCK"),       QStringLiteral("TABLOCK"),         QStringLiteral("TABLOCKX"),
-        QStringLiteral("READPAST"),      QStringLiteral("XLOCK"),           QStringLiteral("NOWAIT"),
-        QStringLiteral("REPEATABLEREAD"), QStringLiteral("SERIALIZABLE"),   QStringLiteral("FASTFIRSTROW"),
-        QStringLiteral("NOEXPAND"),      QStringLiteral("READCOMMITTEDLOCK"),
+        QStringLiteral("NOLOCK"),
+        QStringLiteral("READUNCOMMITTED"),
+        QStringLiteral("READCOMMITTED"),
+        QStringLiteral("ROWLOCK"),
+        QStringLiteral("UPDLOCK"),
+        QStringLiteral("HOLDLOCK"),
+        QStringLiteral("PAGLOCK"),
+        QStringLiteral("TABLOCK"),
+        QStringLiteral("TABLOCKX"),
+        QStringLiteral("READPAST"),
+        QStringLiteral("XLOCK"),
+        QStringLiteral("NOWAIT"),
+        QStringLiteral("REPEATABLEREAD"),
+        QStringLiteral("SERIALIZABLE"),
+        QStringLiteral("FASTFIRSTROW"),
+        QStringLiteral("NOEXPAND"),
+        QStringLiteral("READCOMMITTEDLOCK"),
     };
     return p;
 }
@@ -272,9 +321,9 @@ const QSet<QString>& Sugerencias() {
 // Text functions whose result gets the case-insensitive collation.
 const QSet<QString>& FuncionesTexto() {
     static const QSet<QString> p = {
-        QStringLiteral("LTRIM"), QStringLiteral("RTRIM"),   QStringLiteral("TRIM"),     QStringLiteral("UPPER"),
-        QStringLiteral("LOWER"), QStringLiteral("REPLACE"), QStringLiteral("SUBSTR"),   QStringLiteral("IFNULL"),
-        QStringLiteral("COALESCE"), QStringLiteral("NULLIF"), QStringLiteral("UCASE"), QStringLiteral("LCASE"),
+        QStringLiteral("LTRIM"),    QStringLiteral("RTRIM"),   QStringLiteral("TRIM"),   QStringLiteral("UPPER"),
+        QStringLiteral("LOWER"),    QStringLiteral("REPLACE"), QStringLiteral("SUBSTR"), QStringLiteral("IFNULL"),
+        QStringLiteral("COALESCE"), QStringLiteral("NULLIF"),  QStringLiteral("UCASE"),  QStringLiteral("LCASE"),
     };
     return p;
 }
@@ -509,7 +558,8 @@ private:
                             if (m == QLatin1String("LEFT")) {
                                 agregar(QStringLiteral("substr(%1,1,%2)").arg(args.at(0), args.at(1)) + kColacion);
                             } else {
-                                agregar(QStringLiteral("(CASE WHEN (%2)>0 THEN substr(%1,-(%2)) ELSE '' END)").arg(args.at(0), args.at(1)) +
+                                agregar(QStringLiteral("(CASE WHEN (%2)>0 THEN substr(%1,-(%2)) ELSE '' END)")
+                                            .arg(args.at(0), args.at(1)) +
                                         kColacion);
                             }
                             i = cierra + 1;
@@ -587,7 +637,9 @@ void Clasificar(Tokens t, QList<Sentencia>& salida) {
     Recortar(t);
     if (t.isEmpty()) return;
     const QVector<int> sig = Significativos(t);
-    auto palabra = [&](int k) { return k < sig.size() && t.at(sig.at(k)).clase == Clase::Palabra ? t.at(sig.at(k)).Mayusculas() : QString(); };
+    auto palabra = [&](int k) {
+        return k < sig.size() && t.at(sig.at(k)).clase == Clase::Palabra ? t.at(sig.at(k)).Mayusculas() : QString();
+    };
     const QString original = Texto(t, 0, t.size());
     const QString p0 = palabra(0), p1 = palabra(1);
     const bool palabraTran = p1 == QLatin1String("TRAN") || p1 == QLatin1String("TRANSACTION");

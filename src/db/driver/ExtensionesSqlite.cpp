@@ -1,7 +1,7 @@
 #include "db/driver/ExtensionesSqlite.h"
 
-#include <QDateTime>
 #include <sqlite3.h>
+#include <QDateTime>
 
 #include <cstring>
 
@@ -9,9 +9,13 @@ namespace driver::sqlite {
 
 namespace {
 
-inline unsigned char PlegarAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+inline unsigned char PlegarAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 
-int Signo(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int Signo(int v) {
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
 // The letters of a text without accents and case: the first level of the comparison.
 QString Primario(const QString& s) {
@@ -58,7 +62,9 @@ int CompararUtf8(int n1, const void* v1, int n2, const void* v2) {
     return Signo(r1.toCaseFolded().compare(r2.toCaseFolded()));
 }
 
-int Colacion(void*, int n1, const void* a, int n2, const void* b) { return CompararUtf8(n1, a, n2, b); }
+int Colacion(void*, int n1, const void* a, int n2, const void* b) {
+    return CompararUtf8(n1, a, n2, b);
+}
 
 // --- LIKE ----------------------------------------------------------------------------------------
 
@@ -74,8 +80,12 @@ struct Rasgos<QChar> {
     static unsigned int Plegar(QChar c) { return c.toCaseFolded().unicode(); }
 };
 
-inline unsigned int Codigo(unsigned char c) { return c; }
-inline unsigned int Codigo(QChar c) { return c.unicode(); }
+inline unsigned int Codigo(unsigned char c) {
+    return c;
+}
+inline unsigned int Codigo(QChar c) {
+    return c.unicode();
+}
 
 // Does the element of the pattern at p[i] (a literal, _, an escaped character or a [class]) match
 // the character ch? Sets largo to the element's length in the pattern.
@@ -285,17 +295,22 @@ bool Como(const QString& texto, const QString& patron, QChar escape) {
 int RegistrarExtensiones(sqlite3* db) {
     int rc = sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, Colacion, nullptr);
     const int determinista = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    if (rc == SQLITE_OK) rc = sqlite3_create_function_v2(db, "like", 2, determinista, nullptr, FuncionLike, nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_create_function_v2(db, "like", 3, determinista, nullptr, FuncionLike, nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_create_function_v2(db, "len", 1, determinista, nullptr, FuncionLen, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "like", 2, determinista, nullptr, FuncionLike, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "like", 3, determinista, nullptr, FuncionLike, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "len", 1, determinista, nullptr, FuncionLen, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "charindex", 2, determinista, nullptr, FuncionCharindex, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "charindex", 3, determinista, nullptr, FuncionCharindex, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "substring", 3, determinista, nullptr, FuncionSubstring, nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_create_function_v2(db, "upper", 1, determinista, nullptr, FuncionMayusculas, nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_create_function_v2(db, "lower", 1, determinista, nullptr, FuncionMinusculas, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "upper", 1, determinista, nullptr, FuncionMayusculas, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "lower", 1, determinista, nullptr, FuncionMinusculas, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "getdate", 0, SQLITE_UTF8, nullptr, FuncionGetdate, nullptr, nullptr, nullptr);
     return rc;

@@ -32,15 +32,15 @@ struct ParametrosConexion {
     // Which form the string had: the SQL Server provider (server text SQLITE or a real server), the
     // Oracle provider, a Jet file, or a plain ODBC string (DSN= / DRIVER=).
     enum class Origen { SqlServer, Oracle, Jet, Odbc } origen = Origen::SqlServer;
-    QString archivo;        // SQLite: the database file
-    QString cadenaOdbc;     // ODBC: the connection string handed to SQLDriverConnect (the original string
-                            // for DSN= / DRIVER=; built from the fields for the provider forms)
+    QString archivo;                // SQLite: the database file
+    QString cadenaOdbc;             // ODBC: the connection string handed to SQLDriverConnect (the original string
+                                    // for DSN= / DRIVER=; built from the fields for the provider forms)
     bool dialectoSqlServer = true;  // the program's SQL Server text must be translated (SQLite, or ODBC on SQLite)
-    QString baseDatos;      // the database name of the string
-    QString proveedor;      // PROVIDER= as written
-    QString servidor;       // Server= / Data Source= of a server string (HOST[\INST][:PORT])
-    QString usuario;        // UId= / User Id= (or the user given to Open)
-    QString clave;          // Pwd= / Password= (or the password given to Open)
+    QString baseDatos;              // the database name of the string
+    QString proveedor;              // PROVIDER= as written
+    QString servidor;               // Server= / Data Source= of a server string (HOST[\INST][:PORT])
+    QString usuario;                // UId= / User Id= (or the user given to Open)
+    QString clave;                  // Pwd= / Password= (or the password given to Open)
     QMap<QString, QString> claves;  // every key of the string, in lower case without blanks around it
 };
 
@@ -62,7 +62,10 @@ public:
     virtual void Deshacer(Errores& errores) = 0;
     virtual ResultadoMotor Esquema(int tipo, const QStringList& restricciones, Errores& errores) = 0;
     virtual qint64 UltimoIdentificador() = 0;
-    virtual void FijarBaseDefecto(const QString& nombre, Errores& errores) { Q_UNUSED(nombre); Q_UNUSED(errores); }
+    virtual void FijarBaseDefecto(const QString& nombre, Errores& errores) {
+        Q_UNUSED(nombre);
+        Q_UNUSED(errores);
+    }
 
     // Runs one query with "?" placeholders (no dialect translation) and returns its rows; the record
     // set reads back a row it has just inserted with it, to see defaults and identities. A back end

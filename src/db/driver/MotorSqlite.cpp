@@ -5,10 +5,10 @@
 #include "db/driver/Tipos.h"
 #include "services/ErrorEjecucion.h"
 
+#include <sqlite3.h>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <sqlite3.h>
 
 #include <cstring>
 #include <string>
@@ -64,7 +64,8 @@ TipoColumna TipoDeclarado(const char* declarado) {
         texto(tipo::adVarWChar, tipo::adLongVarWChar, 1);
     } else if (base == QLatin1String("char") || base == QLatin1String("character")) {
         texto(tipo::adChar, tipo::adLongVarChar, 1);
-    } else if (base == QLatin1String("nchar") || base == QLatin1String("national char") || base == QLatin1String("national character")) {
+    } else if (base == QLatin1String("nchar") || base == QLatin1String("national char") ||
+               base == QLatin1String("national character")) {
         texto(tipo::adWChar, tipo::adLongVarWChar, 1);
     } else if (base == QLatin1String("text") || base == QLatin1String("clob")) {
         t.conversion = Conversion::Texto;
@@ -126,8 +127,8 @@ TipoColumna TipoDeclarado(const char* declarado) {
         t.tipo = tipo::adDouble;
         t.tamano = 8;
         t.precision = 15;
-    } else if (base == QLatin1String("datetime") || base == QLatin1String("smalldatetime") || base == QLatin1String("datetime2") ||
-               base == QLatin1String("timestamp")) {
+    } else if (base == QLatin1String("datetime") || base == QLatin1String("smalldatetime") ||
+               base == QLatin1String("datetime2") || base == QLatin1String("timestamp")) {
         t.conversion = Conversion::Fecha;
         t.tipo = tipo::adDBTimeStamp;
         t.tamano = 16;
@@ -227,8 +228,9 @@ QDateTime FechaIso(const QString& s) {
 QDateTime LeerFecha(const QString& s) {
     QDateTime f = FechaIso(s);
     if (f.isValid()) return f;
-    static const char* formas[] = {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy H:mm:ss", "d/M/yyyy H:mm",
-                                   "d/M/yyyy",            "dd/MM/yy HH:mm:ss", "dd/MM/yy HH:mm", "dd/MM/yy", "yyyyMMdd"};
+    static const char* formas[] = {
+        "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy",
+        "dd/MM/yy HH:mm:ss",   "dd/MM/yy HH:mm",   "dd/MM/yy",   "yyyyMMdd"};
     const QString t = s.trimmed();
     for (const char* forma : formas) {
         f = QDateTime::fromString(t, QLatin1String(forma));
@@ -244,7 +246,8 @@ QDateTime LeerFecha(const QString& s) {
 }
 
 QString TextoFecha(const QDateTime& f) {
-    return f.time().msec() ? f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) : f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return f.time().msec() ? f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                           : f.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -320,7 +323,8 @@ public:
                 const Celda v = f.At(r, i);
                 if (v.clase == Clase::Nulo) continue;
                 if (clase == Clase::Nulo) clase = v.clase;
-                if (v.clase == Clase::Entero && (v.entero < std::numeric_limits<int>::min() || v.entero > std::numeric_limits<int>::max()))
+                if (v.clase == Clase::Entero &&
+                    (v.entero < std::numeric_limits<int>::min() || v.entero > std::numeric_limits<int>::max()))
                     grande = true;
                 if (v.clase == Clase::Texto) {
                     largo = qMax(largo, v.texto.largo);
@@ -365,14 +369,16 @@ public:
 
 private:
     Celda Texto(int i, Clase clase = Clase::Texto) {
-        const auto p = reinterpret_cast<const char*>(clase == Clase::Binario ? sqlite3_column_blob(st_, i) : sqlite3_column_text(st_, i));
+        const auto p =
+            reinterpret_cast<const char*>(clase == Clase::Binario ? sqlite3_column_blob(st_, i) : sqlite3_column_text(st_, i));
         const int nb = sqlite3_column_bytes(st_, i);
         std::string& bytes = filas_->bytes;
         Celda c;
         c.clase = clase;
         // Codes, warehouses, units repeat from row to row: the same bytes are kept once.
         Celda& u = ultimo_[i];
-        if (u.clase == clase && u.texto.largo == static_cast<std::uint32_t>(nb) && std::memcmp(bytes.data() + u.texto.desde, p, nb) == 0) {
+        if (u.clase == clase && u.texto.largo == static_cast<std::uint32_t>(nb) &&
+            std::memcmp(bytes.data() + u.texto.desde, p, nb) == 0) {
             c.texto = u.texto;
             return c;
         }
@@ -443,12 +449,14 @@ private:
             case Conversion::Fecha:
                 if (clase == SQLITE_TEXT) {
                     Celda c;
-                    c.entero = FechaIsoBytes(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)), sqlite3_column_bytes(st_, i));
+                    c.entero =
+                        FechaIsoBytes(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)), sqlite3_column_bytes(st_, i));
                     if (c.entero >= 0) {
                         c.clase = Clase::Fecha;
                         return c;
                     }
-                    const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)), sqlite3_column_bytes(st_, i));
+                    const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, i)),
+                                                        sqlite3_column_bytes(st_, i));
                     const QDateTime f = LeerFecha(t);
                     if (f.isValid()) {
                         c.clase = Clase::Fecha;
@@ -507,17 +515,20 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
         case SQLITE_CONSTRAINT:
             terminada = true;
             if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_ROWID) {
-                l << Proveedor(QStringLiteral("23000"), nativo::ClaveDuplicada,
-                               QStringLiteral("Violation of PRIMARY KEY constraint. Cannot insert duplicate key in object 'dbo.%1'. (%2)")
-                                   .arg(TablaDeRestriccion(mensaje), mensaje));
+                l << Proveedor(
+                    QStringLiteral("23000"), nativo::ClaveDuplicada,
+                    QStringLiteral("Violation of PRIMARY KEY constraint. Cannot insert duplicate key in object 'dbo.%1'. (%2)")
+                        .arg(TablaDeRestriccion(mensaje), mensaje));
             } else if (rc == SQLITE_CONSTRAINT_NOTNULL) {
                 const QString columna = Despues(mensaje, QStringLiteral("failed:"));
                 const qsizetype punto = columna.indexOf(QLatin1Char('.'));
-                l << Proveedor(QStringLiteral("23000"), nativo::NoAdmiteNulos,
-                               QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls.")
-                                   .arg(punto < 0 ? columna : columna.mid(punto + 1), punto < 0 ? QString() : columna.left(punto)));
+                l << Proveedor(
+                    QStringLiteral("23000"), nativo::NoAdmiteNulos,
+                    QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls.")
+                        .arg(punto < 0 ? columna : columna.mid(punto + 1), punto < 0 ? QString() : columna.left(punto)));
             } else if (mensaje.contains(QLatin1String("would be truncated"))) {
-                l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento, QStringLiteral("String or binary data would be truncated."));
+                l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento,
+                               QStringLiteral("String or binary data would be truncated."));
             } else if (rc == SQLITE_CONSTRAINT_TRIGGER) {
                 l << Proveedor(QStringLiteral("42000"), nativo::ErrorUsuario, mensaje);
             } else if (rc == SQLITE_CONSTRAINT_CHECK) {
@@ -538,7 +549,8 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
                                .arg(mensaje));
             break;
         case SQLITE_INTERRUPT:
-            l << Proveedor(QStringLiteral("HY008"), nativo::TiempoAgotado, QStringLiteral("Operation cancelled. (%1)").arg(mensaje));
+            l << Proveedor(QStringLiteral("HY008"), nativo::TiempoAgotado,
+                           QStringLiteral("Operation cancelled. (%1)").arg(mensaje));
             break;
         case SQLITE_IOERR:
         case SQLITE_CANTOPEN:
@@ -559,13 +571,15 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
             break;
         case SQLITE_TOOBIG:
             terminada = true;
-            l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento, QStringLiteral("String or binary data would be truncated."));
+            l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento,
+                           QStringLiteral("String or binary data would be truncated."));
             break;
         case SQLITE_MISMATCH:
             l << Proveedor(QStringLiteral("22018"), 245, QStringLiteral("Conversion failed. (%1)").arg(mensaje));
             break;
         case SQLITE_NOMEM:
-            l << Proveedor(QStringLiteral("HY001"), 701, QStringLiteral("There is insufficient system memory to run this query."));
+            l << Proveedor(QStringLiteral("HY001"), 701,
+                           QStringLiteral("There is insufficient system memory to run this query."));
             break;
         case SQLITE_AUTH:
         case SQLITE_PERM:
@@ -575,9 +589,11 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
             QString nombre;
             if (!(nombre = Despues(mensaje, QStringLiteral("no such table:"))).isEmpty() ||
                 !(nombre = Despues(mensaje, QStringLiteral("no such view:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42S02"), nativo::ObjetoInexistente, QStringLiteral("Invalid object name '%1'.").arg(nombre));
+                l << Proveedor(QStringLiteral("42S02"), nativo::ObjetoInexistente,
+                               QStringLiteral("Invalid object name '%1'.").arg(nombre));
             } else if (!(nombre = Despues(mensaje, QStringLiteral("no such column:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42S22"), nativo::ColumnaInexistente, QStringLiteral("Invalid column name '%1'.").arg(nombre));
+                l << Proveedor(QStringLiteral("42S22"), nativo::ColumnaInexistente,
+                               QStringLiteral("Invalid column name '%1'.").arg(nombre));
             } else if (!(nombre = Despues(mensaje, QStringLiteral("no such function:"))).isEmpty()) {
                 l << Proveedor(QStringLiteral("42000"), nativo::FuncionDesconocida,
                                QStringLiteral("'%1' is not a recognized built-in function name.").arg(nombre));
@@ -586,21 +602,25 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
                 static const QRegularExpression cerca(QStringLiteral("near \"(.*)\":"));
                 const auto m = cerca.match(mensaje);
                 l << Proveedor(QStringLiteral("42000"), nativo::Sintaxis,
-                               m.hasMatch() ? QStringLiteral("Incorrect syntax near '%1'.").arg(m.captured(1))
-                                            : QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje));
+                               m.hasMatch()
+                                   ? QStringLiteral("Incorrect syntax near '%1'.").arg(m.captured(1))
+                                   : QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje));
             } else if (!(nombre = Despues(mensaje, QStringLiteral("duplicate column name:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42S21"), 2705,
-                               QStringLiteral("Column names in each table must be unique. Column name '%1' is specified more than once.")
-                                   .arg(nombre));
+                l << Proveedor(
+                    QStringLiteral("42S21"), 2705,
+                    QStringLiteral("Column names in each table must be unique. Column name '%1' is specified more than once.")
+                        .arg(nombre));
             } else if (mensaje.startsWith(QLatin1String("table ")) && mensaje.endsWith(QLatin1String("already exists"))) {
-                l << Proveedor(QStringLiteral("42S01"), 2714, QStringLiteral("There is already an object named %1 in the database.")
-                                                                   .arg(mensaje.mid(6, mensaje.size() - 6 - 15)));
+                l << Proveedor(QStringLiteral("42S01"), 2714,
+                               QStringLiteral("There is already an object named %1 in the database.")
+                                   .arg(mensaje.mid(6, mensaje.size() - 6 - 15)));
             } else {
                 l << Proveedor(QStringLiteral("42000"), 0, mensaje);
             }
         }
     }
-    if (terminada) l << Proveedor(QStringLiteral("01000"), nativo::SentenciaTerminada, QStringLiteral("The statement has been terminated."));
+    if (terminada)
+        l << Proveedor(QStringLiteral("01000"), nativo::SentenciaTerminada, QStringLiteral("The statement has been terminated."));
     return l;
 }
 
@@ -684,7 +704,9 @@ private:
 
 MotorSqlite::MotorSqlite() = default;
 
-MotorSqlite::~MotorSqlite() { Cerrar(); }
+MotorSqlite::~MotorSqlite() {
+    Cerrar();
+}
 
 void MotorSqlite::Fallar(int rc, Errores& errores) const {
     const QString mensaje = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
@@ -732,7 +754,8 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
         if (db_) sqlite3_close_v2(db_);
         db_ = nullptr;
         Lanzar({Proveedor(QStringLiteral("42000"), nativo::NoSePuedeAbrirBase,
-                          QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed. (%2)").arg(nombre, detalle))},
+                          QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed. (%2)")
+                              .arg(nombre, detalle))},
                errores);
     };
     if (archivo_.trimmed().isEmpty()) fallarApertura(QStringLiteral("no database file was named"));
@@ -785,11 +808,12 @@ void MotorSqlite::CrearControlesLongitud() {
     for (auto it = condiciones.cbegin(); it != condiciones.cend(); ++it) {
         const QString cuando = it.value().join(QStringLiteral(" OR "));
         for (const char* evento : {"INSERT", "UPDATE"}) {
-            const QString sql = QStringLiteral(
-                                    "CREATE TEMP TRIGGER IF NOT EXISTS %1 BEFORE %2 ON main.%3 WHEN %4 "
-                                    "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END")
-                                    .arg(Comillas(QStringLiteral("mp_longitud_%1_%2").arg(QString::fromLatin1(evento).toLower(), it.key())),
-                                         QLatin1String(evento), Comillas(it.key()), cuando);
+            const QString sql =
+                QStringLiteral(
+                    "CREATE TEMP TRIGGER IF NOT EXISTS %1 BEFORE %2 ON main.%3 WHEN %4 "
+                    "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END")
+                    .arg(Comillas(QStringLiteral("mp_longitud_%1_%2").arg(QString::fromLatin1(evento).toLower(), it.key())),
+                         QLatin1String(evento), Comillas(it.key()), cuando);
             sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
         }
     }
@@ -937,16 +961,18 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
     const QString cuarto = restricciones.value(3).trimmed();
     const QVariant catalogo(nombreBase_), esquema(QStringLiteral("dbo"));
 
-    Preparada st(Preparar(QStringLiteral("SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY name"), errores));
+    Preparada st(
+        Preparar(QStringLiteral("SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY name"), errores));
     QList<QPair<QString, QString>> objetos;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         const QString nombre = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
         const QString clase = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
         if (!tabla.isEmpty() && nombre.compare(tabla, Qt::CaseInsensitive) != 0) continue;
-        const QString tipoTabla = nombre.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
-                                  : clase == QLatin1String("view")                                  ? QStringLiteral("VIEW")
-                                                                                                     : QStringLiteral("TABLE");
+        const QString tipoTabla = nombre.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)
+                                      ? QStringLiteral("SYSTEM TABLE")
+                                  : clase == QLatin1String("view") ? QStringLiteral("VIEW")
+                                                                   : QStringLiteral("TABLE");
         objetos.append({nombre, tipoTabla});
     }
     if (rc != SQLITE_DONE) Fallar(rc, errores);
@@ -962,14 +988,15 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
         return r;
     }
     if (tipoEsquema == adSchemaColumns) {
-        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128), campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
-                    campo("TABLE_NAME", tipo::adVarWChar, 128),    campo("COLUMN_NAME", tipo::adVarWChar, 128),
-                    campo("ORDINAL_POSITION", tipo::adInteger, 4), campo("COLUMN_HASDEFAULT", tipo::adBoolean, 2),
-                    campo("COLUMN_DEFAULT", tipo::adVarWChar, 255), campo("IS_NULLABLE", tipo::adBoolean, 2),
-                    campo("DATA_TYPE", tipo::adSmallInt, 2),       campo("CHARACTER_MAXIMUM_LENGTH", tipo::adInteger, 4),
+        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128),   campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
+                    campo("TABLE_NAME", tipo::adVarWChar, 128),      campo("COLUMN_NAME", tipo::adVarWChar, 128),
+                    campo("ORDINAL_POSITION", tipo::adInteger, 4),   campo("COLUMN_HASDEFAULT", tipo::adBoolean, 2),
+                    campo("COLUMN_DEFAULT", tipo::adVarWChar, 255),  campo("IS_NULLABLE", tipo::adBoolean, 2),
+                    campo("DATA_TYPE", tipo::adSmallInt, 2),         campo("CHARACTER_MAXIMUM_LENGTH", tipo::adInteger, 4),
                     campo("NUMERIC_PRECISION", tipo::adSmallInt, 2), campo("NUMERIC_SCALE", tipo::adSmallInt, 2)};
         for (const auto& o : objetos) {
-            Preparada c(Preparar(QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value FROM pragma_table_info(?)"), errores));
+            Preparada c(
+                Preparar(QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value FROM pragma_table_info(?)"), errores));
             const QByteArray n = o.first.toUtf8();
             sqlite3_bind_text(c.get(), 1, n.constData(), static_cast<int>(n.size()), SQLITE_TRANSIENT);
             while ((rc = sqlite3_step(c.get())) == SQLITE_ROW) {
@@ -979,8 +1006,9 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
                 const bool conDefecto = sqlite3_column_type(c.get(), 4) != SQLITE_NULL;
                 const bool texto = t.conversion == Conversion::Texto;
                 r.filas.append({catalogo, esquema, o.first, columna, sqlite3_column_int(c.get(), 0) + 1, conDefecto,
-                                conDefecto ? QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 4))))
-                                           : QVariant(),
+                                conDefecto
+                                    ? QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 4))))
+                                    : QVariant(),
                                 sqlite3_column_int(c.get(), 3) == 0, TipoEsquema(t), texto ? QVariant(t.tamano) : QVariant(),
                                 texto ? QVariant() : QVariant(t.precision), texto ? QVariant() : QVariant(t.escala)});
             }
@@ -988,11 +1016,14 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
         }
         return r;
     }
-    Lanzar({Proveedor(QStringLiteral("HYC00"), 0, QStringLiteral("Object or provider is not capable of performing requested operation."))},
+    Lanzar({Proveedor(QStringLiteral("HYC00"), 0,
+                      QStringLiteral("Object or provider is not capable of performing requested operation."))},
            errores);
 }
 
-qint64 MotorSqlite::UltimoIdentificador() { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+qint64 MotorSqlite::UltimoIdentificador() {
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
 
 void MotorSqlite::FijarBaseDefecto(const QString& nombre, Errores& errores) {
     const QString n = nombre.trimmed();

@@ -37,9 +37,9 @@ constexpr long kPosBOF = -2, kPosEOF = -3, kPosDesconocida = -1;
                                                 "operation requires a current record."),
                                  kOrigen);
         case 3265:
-            throw ErrorEjecucion(numero,
-                                 QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."),
-                                 kOrigen);
+            throw ErrorEjecucion(
+                numero, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."),
+                kOrigen);
         case kNoActualizable:
             throw ErrorEjecucion(numero,
                                  QStringLiteral("Current Recordset does not support updating. This may be a limitation of the "
@@ -173,7 +173,8 @@ struct Recordset::Datos {
         const QVariant& v = campos.at(i).Value;
         const QVariant f = Fuente(i);
         // The same bits are the same value; only otherwise compare as values.
-        if (std::memcmp(static_cast<const void*>(&v.data_ptr()), static_cast<const void*>(&f.data_ptr()), sizeof(QVariant::DataPtr)) == 0)
+        if (std::memcmp(static_cast<const void*>(&v.data_ptr()), static_cast<const void*>(&f.data_ptr()),
+                        sizeof(QVariant::DataPtr)) == 0)
             return false;
         return v != f;
     }
@@ -266,7 +267,8 @@ namespace {
     ErrorProveedor err;
     err.SQLState = QStringLiteral("HY000");
     err.Number = errnum::E_FAIL;
-    err.Description = QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
+    err.Description =
+        QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
     err.Source = kOrigen;
     e.Agregar(err);
     throw ErrorEjecucion(errnum::E_FAIL, err.Description, err.Source);
@@ -343,7 +345,9 @@ void Recordset::Close() {
     d_ = std::make_unique<Datos>();
 }
 
-int Recordset::State() const { return d_->abierto ? adStateOpen : adStateClosed; }
+int Recordset::State() const {
+    return d_->abierto ? adStateOpen : adStateClosed;
+}
 
 bool Recordset::BOF() const {
     ExigirAbierto();
@@ -396,7 +400,9 @@ void Recordset::MovePrevious() {
     d_->Renovar();
 }
 
-long Recordset::RecordCount() const { return d_->abierto ? static_cast<long>(d_->n()) : -1; }
+long Recordset::RecordCount() const {
+    return d_->abierto ? static_cast<long>(d_->n()) : -1;
+}
 
 long Recordset::AbsolutePosition() const {
     if (!d_->abierto || d_->agregando) return kPosDesconocida;
@@ -421,7 +427,9 @@ QVector<QVector<QVariant>> Recordset::GetRows() {
     return salida;
 }
 
-int Recordset::FieldCount() const { return static_cast<int>(d_->campos.size()); }
+int Recordset::FieldCount() const {
+    return static_cast<int>(d_->campos.size());
+}
 
 int Recordset::IndiceCampo(const QString& nombre) const {
     Datos& d = *d_;
@@ -506,7 +514,9 @@ void Recordset::CancelUpdate() {
     d_->Renovar();
 }
 
-bool Recordset::EditandoFila() const { return d_->abierto && d_->Editando(); }
+bool Recordset::EditandoFila() const {
+    return d_->abierto && d_->Editando();
+}
 
 void Recordset::Update() {
     ExigirAbierto();
@@ -517,7 +527,8 @@ void Recordset::Update() {
     Conexion& con = ConexionViva();
     const QString tabla = d.Tabla();
     if (tabla.isEmpty())
-        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."), kOrigen);
+        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."),
+                             kOrigen);
     const int nc = static_cast<int>(d.campos.size());
 
     QVector<int> cambiados;
@@ -536,9 +547,10 @@ void Recordset::Update() {
                 marcas << QStringLiteral("?");
                 valores << fila.at(i);
             }
-            const QString sql = columnas.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Comillas(tabla))
-                                                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                         .arg(Comillas(tabla), columnas.join(QLatin1Char(',')), marcas.join(QLatin1Char(',')));
+            const QString sql = columnas.isEmpty()
+                                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Comillas(tabla))
+                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(Comillas(tabla), columnas.join(QLatin1Char(',')), marcas.join(QLatin1Char(',')));
             m.EjecutarConParametros(sql, valores, e);
             // Read the new row back: defaults and identities become visible as ADO shows them.
             if (m.TieneRowid()) {
@@ -568,7 +580,8 @@ void Recordset::Update() {
         }
         const QString donde = d.Donde(m, e, tabla, cambiados, valores);
         const long n = m.EjecutarConParametros(
-            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(Comillas(tabla), asignaciones.join(QLatin1Char(',')), donde), valores, e);
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(Comillas(tabla), asignaciones.join(QLatin1Char(',')), donde), valores,
+            e);
         if (n == 0) FilaNoEncontrada(e);
     });
 
@@ -596,7 +609,8 @@ void Recordset::Delete() {
     Conexion& con = ConexionViva();
     const QString tabla = d.Tabla();
     if (tabla.isEmpty())
-        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."), kOrigen);
+        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."),
+                             kOrigen);
     con.Proteger([&](Motor& m, Errores& e) {
         QVector<QVariant> valores;
         const QString donde = d.Donde(m, e, tabla, {}, valores);
@@ -608,9 +622,13 @@ void Recordset::Delete() {
     d.Renovar();
 }
 
-bool Recordset::TieneCampo(const QString& nombre) const { return IndiceCampo(nombre) >= 0; }
+bool Recordset::TieneCampo(const QString& nombre) const {
+    return IndiceCampo(nombre) >= 0;
+}
 
-QVariant Recordset::ValorCampo(const QString& nombre) const { return Valor(nombre); }
+QVariant Recordset::ValorCampo(const QString& nombre) const {
+    return Valor(nombre);
+}
 
 int Recordset::TamanoCampo(const QString& nombre) const {
     const int i = IndiceCampo(nombre);

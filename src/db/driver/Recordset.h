@@ -16,11 +16,11 @@ struct ResultadoMotor;
 // One column of a record set.
 struct Campo {
     QString Name;
-    int Type = 0;          // ADO DataTypeEnum number, from the declared column type
-    int DefinedSize = 0;   // characters for text columns
+    int Type = 0;         // ADO DataTypeEnum number, from the declared column type
+    int DefinedSize = 0;  // characters for text columns
     int Precision = 0;
     int NumericScale = 0;
-    QVariant Value;        // the current row's value; a null QVariant is NULL, distinct from ""
+    QVariant Value;  // the current row's value; a null QVariant is NULL, distinct from ""
     // Where the column comes from, for updates through the record set.
     QString TablaBase;
     QString ColumnaBase;

@@ -1,7 +1,7 @@
 #include "db/driver/VfsFallos.h"
 
-#include <QFileInfo>
 #include <sqlite3.h>
+#include <QFileInfo>
 
 #include <atomic>
 #include <mutex>
@@ -46,11 +46,17 @@ struct Archivo {
     sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
 };
 
-Archivo* A(sqlite3_file* f) { return reinterpret_cast<Archivo*>(f); }
-sqlite3_file* R(sqlite3_file* f) { return A(f)->Real(); }
+Archivo* A(sqlite3_file* f) {
+    return reinterpret_cast<Archivo*>(f);
+}
+sqlite3_file* R(sqlite3_file* f) {
+    return A(f)->Real();
+}
 
 // The filter is looked at on every call, so that it also applies to files opened before it was set.
-bool Afectado(sqlite3_file* f) { return Afectado(A(f)->nombre); }
+bool Afectado(sqlite3_file* f) {
+    return Afectado(A(f)->nombre);
+}
 
 bool FallaLectura(sqlite3_file* f) {
     if (!Afectado(f)) return false;
@@ -70,7 +76,9 @@ bool FallaEscritura(sqlite3_file* f) {
     return false;
 }
 
-int Cerrar(sqlite3_file* f) { return R(f)->pMethods->xClose(R(f)); }
+int Cerrar(sqlite3_file* f) {
+    return R(f)->pMethods->xClose(R(f));
+}
 int Leer(sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
     if (FallaLectura(f)) return SQLITE_IOERR_READ;
     return R(f)->pMethods->xRead(R(f), b, n, o);
@@ -95,28 +103,44 @@ int Bloquear(sqlite3_file* f, int n) {
     if (desconectado.load() && Afectado(f)) return SQLITE_IOERR_LOCK;
     return R(f)->pMethods->xLock(R(f), n);
 }
-int Desbloquear(sqlite3_file* f, int n) { return R(f)->pMethods->xUnlock(R(f), n); }
+int Desbloquear(sqlite3_file* f, int n) {
+    return R(f)->pMethods->xUnlock(R(f), n);
+}
 int Reservado(sqlite3_file* f, int* r) {
     if (desconectado.load() && Afectado(f)) return SQLITE_IOERR_CHECKRESERVEDLOCK;
     return R(f)->pMethods->xCheckReservedLock(R(f), r);
 }
-int Control(sqlite3_file* f, int op, void* a) { return R(f)->pMethods->xFileControl(R(f), op, a); }
-int Sector(sqlite3_file* f) { return R(f)->pMethods->xSectorSize(R(f)); }
-int Caracteristicas(sqlite3_file* f) { return R(f)->pMethods->xDeviceCharacteristics(R(f)); }
+int Control(sqlite3_file* f, int op, void* a) {
+    return R(f)->pMethods->xFileControl(R(f), op, a);
+}
+int Sector(sqlite3_file* f) {
+    return R(f)->pMethods->xSectorSize(R(f));
+}
+int Caracteristicas(sqlite3_file* f) {
+    return R(f)->pMethods->xDeviceCharacteristics(R(f));
+}
 int ShmMap(sqlite3_file* f, int i, int sz, int ex, void volatile** p) {
     if (desconectado.load() && Afectado(f)) return SQLITE_IOERR_SHMMAP;
     return R(f)->pMethods->xShmMap(R(f), i, sz, ex, p);
 }
-int ShmLock(sqlite3_file* f, int o, int n, int fl) { return R(f)->pMethods->xShmLock(R(f), o, n, fl); }
-void ShmBarrier(sqlite3_file* f) { R(f)->pMethods->xShmBarrier(R(f)); }
-int ShmUnmap(sqlite3_file* f, int b) { return R(f)->pMethods->xShmUnmap(R(f), b); }
+int ShmLock(sqlite3_file* f, int o, int n, int fl) {
+    return R(f)->pMethods->xShmLock(R(f), o, n, fl);
+}
+void ShmBarrier(sqlite3_file* f) {
+    R(f)->pMethods->xShmBarrier(R(f));
+}
+int ShmUnmap(sqlite3_file* f, int b) {
+    return R(f)->pMethods->xShmUnmap(R(f), b);
+}
 
 // Version 2 at most: without xFetch SQLite never maps the file into memory, so every read of the
 // database passes through xRead where it can fail.
-const sqlite3_io_methods metodos1 = {1,      Cerrar,   Leer,      Escribir, Truncar, Sincronizar, Tamano, Bloquear, Desbloquear,
-                                     Reservado, Control, Sector, Caracteristicas, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-const sqlite3_io_methods metodos2 = {2,         Cerrar,  Leer,   Escribir,        Truncar, Sincronizar, Tamano,   Bloquear, Desbloquear,
-                                     Reservado, Control, Sector, Caracteristicas, ShmMap,  ShmLock,     ShmBarrier, ShmUnmap, nullptr, nullptr};
+const sqlite3_io_methods metodos1 = {1,        Cerrar,      Leer,      Escribir, Truncar, Sincronizar,     Tamano,
+                                     Bloquear, Desbloquear, Reservado, Control,  Sector,  Caracteristicas, nullptr,
+                                     nullptr,  nullptr,     nullptr,   nullptr,  nullptr};
+const sqlite3_io_methods metodos2 = {2,        Cerrar,      Leer,      Escribir, Truncar, Sincronizar,     Tamano,
+                                     Bloquear, Desbloquear, Reservado, Control,  Sector,  Caracteristicas, ShmMap,
+                                     ShmLock,  ShmBarrier,  ShmUnmap,  nullptr,  nullptr};
 
 int Abrir(sqlite3_vfs*, sqlite3_filename nombre, sqlite3_file* f, int flags, int* salida) {
     Archivo* a = A(f);
@@ -137,18 +161,42 @@ int Abrir(sqlite3_vfs*, sqlite3_filename nombre, sqlite3_file* f, int flags, int
     return SQLITE_OK;
 }
 
-int Borrar(sqlite3_vfs*, const char* n, int s) { return real->xDelete(real, n, s); }
-int Acceso(sqlite3_vfs*, const char* n, int fl, int* r) { return real->xAccess(real, n, fl, r); }
-int RutaCompleta(sqlite3_vfs*, const char* n, int m, char* s) { return real->xFullPathname(real, n, m, s); }
-void* DlAbrir(sqlite3_vfs*, const char* n) { return real->xDlOpen(real, n); }
-void DlError(sqlite3_vfs*, int n, char* m) { real->xDlError(real, n, m); }
-void (*DlSimbolo(sqlite3_vfs*, void* h, const char* s))(void) { return real->xDlSym(real, h, s); }
-void DlCerrar(sqlite3_vfs*, void* h) { real->xDlClose(real, h); }
-int Azar(sqlite3_vfs*, int n, char* s) { return real->xRandomness(real, n, s); }
-int Dormir(sqlite3_vfs*, int us) { return real->xSleep(real, us); }
-int Hora(sqlite3_vfs*, double* t) { return real->xCurrentTime(real, t); }
-int UltimoError(sqlite3_vfs*, int n, char* s) { return real->xGetLastError ? real->xGetLastError(real, n, s) : 0; }
-int Hora64(sqlite3_vfs*, sqlite3_int64* t) { return real->xCurrentTimeInt64(real, t); }
+int Borrar(sqlite3_vfs*, const char* n, int s) {
+    return real->xDelete(real, n, s);
+}
+int Acceso(sqlite3_vfs*, const char* n, int fl, int* r) {
+    return real->xAccess(real, n, fl, r);
+}
+int RutaCompleta(sqlite3_vfs*, const char* n, int m, char* s) {
+    return real->xFullPathname(real, n, m, s);
+}
+void* DlAbrir(sqlite3_vfs*, const char* n) {
+    return real->xDlOpen(real, n);
+}
+void DlError(sqlite3_vfs*, int n, char* m) {
+    real->xDlError(real, n, m);
+}
+void (*DlSimbolo(sqlite3_vfs*, void* h, const char* s))(void) {
+    return real->xDlSym(real, h, s);
+}
+void DlCerrar(sqlite3_vfs*, void* h) {
+    real->xDlClose(real, h);
+}
+int Azar(sqlite3_vfs*, int n, char* s) {
+    return real->xRandomness(real, n, s);
+}
+int Dormir(sqlite3_vfs*, int us) {
+    return real->xSleep(real, us);
+}
+int Hora(sqlite3_vfs*, double* t) {
+    return real->xCurrentTime(real, t);
+}
+int UltimoError(sqlite3_vfs*, int n, char* s) {
+    return real->xGetLastError ? real->xGetLastError(real, n, s) : 0;
+}
+int Hora64(sqlite3_vfs*, sqlite3_int64* t) {
+    return real->xCurrentTimeInt64(real, t);
+}
 
 }  // namespace
 
@@ -181,10 +229,18 @@ void Desinstalar() {
     if (real) sqlite3_vfs_register(real, 1);
 }
 
-void FallarLecturas(int n) { lecturasArmadas = n; }
-void FallarEscrituras(int n) { escriturasArmadas = n; }
-void Desconectar() { desconectado = true; }
-void Reconectar() { desconectado = false; }
+void FallarLecturas(int n) {
+    lecturasArmadas = n;
+}
+void FallarEscrituras(int n) {
+    escriturasArmadas = n;
+}
+void Desconectar() {
+    desconectado = true;
+}
+void Reconectar() {
+    desconectado = false;
+}
 
 void SoloArchivo(const QString& ruta) {
     std::lock_guard<std::mutex> l(mutexFiltro);
@@ -208,8 +264,14 @@ void Restablecer() {
     SoloArchivo(QString());
 }
 
-int LecturasFallidas() { return lecturasFallidas.load(); }
-int EscriturasFallidas() { return escriturasFallidas.load(); }
-int AperturasFallidas() { return aperturasFallidas.load(); }
+int LecturasFallidas() {
+    return lecturasFallidas.load();
+}
+int EscriturasFallidas() {
+    return escriturasFallidas.load();
+}
+int AperturasFallidas() {
+    return aperturasFallidas.load();
+}
 
 }  // namespace driver::fallos
