@@ -146,6 +146,10 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* padre) : QDialog(padre) {
         orden_ = orden_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
         modelo_->sort(columna, orden_);
     });
+    // A column the operator drags keeps its new width (in twips) for GrabarAnchos.
+    connect(ListView1->header(), &QHeaderView::sectionResized, this, [this](int i, int, int nuevo) {
+        if (i < anchos_.size() && conv::Pixeles(anchos_.at(i)) != nuevo) anchos_[i] = conv::Twips(nuevo);
+    });
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int v) { picFields->move(-conv::Pixeles(v), picFields->y()); });
 
     resize(conv::Pixeles(7000), conv::Pixeles(6000));

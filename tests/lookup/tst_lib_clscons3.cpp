@@ -148,7 +148,7 @@ private Q_SLOTS:
         campo = QStringLiteral("Otra");
         where = QStringLiteral("Unidad = '1'");
         QCOMPARE(Sentencia(m, s, QStringLiteral("V_TA_DEPOSITO"), campo, where),
-                 QStringLiteral("SELECT TOP 1000 Descripcion,Unidad,IdDeposito FROM V_TA_DEPOSITO WHERE   (Unidad = '1')   ORDER BY IdDeposito"));
+                 QStringLiteral("SELECT TOP 1000 Descripcion,Unidad,IdDeposito FROM V_TA_DEPOSITO WHERE   (Unidad = '1')  ORDER BY IdDeposito"));
         QCOMPARE(campo, QStringLiteral("IdDeposito"));
         // An optional statement is used unchanged.
         where.clear();
