@@ -119,10 +119,8 @@ struct Recordset::Datos {
     qsizetype n() const { return compactas ? compactas->Filas() : filas.size(); }
     bool HayFila() const { return agregando || (!borrada && pos >= 0 && pos < n()); }
 
-    QVariant Leer(qsizetype fila, int i) {
-        if (!compactas) return filas.at(fila).at(i);
-        const FilasCompactas::Celda c = compactas->At(fila, i);
-        if (c.clase != FilasCompactas::Clase::Texto) return compactas->Valor(c);
+    // The text of a compact cell of column i, converted once while the column repeats it.
+    const QString& Texto(int i, const FilasCompactas::Celda& c) {
         TextoLeido& t = leidos[i];
         if (!t.valido || t.desde != c.texto.desde || t.largo != c.texto.largo) {
             t.texto = compactas->Texto(c);
@@ -130,7 +128,13 @@ struct Recordset::Datos {
             t.largo = c.texto.largo;
             t.valido = true;
         }
-        return QVariant(t.texto);
+        return t.texto;
+    }
+    QVariant Leer(qsizetype fila, int i) {
+        if (!compactas) return filas.at(fila).at(i);
+        const FilasCompactas::Celda c = compactas->At(fila, i);
+        if (c.clase != FilasCompactas::Clase::Texto) return compactas->Valor(c);
+        return QVariant(Texto(i, c));
     }
     QVariant Fuente(int i) {
         if (agregando) return nueva.at(i);
@@ -145,20 +149,13 @@ struct Recordset::Datos {
         if (compactas && !agregando && !borrada && pos >= 0 && pos < n()) {
             const FilasCompactas::Celda c = compactas->At(pos, i);
             if (c.clase == FilasCompactas::Clase::Texto) {
-                TextoLeido& t = leidos[i];
-                if (t.valido && t.desde == c.texto.desde && t.largo == c.texto.largo) {
-                    // The field still shows this very text (a column repeating its value): nothing to do.
-                    if (valor.typeId() == QMetaType::QString) {
-                        const auto* actual = static_cast<const QString*>(valor.constData());
-                        if (actual->constData() == t.texto.constData() && actual->size() == t.texto.size()) return;
-                    }
-                } else {
-                    t.texto = compactas->Texto(c);
-                    t.desde = c.texto.desde;
-                    t.largo = c.texto.largo;
-                    t.valido = true;
+                const QString& texto = Texto(i, c);
+                // The field still shows this very text (a column repeating its value): nothing to do.
+                if (valor.typeId() == QMetaType::QString) {
+                    const auto* actual = static_cast<const QString*>(valor.constData());
+                    if (actual->constData() == texto.constData() && actual->size() == texto.size()) return;
                 }
-                valor = QVariant(t.texto);
+                valor = QVariant(texto);
                 return;
             }
             valor = compactas->Valor(c);
@@ -565,8 +562,9 @@ void Recordset::Update() {
                 const ResultadoMotor r = m.ConsultarConParametros(
                     QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(todas.join(QLatin1Char(',')), Comillas(tabla)),
                     {QVariant(static_cast<qlonglong>(m.UltimoIdentificador()))}, e);
-                if (r.filas.size() == 1) {
-                    for (int k = 0; k < indices.size(); ++k) fila[indices.at(k)] = r.filas.first().at(k);
+                const QVector<QVector<QVariant>> leidas = r.compactas ? r.compactas->Materializar() : r.filas;
+                if (leidas.size() == 1) {
+                    for (int k = 0; k < indices.size(); ++k) fila[indices.at(k)] = leidas.first().at(k);
                 }
             }
             return;
