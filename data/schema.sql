@@ -103,7 +103,7 @@ CREATE TABLE V_MV_CPTEACCIONES (
 
 -- One row per failed database script; fecha is the text "dd/mm/yy hh:mm".
 CREATE TABLE AUX_ERR (
-    Proceso     varchar(50)  COLLATE NOCASE,
+    Proceso     varchar(255) COLLATE NOCASE,
     fecha       varchar(20)  COLLATE NOCASE,
     Error       int,
     Descripcion varchar(250) COLLATE NOCASE,

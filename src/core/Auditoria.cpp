@@ -47,6 +47,12 @@ void GrabaAccionComprobante(const QString& TC, const QString& IdComprobante, QSt
 void GrabaErrorProceso(const QString& Sql, QString& Proceso, long ErrorNativo, const QString& Descripcion) {
     auto& fc = FuncionesComunes::instancia();
     driver::Recordset rs;
+    // A text longer than its column would make the database refuse the whole row, and the trail of
+    // the failure would be lost; the texts are cut to what the column holds instead.
+    auto ajustado = [&](const QString& campo, const QString& texto) {
+        const int tamano = rs.Fields(campo).DefinedSize;
+        return tamano > 0 && tamano < texto.size() ? fc.LimitarTexto(texto, tamano) : texto;
+    };
     pasos::Silenciosos(
         [&] {
             if (Proceso.isEmpty()) Proceso = plataforma().NombreEjecutable();
@@ -56,13 +62,13 @@ void GrabaErrorProceso(const QString& Sql, QString& Proceso, long ErrorNativo, c
             gBaseDatos().AbrirRecordset(s, rs, nullptr, driver::adOpenDynamic, driver::adLockOptimistic, -1, true);
         },
         [&] { rs.AddNew(); },
-        [&] { rs.Asignar(QStringLiteral("Proceso"), Proceso); },
+        [&] { rs.Asignar(QStringLiteral("Proceso"), ajustado(QStringLiteral("Proceso"), Proceso)); },
         [&] { rs.Asignar(QStringLiteral("fecha"), Formatear(plataforma().Ahora(), FmtFechaHora())); },
         [&] { rs.Asignar(QStringLiteral("Error"), static_cast<qint32>(ErrorNativo)); },
-        [&] { rs.Asignar(QStringLiteral("Descripcion"), fc.LimitarTexto(Descripcion, 250)); },
+        [&] { rs.Asignar(QStringLiteral("Descripcion"), ajustado(QStringLiteral("Descripcion"), fc.LimitarTexto(Descripcion, 250))); },
         [&] { rs.Asignar(QStringLiteral("Sql"), Sql); },
-        [&] { rs.Asignar(QStringLiteral("PC"), FuncionesSistema::instancia().NombreEquipo()); },
-        [&] { rs.Asignar(QStringLiteral("Usuario"), sesion().gUsuarioSistema); },
+        [&] { rs.Asignar(QStringLiteral("PC"), ajustado(QStringLiteral("PC"), FuncionesSistema::instancia().NombreEquipo())); },
+        [&] { rs.Asignar(QStringLiteral("Usuario"), ajustado(QStringLiteral("Usuario"), sesion().gUsuarioSistema)); },
         [&] { rs.Update(); },
         [&] { gBaseDatos().CierraRecordset(rs); });
 }

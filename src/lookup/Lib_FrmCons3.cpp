@@ -285,26 +285,27 @@ void Lib_FrmCons3::Encolumnar(driver::Recordset& rs) {
 void Lib_FrmCons3::Leer(driver::Recordset& rs) {
     auto& fc = FuncionesComunes::instancia();
     const int n = std::min<int>(rs.FieldCount(), static_cast<int>(modelo_->Encabezados().size()));
-    // An empty result has no rows to fetch (GetRows at the end raises 3021).
-    const QVector<QVector<QVariant>> datos = rs.BOF() && rs.EOF_() ? QVector<QVector<QVariant>>() : rs.GetRows();
-    const int filas = datos.isEmpty() ? 0 : static_cast<int>(datos.first().size());
+    const int filas = static_cast<int>(std::max(0L, rs.RecordCount()));
     const int iPunto = EsArticulos ? rs.IndiceCampo(QStringLiteral("PUNTOPEDIDO")) : -1;
     const int iStock = EsArticulos ? rs.IndiceCampo(QStringLiteral("Stock")) : -1;
     const int iDevuelto = CheckBoxes ? rs.IndiceCampo(CampoDevuelto.trimmed()) : -1;
     const bool colorear = MuestraStock.trimmed().compare(QStringLiteral("SI"), Qt::CaseInsensitive) == 0 && EsArticulos;
     const QVariant* niveles[] = {&StkNivel1, &StkNivel2, &StkNivel3, &StkNivel4};
 
+    // The rows are read where the record set holds them, one at a time: copying every column out
+    // first (GetRows) would double the memory a long list needs while it loads.
     QVector<ModeloLista::Fila> lista;
     lista.reserve(filas);
     cargando_ = true;
-    for (int r = 0; r < filas; ++r) {
+    if (filas > 0) rs.MoveFirst();
+    for (int r = 0; !rs.EOF_(); ++r, rs.MoveNext()) {
         ModeloLista::Fila fila;
         fila.celdas.resize(n);
         // Stock level of an article row: which of the four colours, or none.
         int nivel = -1;
         if (iPunto >= 0 && iStock >= 0) {
-            const auto punto = LeerDecimal(datos.at(iPunto).at(r));
-            const auto stock = LeerDecimal(datos.at(iStock).at(r));
+            const auto punto = LeerDecimal(rs.Fields(iPunto).Value);
+            const auto stock = LeerDecimal(rs.Fields(iStock).Value);
             if (punto && stock) {
                 const int cp = Comparar(*punto, kCero), cs = Comparar(*stock, kCero), c = Comparar(*stock, *punto);
                 if (cp == 0 && cs > 0) nivel = 0;
@@ -315,12 +316,12 @@ void Lib_FrmCons3::Leer(driver::Recordset& rs) {
                 nivel = 3;  // NULL counts as no stock and no reorder point
             }
         }
-        if (n > 0) fila.celdas[0] = fc.TextoCampo(datos.at(0).at(r)).trimmed();
+        if (n > 0) fila.celdas[0] = fc.TextoCampo(rs.Fields(0).Value).trimmed();
         if (iDevuelto >= 0) {
-            const QString v = fc.TextoCampo(datos.at(iDevuelto).at(r)).trimmed();
+            const QString v = fc.TextoCampo(rs.Fields(iDevuelto).Value).trimmed();
             if (!v.isEmpty() && ValoresDefault.contains(v, Qt::CaseInsensitive)) fila.marca = Qt::Checked;
         }
-        for (int i = 1; i < n; ++i) fila.celdas[i] = fc.AjustarTexto(datos.at(i).at(r));
+        for (int i = 1; i < n; ++i) fila.celdas[i] = fc.AjustarTexto(rs.Fields(i).Value);
         if (colorear && nivel >= 0) {
             fila.color = conv::ColorVB(static_cast<long>(niveles[nivel]->toLongLong()));
             fila.negrita = true;

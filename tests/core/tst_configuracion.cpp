@@ -89,6 +89,14 @@ private slots:
         QCOMPARE(s.Sql(QStringLiteral("SELECT length(Descripcion) FROM AUX_ERR")), QStringLiteral("250"));
         QCOMPARE(s.Sql(QStringLiteral("SELECT Error || '|' || Sql || '|' || PC FROM AUX_ERR")), QStringLiteral("547|SELECT 1|PC7"));
         QVERIFY(s.guion().Cajas().isEmpty());
+
+        // A process text longer than its column is cut to it: the row is kept, not refused.
+        s.Sql(QStringLiteral("DELETE FROM AUX_ERR"));
+        proceso = QStringLiteral("P") + QString(400, QLatin1Char('y'));
+        GrabaErrorProceso(QStringLiteral("SELECT 2"), proceso, 0, QStringLiteral("corto"));
+        QCOMPARE(s.Contar(QStringLiteral("AUX_ERR")), 1);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT length(Proceso) || '|' || substr(Proceso, 1, 2) || '|' || Descripcion FROM AUX_ERR")),
+                 QStringLiteral("255|Py|corto"));
     }
 };
 
