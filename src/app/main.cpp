@@ -1,3 +1,4 @@
+#include "core/Dll_Display.h"
 #include "core/Inicio.h"
 #include "core/LectorBase.h"
 #include "layout/FrmMa_Posic.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
 
     InstalarDialogoConexion();
     InstalarLectorFilas();
+    InstalarProgresoExportacion();
     EstablecerAvisoCarpetaInforme([](const QString& c) { TvPrint2::instancia().SetCarpetaInformes(c); });
 
     FrmMa_Posic ventana(true);

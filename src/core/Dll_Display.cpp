@@ -1,5 +1,6 @@
 #include "core/Dll_Display.h"
 
+#include "services/ExportaPlanilla.h"
 #include "services/Plataforma.h"
 
 #include <QGuiApplication>
@@ -124,4 +125,20 @@ void Dll_Display::SetSiempreVisible(bool valor) {
 Dll_Display& gDisplay() {
     static Dll_Display d;
     return d;
+}
+
+void InstalarProgresoExportacion() {
+    ExportaPlanilla::Progreso p;
+    p.inicio = [](const QString& titulo) {
+        gDisplay().CartelInicio(QStringLiteral("Exportando a planilla"), true);
+        bool cancelado = false;
+        gDisplay().CartelMostrar(cancelado, titulo, QStringLiteral("Leyendo las filas..."), QString());
+    };
+    p.avance = [](qint64 hechas, qint64 total) {
+        bool cancelado = false;
+        gDisplay().CartelMostrar(cancelado, QVariant(), QStringLiteral("%1 de %2 filas").arg(hechas).arg(total));
+        return !cancelado;
+    };
+    p.fin = [] { gDisplay().CartelCerrar(); };
+    ExportaPlanilla::instancia().EstablecerProgreso(std::move(p));
 }

@@ -55,3 +55,6 @@ private:
 
 // The program's banner object.
 Dll_Display& gDisplay();
+
+// Shows the spreadsheet export's progress in the program's banner, with a cancel button.
+void InstalarProgresoExportacion();

@@ -195,16 +195,6 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
     if (progreso_.inicio) progreso_.inicio(Titulo);
     FinProgreso cierre{progreso_.fin};
 
-    const ResultadoLectura leido = LeerFilas(QStringLiteral("SELECT * FROM ") + Tabla);
-    if (!leido.error.isEmpty()) return fallo(QStringLiteral("No se pudieron leer las filas de %1: %2").arg(Tabla, leido.error));
-    const qsizetype total = leido.filas.size();
-    if (total + 1 > kMaxFilas)
-        return fallo(QStringLiteral("La tabla %1 tiene %2 filas: una hoja de cálculo admite %3.").arg(Tabla).arg(total).arg(kMaxFilas - 1));
-    const int ncol = static_cast<int>(leido.columnas.size());
-    if (ncol == 0) return fallo(QStringLiteral("La tabla %1 no tiene columnas.").arg(Tabla));
-    std::vector<Clase> clases(ncol);
-    for (int c = 0; c < ncol; ++c) clases[c] = ClaseDe(leido.tipos.value(c));
-
     // Written beside the destination (same file system, so the final rename is atomic) under a
     // hidden name nobody else uses.
     static std::atomic<int> serie{0};
@@ -215,40 +205,76 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
                                                              .arg(++serie));
     const QByteArray temporal8 = QFile::encodeName(temporal);
 
-    lxw_workbook_options opciones{};
-    opciones.constant_memory = LXW_TRUE;
+    // The rows come one at a time and go to the sheet at once: neither the reader nor the
+    // workbook (constant-memory mode) holds the table.
     LibroAbierto libro;
-    libro.libro = workbook_new_opt(temporal8.constData(), &opciones);
-    if (!libro.libro) return fallo(QStringLiteral("No se pudo crear la planilla \"%1\".").arg(QDir::toNativeSeparators(destino)));
-    lxw_workbook* wb = libro.libro;
-    const QByteArray hoja8 = NombreHoja(Titulo).toUtf8();
-    lxw_worksheet* ws = workbook_add_worksheet(wb, hoja8.constData());
-    if (!ws) return fallo(QStringLiteral("No se pudo crear la hoja \"%1\".").arg(QString::fromUtf8(hoja8)));
-
-    lxw_format* negrita = workbook_add_format(wb);
-    format_set_bold(negrita);
-    lxw_format* formatoFecha = workbook_add_format(wb);
-    format_set_num_format(formatoFecha, "dd/mm/yyyy");
-    lxw_format* formatoFechaHora = workbook_add_format(wb);
-    format_set_num_format(formatoFechaHora, "dd/mm/yyyy hh:mm:ss");
-
+    lxw_worksheet* ws = nullptr;
+    lxw_format* formatoFecha = nullptr;
+    lxw_format* formatoFechaHora = nullptr;
+    std::vector<Clase> clases;
     // Widths in characters, fitted as the cells go by: in constant-memory mode the rows are gone
     // once written, and column widths may still be set until the workbook is closed.
-    std::vector<int> anchos(ncol, 0);
+    std::vector<int> anchos;
+    int ncol = 0;
+    qint64 total = 0, escritas = 0;
+    QString problema;
+    bool cancelado = false;
     lxw_error e = LXW_NO_ERROR;
-    for (int c = 0; c < ncol && !e; ++c) {
-        const QByteArray t = leido.columnas[c].toUtf8();
-        e = worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), t.constData(), negrita);
-        // Bold text plus the autofilter's drop-down button.
-        anchos[c] = static_cast<int>(std::ceil(leido.columnas[c].size() * 1.1)) + 3;
-    }
-
     QByteArray utf8;
-    for (qsizetype f = 0; f < total && !e; ++f) {
-        const QVariantList& fila = leido.filas[f];
-        const lxw_row_t r = static_cast<lxw_row_t>(f + 1);
-        for (int c = 0; c < ncol && !e && c < fila.size(); ++c) {
-            const QVariant& v = fila[c];
+
+    auto cabecera = [&](const CabeceraLectura& c) {
+        total = c.total;
+        ncol = static_cast<int>(c.columnas.size());
+        if (total + 1 > kMaxFilas) {
+            problema = QStringLiteral("La tabla %1 tiene %2 filas: una hoja de cálculo admite %3.").arg(Tabla).arg(total).arg(kMaxFilas - 1);
+            return false;
+        }
+        if (ncol == 0) {
+            problema = QStringLiteral("La tabla %1 no tiene columnas.").arg(Tabla);
+            return false;
+        }
+        clases.resize(ncol);
+        for (int k = 0; k < ncol; ++k) clases[k] = ClaseDe(c.tipos.value(k));
+
+        lxw_workbook_options opciones{};
+        opciones.constant_memory = LXW_TRUE;
+        libro.libro = workbook_new_opt(temporal8.constData(), &opciones);
+        if (!libro.libro) {
+            problema = QStringLiteral("No se pudo crear la planilla \"%1\".").arg(QDir::toNativeSeparators(destino));
+            return false;
+        }
+        const QByteArray hoja8 = NombreHoja(Titulo).toUtf8();
+        ws = workbook_add_worksheet(libro.libro, hoja8.constData());
+        if (!ws) {
+            problema = QStringLiteral("No se pudo crear la hoja \"%1\".").arg(QString::fromUtf8(hoja8));
+            return false;
+        }
+        lxw_format* negrita = workbook_add_format(libro.libro);
+        format_set_bold(negrita);
+        formatoFecha = workbook_add_format(libro.libro);
+        format_set_num_format(formatoFecha, "dd/mm/yyyy");
+        formatoFechaHora = workbook_add_format(libro.libro);
+        format_set_num_format(formatoFechaHora, "dd/mm/yyyy hh:mm:ss");
+
+        anchos.assign(ncol, 0);
+        for (int k = 0; k < ncol && !e; ++k) {
+            const QByteArray t = c.columnas[k].toUtf8();
+            e = worksheet_write_string(ws, 0, static_cast<lxw_col_t>(k), t.constData(), negrita);
+            // Bold text plus the autofilter's drop-down button.
+            anchos[k] = static_cast<int>(std::ceil(c.columnas[k].size() * 1.1)) + 3;
+        }
+        return !e;
+    };
+
+    auto fila = [&](const QVariantList& valores) {
+        // A table that grew between the count and the reading still fits the sheet or stops here.
+        if (escritas + 2 > kMaxFilas) {
+            problema = QStringLiteral("La tabla %1 tiene más filas de las que admite una hoja de cálculo (%2).").arg(Tabla).arg(kMaxFilas - 1);
+            return false;
+        }
+        const lxw_row_t r = static_cast<lxw_row_t>(++escritas);
+        for (int c = 0; c < ncol && !e && c < valores.size(); ++c) {
+            const QVariant& v = valores[c];
             if (v.isNull()) continue;  // NULL: an empty cell
             const lxw_col_t col = static_cast<lxw_col_t>(c);
             double n = 0;
@@ -264,23 +290,35 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
                 e = worksheet_write_datetime(ws, r, col, &dt, soloFecha ? formatoFecha : formatoFechaHora);
                 anchos[c] = std::max(anchos[c], soloFecha ? 10 : 19);
             } else {
-                QString t = v.toString();
-                if (t.size() > kMaxTextoCelda) t.truncate(kMaxTextoCelda);
-                utf8 = t.toUtf8();
+                const QString t = v.toString();
+                const QStringView vista = QStringView(t).left(kMaxTextoCelda);
+                utf8 = vista.toUtf8();
                 e = worksheet_write_string(ws, r, col, utf8.constData(), nullptr);
-                anchos[c] = std::max(anchos[c], static_cast<int>(t.size()));
+                anchos[c] = std::max(anchos[c], static_cast<int>(vista.size()));
             }
         }
-        if ((f + 1) % kFilasPorAviso == 0 && progreso_.avance && !progreso_.avance(f + 1, total)) return Resultado::Cancelado;
-    }
-    if (!e && progreso_.avance && !progreso_.avance(total, total)) return Resultado::Cancelado;
+        if (e) return false;
+        if (escritas % kFilasPorAviso == 0 && progreso_.avance && !progreso_.avance(escritas, std::max(total, escritas))) {
+            cancelado = true;
+            return false;
+        }
+        return true;
+    };
+
+    const QString leido = RecorrerFilas(QStringLiteral("SELECT * FROM ") + Tabla, cabecera, fila);
+    if (!leido.isEmpty()) return fallo(QStringLiteral("No se pudieron leer las filas de %1: %2").arg(Tabla, leido));
+    if (cancelado) return Resultado::Cancelado;
+    if (!problema.isEmpty()) return fallo(problema);
+    if (!ws && !e) return fallo(QStringLiteral("No se pudieron leer las filas de %1.").arg(Tabla));
+    if (!e && progreso_.avance && !progreso_.avance(escritas, escritas)) return Resultado::Cancelado;
 
     for (int c = 0; c < ncol && !e; ++c)
         e = worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), std::clamp(anchos[c] + 1, 6, 80), nullptr);
     worksheet_freeze_panes(ws, 1, 0);
-    if (!e) e = worksheet_autofilter(ws, 0, 0, static_cast<lxw_row_t>(total), static_cast<lxw_col_t>(ncol - 1));
+    if (!e) e = worksheet_autofilter(ws, 0, 0, static_cast<lxw_row_t>(escritas), static_cast<lxw_col_t>(ncol - 1));
     if (e) return fallo(QStringLiteral("No se pudo escribir la planilla \"%1\": %2").arg(QDir::toNativeSeparators(destino), TextoError(e)));
 
+    lxw_workbook* wb = libro.libro;
     libro.libro = nullptr;  // workbook_close frees it, whatever it returns
     e = workbook_close(wb);
     if (e) {

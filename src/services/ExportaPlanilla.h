@@ -31,7 +31,7 @@ public:
     // with the desktop's default handler. Problems are told in a message box; a cancel in the
     // save dialog or in the progress banner writes nothing. The connection text and the last
     // text are accepted for the suite's callers: the rows come through the program's shared
-    // database object (LeerFilas).
+    // database object, row by row (RecorrerFilas).
     void Exportar(const QString& Tabla, const QString& Conexion, const QString& Titulo, const QString& Texto);
 
     enum class Resultado { Escrito, Cancelado, Error };

@@ -1,5 +1,12 @@
 #include "PlataformaGuion.h"
+#include "SesionPrueba.h"
 #include "core/Dll_Display.h"
+#include "core/LectorBase.h"
+#include "services/ExportaPlanilla.h"
+#include "services/LectorFilas.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <QLabel>
 #include <QPushButton>
@@ -67,6 +74,55 @@ private slots:
         bool c = true;
         d.CartelMostrar(c, QStringLiteral("x"));
         QVERIFY(!c);
+    }
+
+    // The spreadsheet export through the program's own reader shows its progress in the banner,
+    // and the banner's cancel button stops it without leaving a file behind.
+    void laExportacionMuestraSuAvanceYSeCancelaDesdeElCartel() {
+        SesionPrueba s;
+        InstalarLectorFilas();
+        InstalarProgresoExportacion();
+        // Wrap the installed hooks to see what the banner showed, and to press its button.
+        ExportaPlanilla::Progreso instalado = ExportaPlanilla::instancia().EstablecerProgreso({});
+        QStringList lineas;
+        bool pulsar = false;
+        ExportaPlanilla::Progreso espia = instalado;
+        bool siempreVisible = true;
+        espia.avance = [&](qint64 h, qint64 t) {
+            siempreVisible = siempreVisible && gDisplay().Ventana() && gDisplay().Ventana()->isVisible();
+            if (pulsar) QTest::mouseClick(gDisplay().Ventana()->CmdDisplayCancelar, Qt::LeftButton);
+            const bool seguir = instalado.avance(h, t);
+            lineas << gDisplay().Ventana()->LblCtrol[1]->text();
+            return seguir;
+        };
+        ExportaPlanilla::instancia().EstablecerProgreso(espia);
+
+        QTemporaryDir dir;
+        const QString total = QString::number(s.Contar(QStringLiteral("MA_POSICIONES")));
+        const QString entero = dir.filePath(QStringLiteral("LayOut.xlsx"));
+        QString error;
+        QCOMPARE(ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), entero, &error),
+                 ExportaPlanilla::Resultado::Escrito);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(QFileInfo(entero).size() > 0);
+        QVERIFY(siempreVisible);
+        QCOMPARE(lineas.first(), QStringLiteral("500 de %1 filas").arg(total));
+        QCOMPARE(lineas.last(), QStringLiteral("%1 de %1 filas").arg(total));
+        QVERIFY(!gDisplay().Ventana());  // closed at the end
+
+        pulsar = true;
+        lineas.clear();
+        const QString cancelado = dir.filePath(QStringLiteral("Cancelado.xlsx"));
+        QCOMPARE(ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), cancelado, &error),
+                 ExportaPlanilla::Resultado::Cancelado);
+        QCOMPARE(lineas.size(), 1);
+        QVERIFY(!QFile::exists(cancelado));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LayOut.xlsx")});
+        QVERIFY(!gDisplay().Ventana());
+
+        ExportaPlanilla::instancia().EstablecerProgreso({});
+        EstablecerLectorFilas({});
+        EstablecerRecorridoFilas({});
     }
 };
 
