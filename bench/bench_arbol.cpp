@@ -1,6 +1,7 @@
 // The layout tree of a large warehouse: building it from the query to a model shown in the view,
 // against reading the same rows with the bare SQLite API; one node added after a save on trees of
-// 1,000 and 100,000 positions; and the model's own memory per position.
+// 1,000 and 100,000 positions, whole and in the model alone; and the model's own memory per
+// position.
 //
 //   QT_QPA_PLATFORM=offscreen ./bench_arbol
 #include "db/BaseDemo.h"
@@ -123,6 +124,34 @@ void BM_ActualizaTreeV(benchmark::State& state) {
     QApplication::processEvents();
 }
 
+// The model's part of the same work, without a view: what the program itself does per save.
+void BM_AgregarNodoModelo(benchmark::State& state) {
+    auto& w = *entorno().ventana;
+    ElegirDeposito(state.range(0) == kGrande ? "   9" : "   8");
+    w.ArmarTreeVAutomatico();
+    QApplication::processEvents();
+    // A model of its own, filled with the same rows, so no view takes part.
+    ModeloArbolLayout modelo;
+    const int nodos = w.ModeloArbol->CantidadNodos();
+    modelo.Comenzar(nodos, QStringLiteral("Definición de LayOut"));
+    std::vector<QModelIndex> pila{w.ModeloArbol->index(0, 0)};
+    while (!pila.empty()) {
+        const QModelIndex i = pila.back();
+        pila.pop_back();
+        for (int r = w.ModeloArbol->rowCount(i) - 1; r >= 0; --r) pila.push_back(w.ModeloArbol->index(r, 0, i));
+        const QString clave = w.ModeloArbol->Clave(i);
+        if (clave.size() > 1) modelo.AgregarFila(clave.mid(1), QStringLiteral("x"), 1);
+    }
+    modelo.Terminar();
+    int n = 0;
+    for (auto _ : state) {
+        const QString codigo = QStringLiteral("01") + QChar(u'A' + n / 10) + QChar(u'0' + n % 10);
+        ++n;
+        benchmark::DoNotOptimize(modelo.AgregarNodo(QStringLiteral("A01"), codigo, codigo + QStringLiteral(" - Nueva"), 1));
+    }
+    state.counters["nodos"] = modelo.CantidadNodos();
+}
+
 size_t MemoriaEnUso() {
     malloc_trim(0);
     return mallinfo2().uordblks;
@@ -154,6 +183,7 @@ void MedirMemoria() {
 BENCHMARK(BM_ArbolCompleto)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SqliteCrudo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ActualizaTreeV)->Arg(kChico)->Arg(kGrande)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_AgregarNodoModelo)->Arg(kChico)->Arg(kGrande)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 // Keeps the run's times so the ratios can be printed at the end.
 class Informe : public benchmark::ConsoleReporter {
@@ -182,6 +212,11 @@ int main(int argc, char** argv) {
     if (crudo > 0) std::printf("\nArbol de %d posiciones: %.1f ms; lectura SQLite: %.1f ms; razon %.2f (objetivo <= 3)\n", kGrande, arbol / 1e3,
                                crudo / 1e3, arbol / crudo);
     if (chico > 0) std::printf("ActualizaTreeV: %.1f us con 1.000, %.1f us con 100.000; razon %.2f (objetivo ~1)\n", chico, grande, grande / chico);
+    const double mChico = valor("BM_AgregarNodoModelo/1000/iterations:200"), mGrande = valor("BM_AgregarNodoModelo/100000/iterations:200");
+    if (mChico > 0)
+        std::printf("  de ello, el modelo solo: %.2f us con 1.000, %.2f us con 100.000; razon %.2f (el resto es la vista de Qt,\n"
+                    "  que guarda una fila por cada nodo desplegado y la desplaza al insertar)\n",
+                    mChico, mGrande, mGrande / mChico);
     MedirMemoria();
     entorno().ventana.reset();
     benchmark::Shutdown();

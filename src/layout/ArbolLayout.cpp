@@ -96,8 +96,11 @@ void ModeloArbolLayout::Comenzar(qsizetype filasPrevistas, const QString& textoR
     beginResetModel();
     nodos_.clear();
     porCodigo_.clear();
-    nodos_.reserve(static_cast<size_t>(filasPrevistas) + 1);
-    porCodigo_.reserve(filasPrevistas + 1);
+    // Room for the positions saved after the build as well: the node added after a save must not
+    // be the one that moves every node of a large tree to a bigger vector or rehashes every code.
+    const qsizetype capacidad = filasPrevistas + 1 + filasPrevistas / 8 + 64;
+    nodos_.reserve(static_cast<size_t>(capacidad));
+    porCodigo_.reserve(capacidad);
     camino_.assign(1, Insertar(-1, QString(), textoRaiz, 0));
 }
 

@@ -33,7 +33,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -407,7 +406,6 @@ void FrmMa_Posic::CargarIconosList(ImagenesLayout& lista) {
 void FrmMa_Posic::ArmarTreeVAutomatico() {
     const QString deposito = Deposito();
     driver::Recordset rs;
-    QVector<QVector<QVariant>> filas;
     qsizetype cantidad = 0;
     auto reportero = [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); };
     pasos::Pasos(
@@ -424,13 +422,12 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             return false;
         },
         [&] {
-            // One bulk transfer of every row.
+            // Every row came over in the one query and is held by the record set: the pass below
+            // reads it there, without copying the whole result out first.
             rs.MoveFirst();
             rs.MoveLast();
             rs.MoveFirst();
             cantidad = rs.RecordCount();
-            filas = rs.GetRows();
-            gBaseDatos().CierraRecordset(rs);
         },
         [&] { ActualizarNivelesLayout(); },
         [&] {
@@ -438,16 +435,13 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             // The icon of each level end, looked up once for the whole pass.
             const int icono[5] = {0, ImageList1.IndiceImagen(QStringLiteral("Nave")), ImageList1.IndiceImagen(QStringLiteral("Calle")),
                                   ImageList1.IndiceImagen(QStringLiteral("Posicion")), ImageList1.IndiceImagen(QStringLiteral("Nivel"))};
-            const QVector<QVariant> vacia;
-            const QVector<QVariant>& codigos = filas.size() > 0 ? filas[0] : vacia;
-            const QVector<QVariant>& descripciones = filas.size() > 1 ? filas[1] : vacia;
-            const qsizetype total = std::min<qsizetype>(cantidad, codigos.size());
-            ModeloArbol->Comenzar(total, kRaiz);
+            const bool conDescripcion = rs.FieldCount() > 1;
+            ModeloArbol->Comenzar(cantidad, kRaiz);
             int imagen = 0;
             bool abandonar = false;
-            for (qsizetype i = 0; i < total && !abandonar; ++i) {
-                const QString codigo = codigos[i].toString();
-                const QString descripcion = i < descripciones.size() ? descripciones[i].toString() : QString();
+            for (qsizetype i = 0; i < cantidad && !rs.EOF_() && !abandonar; ++i, rs.MoveNext()) {
+                const QString codigo = rs.Fields(0).Value.toString();
+                const QString descripcion = conDescripcion ? rs.Fields(1).Value.toString() : QString();
                 const qsizetype l = codigo.size();
                 for (int k = 1; k <= 4; ++k)
                     if (l == n.FinNivel[k]) {
@@ -468,6 +462,9 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             }
             ModeloArbol->Terminar();
             TreeView1->expandAll();
+        },
+        [&] {
+            if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
         });
 }
 
@@ -494,9 +491,25 @@ void FrmMa_Posic::ActualizaTreeV(const QString& codigoCampo, const QString& desc
     const int imagen = icono.isEmpty() ? 0 : ImageList1.IndiceImagen(icono);
     const QString texto = codigo + QStringLiteral(" - ") + descripcion;
     pasos::Pasos(QStringLiteral("ActualizaTreev"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); }, [&] {
+        // Every node of the tree is expanded, and a view re-lays out every expanded row when a row
+        // appears under an expanded node. Under a collapsed one it does not: the parent is folded
+        // for the insert and unfolded after it, which lays out only the parent's own branch.
+        auto agregar = [&](const QString& relativa) {
+            const QModelIndex padre = ModeloArbol->IndiceDeClave(relativa);
+            const bool plegado = padre.isValid() && TreeView1->isExpanded(padre);
+            if (plegado) TreeView1->collapse(padre);
+            struct Desplegar {
+                QTreeView* vista;
+                QPersistentModelIndex padre;
+                ~Desplegar() {
+                    if (padre.isValid()) vista->expand(padre);
+                }
+            } desplegar{TreeView1, plegado ? QPersistentModelIndex(padre) : QPersistentModelIndex()};
+            return ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen);
+        };
         QModelIndex nuevo;
         try {
-            nuevo = ModeloArbol->AgregarNodo(QStringLiteral("A") + codigo.left(l - s), codigo, texto, imagen);
+            nuevo = agregar(QStringLiteral("A") + codigo.left(l - s));
         } catch (const ErrorEjecucion& e) {
             if (e.Number == 35602) {
                 // Already in the tree: an existing position was saved; its text follows the description.
@@ -516,17 +529,12 @@ void FrmMa_Posic::ActualizaTreeV(const QString& codigoCampo, const QString& desc
                     relativa += codigo.left(k);
                     break;
                 }
-            nuevo = ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen);
+            nuevo = agregar(relativa);
         }
         TreeView1->expand(nuevo);
         for (QModelIndex p = nuevo.parent(); p.isValid(); p = p.parent()) TreeView1->expand(p);
         TreeView1->setCurrentIndex(nuevo);
-        // Scrolling needs the view's layout of every expanded row; let the view do it when it
-        // next paints instead of inside the save.
-        const QPersistentModelIndex mostrar(nuevo);
-        QTimer::singleShot(0, TreeView1, [this, mostrar] {
-            if (mostrar.isValid()) TreeView1->scrollTo(mostrar);
-        });
+        TreeView1->scrollTo(nuevo);
     });
 }
 

@@ -298,6 +298,13 @@ private slots:
         QCOMPARE(nuevo.parent(), QModelIndex(a01));
         QCOMPARE(w->ModeloArbol->Texto(nuevo), QStringLiteral("0113 - Pasillo OBrien"));
         QCOMPARE(w->ImageList1.Etiqueta(w->ModeloArbol->Imagen(nuevo)), QStringLiteral("CALLE"));
+        // The new node is the current one, in sight, and the parent's branch is still unfolded
+        // around it (the parent is folded for the insert and unfolded after it).
+        QCOMPARE(w->TreeView1->currentIndex(), nuevo);
+        QVERIFY(w->TreeView1->isExpanded(a01));
+        QVERIFY(w->TreeView1->isExpanded(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0101"))));
+        QVERIFY(w->TreeView1->viewport()->rect().intersects(w->TreeView1->visualRect(nuevo)));
+        QVERIFY(w->TreeView1->visualRect(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010101"))).isValid());
 
         // Back to idle, ready for the next code.
         QVERIFY(!w->EsNuevo && !w->Existe && !w->Grabando);
