@@ -2,6 +2,9 @@
 
 #include "services/PlataformaQt.h"
 
+#include <QApplication>
+#include <QWidget>
+
 namespace {
 std::unique_ptr<Plataforma>& instancia() {
     static std::unique_ptr<Plataforma> p;
@@ -19,4 +22,16 @@ std::unique_ptr<Plataforma> EstablecerPlataforma(std::unique_ptr<Plataforma> nue
     auto anterior = std::move(instancia());
     instancia() = std::move(nueva);
     return anterior;
+}
+
+VueltaDelFoco::VueltaDelFoco() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    ventana_ = QApplication::activeWindow();
+    foco_ = QApplication::focusWidget();
+}
+
+VueltaDelFoco::~VueltaDelFoco() {
+    if (!ventana_ || !ventana_->isVisible()) return;
+    ventana_->activateWindow();
+    if (foco_ && foco_->window() == ventana_ && foco_->isVisible() && foco_->isEnabled()) foco_->setFocus(Qt::OtherFocusReason);
 }

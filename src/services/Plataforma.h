@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -72,3 +73,18 @@ public:
 Plataforma& plataforma();
 // Installs a platform (tests install their scripted one); returns the previous one.
 std::unique_ptr<Plataforma> EstablecerPlataforma(std::unique_ptr<Plataforma> nueva);
+
+// While alive, remembers the active window and its focused widget; when destroyed (a modal window
+// has just closed) gives both back, as a desktop does when a dialog is dismissed, so the operator
+// goes on typing where he was. Nothing happens when either is gone meanwhile.
+class VueltaDelFoco {
+public:
+    VueltaDelFoco();
+    ~VueltaDelFoco();
+    VueltaDelFoco(const VueltaDelFoco&) = delete;
+    VueltaDelFoco& operator=(const VueltaDelFoco&) = delete;
+
+private:
+    QPointer<QWidget> ventana_;
+    QPointer<QWidget> foco_;
+};

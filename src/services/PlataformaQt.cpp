@@ -156,6 +156,7 @@ std::optional<QDate> PlataformaQt::ElegirFecha(const QDate& inicial) {
 
 void PlataformaQt::MostrarModal(QWidget* ventana) {
     if (!ventana) return;
+    const VueltaDelFoco vuelta;
     if (auto* dialogo = qobject_cast<QDialog*>(ventana)) {
         dialogo->exec();
         return;

@@ -6,9 +6,11 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QtTest>
 #include <algorithm>
@@ -93,6 +95,42 @@ class TstPlataformaQt : public QObject {
     PlataformaQt p;
 
 private slots:
+    // When a modal window closes, the window that opened it is active again with its focus where
+    // it was, so the operator goes on typing in the same field.
+    void laVentanaQueAbrioElModalRecuperaElFoco() {
+        QWidget principal;
+        auto* l = new QVBoxLayout(&principal);
+        auto* primero = new QLineEdit;
+        auto* segundo = new QLineEdit;
+        l->addWidget(primero);
+        l->addWidget(segundo);
+        principal.show();
+        principal.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&principal));
+        segundo->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), segundo);
+        {
+            const VueltaDelFoco vuelta;
+            QWidget modal;
+            modal.show();
+            modal.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&modal));
+        }
+        QTRY_COMPARE(QApplication::activeWindow(), &principal);
+        QCOMPARE(QApplication::focusWidget(), segundo);
+
+        // A window closed meanwhile is left alone.
+        auto* efimera = new QWidget;
+        efimera->show();
+        efimera->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(efimera));
+        {
+            const VueltaDelFoco vuelta;
+            delete efimera;
+        }
+        QCoreApplication::processEvents();
+    }
+
     void initTestCase() { p.FijarNombreEjecutable(QStringLiteral("MA_POSICIONES")); }
 
     void botonesYRespuestas_data() {

@@ -65,12 +65,18 @@ void PlataformaGuion::MostrarModal(QWidget* ventana) {
     if (modales_.empty()) Fallar(QStringLiteral("modal window: %1 \"%2\"").arg(ventana ? ventana->objectName() : QString(), ventana ? ventana->windowTitle() : QString()));
     auto accion = std::move(modales_.front());
     modales_.pop_front();
-    if (ventana) {
-        ventana->show();
-        QCoreApplication::processEvents();
+    {
+        // As on the desktop: the window that opened the modal one gets the focus back when it closes.
+        const VueltaDelFoco vuelta;
+        if (ventana) {
+            ventana->show();
+            QCoreApplication::processEvents();
+        }
+        accion(ventana);
+        if (ventana && ventana->isVisible()) Fallar(QStringLiteral("modal window left open by the test: %1").arg(ventana->objectName()));
     }
-    accion(ventana);
-    if (ventana && ventana->isVisible()) Fallar(QStringLiteral("modal window left open by the test: %1").arg(ventana->objectName()));
+    // The activation is an event, delivered before the operator can type anything.
+    QCoreApplication::processEvents();
 }
 
 void PlataformaGuion::ProcesarEventos() {
