@@ -65,11 +65,12 @@ void CargarNivelesLayout() {
         if (Cfg(QString::fromLatin1(kTitulos[i])).trimmed().isEmpty())
             GrabaCfg(QString::fromLatin1(kTitulos[i]), QString::fromLatin1(kDefectoTitulo[i]), QString(), false, QStringLiteral("DATOS"), true,
                      false);
-    for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(Cfg(QString::fromLatin1(kTitulos[i])).trimmed());
+    // Titles, articles and plurals are the stored texts as read (a missing key reads as one blank),
+    // only put in proper case.
+    for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(Cfg(QString::fromLatin1(kTitulos[i])));
     for (int i = 1; i <= 4; ++i)
-        n.ArticuloNivel[i] =
-            fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)).trimmed() + QStringLiteral(" ") + n.TituloNivel[i]);
-    for (int i = 1; i <= 4; ++i) n.PluralNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("PLURAL_LAYOUT_NIVEL_%1").arg(i)).trimmed());
+        n.ArticuloNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)) + QStringLiteral(" ") + n.TituloNivel[i]);
+    for (int i = 1; i <= 4; ++i) n.PluralNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("PLURAL_LAYOUT_NIVEL_%1").arg(i)));
 }
 
 void ActualizarNivelesLayout() {

@@ -1,20 +1,92 @@
 #include "SesionPrueba.h"
+#include "core/LectorBase.h"
 #include "db/DB_Dll.h"
 #include "layout/FrmMa_Posic.h"
 #include "services/Conversiones.h"
+#include "services/LectorFilas.h"
 #include "services/Sesion.h"
+#include "services/TvPrint2.h"
 #include "services/UtilKit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 #include <memory>
+
+namespace {
+
+// The row readers main() installs for the print and export services, removed afterwards.
+struct LectoresDelPrograma {
+    LectoresDelPrograma() { InstalarLectorFilas(); }
+    ~LectoresDelPrograma() {
+        EstablecerLectorFilas({});
+        EstablecerRecorridoFilas({});
+    }
+};
+
+// A row reader that also records every query the print object sends.
+struct LectorEspia {
+    QStringList sentencias;
+    LectorEspia() {
+        EstablecerLectorFilas([this](const QString& sql) {
+            sentencias << sql;
+            ResultadoLectura r;
+            driver::Recordset rs;
+            gBaseDatos().AbrirRecordset(sql, rs);
+            for (int i = 0; i < rs.FieldCount(); ++i) {
+                r.columnas << rs.Fields(i).Name;
+                r.tipos << rs.Fields(i).Type;
+            }
+            while (!rs.EOF_()) {
+                QVariantList fila;
+                for (int i = 0; i < rs.FieldCount(); ++i) fila << rs.Fields(i).Value;
+                r.filas << fila;
+                rs.MoveNext();
+            }
+            return r;
+        });
+    }
+    ~LectorEspia() { EstablecerLectorFilas({}); }
+};
+
+QString Ejecutar(const QString& programa, const QStringList& argumentos, int* codigo) {
+    QProcess p;
+    p.start(programa, argumentos);
+    p.waitForFinished(120000);
+    *codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The texts printed on the labels of a PDF, one per line, sorted (the order on the sheet is the
+// print object's business).
+QStringList TextosDelPdf(const QString& pdf) {
+    int rc = -1;
+    QStringList lineas =
+        Ejecutar(QStringLiteral("pdftotext"),
+                 {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")}, &rc)
+            .split(QLatin1Char('\n'));
+    if (rc != 0) return {QStringLiteral("<pdftotext failed>")};
+    QStringList r;
+    for (QString l : lineas) {
+        l.remove(QLatin1Char('\f'));
+        if (!l.trimmed().isEmpty()) r << l.trimmed();
+    }
+    r.sort();
+    return r;
+}
+
+}  // namespace
 
 // The position editor driven as the operator drives it: keys in the fields, clicks on the tree and
 // on the toolbar, on a copy of the demo database (levels 2, 2, 2, 0; warehouses "   1" .. "   3").
@@ -55,6 +127,43 @@ class TstFrmMaPosic : public QObject {
     void Nuevo(FrmMa_Posic& w, const QString& codigo) {
         Boton(w, "NUEVO");
         Escribir(w.txtfields[0], codigo);
+    }
+    static void ElegirDeposito(FrmMa_Posic& w, const QString& codigo) {
+        const int i = w.CmbDeposito->findText(codigo, Qt::MatchEndsWith);
+        QVERIFY(i >= 0);
+        w.CmbDeposito->setCurrentIndex(i);
+        QCOMPARE(w.Deposito(), codigo);
+    }
+    // The next print preview is printed to a PDF file, as the operator would from the preview,
+    // and closed; its title is kept.
+    static void ImprimirVistaEnPdf(SesionPrueba& s, const QString& pdf, QString& titulo) {
+        s.guion().AlMostrarModal([pdf, &titulo](QWidget* v) {
+            auto* vista = qobject_cast<QPrintPreviewDialog*>(v);
+            v->hide();
+            if (!vista) QFAIL("the labels did not open a print preview");
+            titulo = vista->windowTitle();
+            QPrinter* impresora = vista->printer();
+            impresora->setOutputFormat(QPrinter::PdfFormat);
+            impresora->setOutputFileName(pdf);
+            emit vista->paintRequested(impresora);
+        });
+    }
+    // What the labels of the storable positions of a warehouse must say: code, description and
+    // warehouse, sorted as TextosDelPdf gives them.
+    static QStringList TextosEsperados(SesionPrueba& s, const QString& deposito) {
+        const QString filas =
+            s.Sql(QStringLiteral("SELECT group_concat(IdPosicion || char(9) || COALESCE(Descripcion, ''), char(10)) "
+                                 "FROM MA_POSICIONES WHERE IdDeposito = '%1' AND Titulo = 0")
+                      .arg(deposito));
+        QStringList r;
+        for (const QString& f : filas.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList c = f.split(QLatin1Char('\t'));
+            r << c.at(0).trimmed();
+            if (!c.at(1).trimmed().isEmpty()) r << c.at(1).trimmed();
+            r << QStringLiteral("Depósito ") + deposito.trimmed();
+        }
+        r.sort();
+        return r;
     }
 
 private slots:
@@ -552,6 +661,148 @@ private slots:
         Boton(*w, "GRABAR");
         QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   2'")), 1);
         QCOMPARE(w->ModeloArbol->rowCount(), 1);
+        QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")).isValid());
+    }
+
+    // "&ETIQUETAS" and the toolbar's "REPORTE" print the labels of the storable positions of the
+    // selected warehouse from the report file of the program folder.
+    void etiquetasYReporteDelDepositoElegido() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) QSKIP("pdftotext is not installed");
+        SesionPrueba s;
+        LectorEspia lector;
+        // A warehouse whose code has no blanks ("Central" comes first in the selector), with
+        // headings, storable positions and codes that also exist in warehouse "   1".
+        s.Sql(QStringLiteral("INSERT INTO TA_DEPOSITO (IdDeposito, Descripcion, Unidad) VALUES ('0001', 'Central', '   1')"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES "
+                           "('01', 'Calle uno', 0, 1, '0001'), ('0101', 'Modulo uno', 0, 1, '0001'), "
+                           "('010101', 'Estante bajo', 0, 0, '0001'), ('010102', 'Estante alto', 1, 0, '0001'), "
+                           "('0102', 'Piso', 0, 0, '0001')"));
+        auto w = Abrir();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout - Central"));
+        QCOMPARE(w->Deposito(), QStringLiteral("0001"));
+
+        // Without the report file in the program folder the print object says where it looked.
+        const QString informe = QDir(s.base().Carpeta()).filePath(QStringLiteral("ETIQUETA_POSIC01.rpt"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No se encuentra el archivo de informe \"%1\"").arg(informe));
+        QTest::mouseClick(w->CmdEtiquetas, Qt::LeftButton);
+        QCOMPARE(s.guion().Pendientes(), 0);
+        QVERIFY(lector.sentencias.isEmpty());
+
+        QVERIFY(QFile::copy(QStringLiteral(MP_DATA_DIR "/ETIQUETA_POSIC01.rpt"), informe));
+        const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("etiquetas.pdf"));
+        QString titulo;
+        ImprimirVistaEnPdf(s, pdf, titulo);
+        QTest::mouseClick(w->CmdEtiquetas, Qt::LeftButton);
+        QCOMPARE(s.guion().Pendientes(), 0);
+        QCOMPARE(titulo, QStringLiteral("Etiquetas de posiciones"));
+        // The rows read are those of the selection formula for this warehouse, quoted as a text.
+        QString condicion, motivo;
+        QVERIFY(TvPrint2::TraducirFormula(QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}='0001'"),
+                                          QStringLiteral("MA_POSICIONES"), &condicion, &motivo));
+        QCOMPARE(lector.sentencias.size(), 1);
+        QVERIFY2(lector.sentencias.first().contains(QStringLiteral(" WHERE ") + condicion + QLatin1Char(' ')),
+                 qPrintable(lector.sentencias.first()));
+        QCOMPARE(TextosDelPdf(pdf),
+                 (QStringList{QStringLiteral("010101"), QStringLiteral("010102"), QStringLiteral("0102"),
+                              QStringLiteral("Depósito 0001"), QStringLiteral("Depósito 0001"), QStringLiteral("Depósito 0001"),
+                              QStringLiteral("Estante alto"), QStringLiteral("Estante bajo"), QStringLiteral("Piso")}));
+
+        // The toolbar's report on a demo warehouse whose code is padded with blanks: the code
+        // keeps its blanks in the formula.
+        ElegirDeposito(*w, QStringLiteral("   3"));
+        const QString pdf3 = QDir(s.base().Carpeta()).filePath(QStringLiteral("reporte.pdf"));
+        ImprimirVistaEnPdf(s, pdf3, titulo);
+        Boton(*w, "REPORTE");
+        QCOMPARE(s.guion().Pendientes(), 0);
+        QVERIFY(TvPrint2::TraducirFormula(QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}='   3'"),
+                                          QStringLiteral("MA_POSICIONES"), &condicion, &motivo));
+        QCOMPARE(lector.sentencias.size(), 2);
+        QVERIFY2(lector.sentencias.last().contains(QStringLiteral(" WHERE ") + condicion + QLatin1Char(' ')),
+                 qPrintable(lector.sentencias.last()));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   3' AND Titulo = 0")), 160);
+        QCOMPARE(TextosDelPdf(pdf3), TextosEsperados(s, QStringLiteral("   3")));
+
+        // A warehouse of headings only has no label to print, and it is said so.
+        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Titulo = 1 WHERE IdDeposito = '   2'"));
+        ElegirDeposito(*w, QStringLiteral("   2"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No hay etiquetas para imprimir"));
+        QTest::mouseClick(w->CmdEtiquetas, Qt::LeftButton);
+        QCOMPARE(s.guion().Pendientes(), 0);
+        QCOMPARE(s.guion().Cajas().size(), 2);
+    }
+
+    // "PLANILLA" exports the window's table to a workbook whose sheet is "LayOut", then opens it.
+    void planillaExportaLaTablaDePosiciones() {
+        if (QStandardPaths::findExecutable(QStringLiteral("xlsx2csv")).isEmpty()) QSKIP("xlsx2csv is not installed");
+        SesionPrueba s;
+        LectoresDelPrograma lectores;
+        auto w = Abrir();
+        ElegirDeposito(*w, QStringLiteral("   2"));
+        const QString destino = QDir(s.base().Carpeta()).filePath(QStringLiteral("LayOut.xlsx"));
+        s.guion().ResponderArchivo(QDir(s.base().Carpeta()).filePath(QStringLiteral("LayOut")));
+        Boton(*w, "PLANILLA");
+        QCOMPARE(s.guion().Pendientes(), 0);
+        QVERIFY(s.guion().Cajas().isEmpty());
+        QCOMPARE(s.guion().Documentos(), QStringList{destino});
+        QVERIFY(QFile::exists(destino));
+
+        int rc = -1;
+        QStringList lineas =
+            Ejecutar(QStringLiteral("xlsx2csv"),
+                     {QStringLiteral("-d"), QStringLiteral("tab"), QStringLiteral("-n"), QStringLiteral("LayOut"), destino}, &rc)
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(rc, 0);
+        QVERIFY(!lineas.isEmpty());
+        const QStringList encabezado = lineas.takeFirst().split(QLatin1Char('\t'));
+        const int colCodigo = static_cast<int>(encabezado.indexOf(QStringLiteral("IdPosicion")));
+        const int colDeposito = static_cast<int>(encabezado.indexOf(QStringLiteral("IdDeposito")));
+        QVERIFY(colCodigo >= 0 && colDeposito >= 0);
+        // The table as a whole, and in it every position of the selected warehouse.
+        QCOMPARE(lineas.size(), s.Contar(QStringLiteral("MA_POSICIONES")));
+        QStringList del2;
+        for (const QString& l : std::as_const(lineas)) {
+            const QStringList c = l.split(QLatin1Char('\t'));
+            if (c.value(colDeposito) == QLatin1String("   2")) del2 << c.value(colCodigo);
+        }
+        del2.sort();
+        QStringList esperados =
+            s.Sql(QStringLiteral("SELECT group_concat(IdPosicion, ',') FROM MA_POSICIONES WHERE IdDeposito = '   2'"))
+                .split(QLatin1Char(','));
+        esperados.sort();
+        QCOMPARE(esperados.size(), 246);
+        QCOMPARE(del2, esperados);
+    }
+
+    // A delete never runs without a code: it would take the whole warehouse.
+    void borrarSinCodigoDejaElDepositoEntero() {
+        SesionPrueba s;
+        auto w = Abrir();
+        const int todas = s.Contar(QStringLiteral("MA_POSICIONES"));
+        const QString deposito = QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1'");
+        const int delDeposito = s.Contar(deposito);
+
+        // Idle, with no code: the command is off, by button and by key.
+        QVERIFY(!w->UtilKit1->Habilitado(16));
+        Boton(*w, "BORRAR");
+        QTest::keyClick(w->txtfields[0], Qt::Key_F8);
+        QVERIFY(s.guion().Cajas().isEmpty());
+
+        // A loaded position whose code the operator then erases, without confirming the field.
+        ClicNodo(*w, QStringLiteral("A01"));
+        QVERIFY(w->UtilKit1->Habilitado(16));
+        w->txtfields[0]->setFocus();
+        w->txtfields[0]->selectAll();
+        QTest::keyClick(w->txtfields[0], Qt::Key_Delete);
+        QTest::keyClicks(w->txtfields[0], QStringLiteral("  "));
+        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Confirma la baja de este registro?"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Debe informar el Codigo!"));
+        Boton(*w, "BORRAR");
+        QCOMPARE(s.guion().Pendientes(), 0);
+        VerificarCaja(s, QStringLiteral(" Debe informar el Codigo!"), 16, kAviso);
+        QVERIFY(w->ErrorValidacion);
+        QCOMPARE(s.Contar(deposito), delDeposito);
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), todas);
         QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")).isValid());
     }
 
