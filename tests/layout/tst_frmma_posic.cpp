@@ -1,3 +1,4 @@
+#include "LectorEspia.h"
 #include "SesionPrueba.h"
 #include "core/LectorBase.h"
 #include "db/DB_Dll.h"
@@ -33,31 +34,6 @@ struct LectoresDelPrograma {
         EstablecerLectorFilas({});
         EstablecerRecorridoFilas({});
     }
-};
-
-// A row reader that also records every query the print object sends.
-struct LectorEspia {
-    QStringList sentencias;
-    LectorEspia() {
-        EstablecerLectorFilas([this](const QString& sql) {
-            sentencias << sql;
-            ResultadoLectura r;
-            driver::Recordset rs;
-            gBaseDatos().AbrirRecordset(sql, rs);
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                r.columnas << rs.Fields(i).Name;
-                r.tipos << rs.Fields(i).Type;
-            }
-            while (!rs.EOF_()) {
-                QVariantList fila;
-                for (int i = 0; i < rs.FieldCount(); ++i) fila << rs.Fields(i).Value;
-                r.filas << fila;
-                rs.MoveNext();
-            }
-            return r;
-        });
-    }
-    ~LectorEspia() { EstablecerLectorFilas({}); }
 };
 
 QString Ejecutar(const QString& programa, const QStringList& argumentos, int* codigo) {

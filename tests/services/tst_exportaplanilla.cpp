@@ -1,3 +1,4 @@
+#include "LectorEspia.h"
 #include "PlataformaGuion.h"
 #include "SesionPrueba.h"
 #include "db/DB_Dll.h"
@@ -14,32 +15,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// The reader the program installs at start-up: the query runs through the shared database object.
-// Statements are recorded so a test can tell whether the database was asked anything.
-struct LectorEspia {
-    QStringList sentencias;
-    void Instalar() {
-        EstablecerLectorFilas([this](const QString& sql) {
-            sentencias << sql;
-            ResultadoLectura r;
-            driver::Recordset rs;
-            gBaseDatos().AbrirRecordset(sql, rs);
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                r.columnas << rs.Fields(i).Name;
-                r.tipos << rs.Fields(i).Type;
-            }
-            while (!rs.EOF_()) {
-                QVariantList fila;
-                for (int i = 0; i < rs.FieldCount(); ++i) fila << rs.Fields(i).Value;
-                r.filas << fila;
-                rs.MoveNext();
-            }
-            return r;
-        });
-    }
-    ~LectorEspia() { EstablecerLectorFilas({}); }
-};
 
 // Installs progress hooks for one test and restores the program's afterwards.
 struct ProgresoInstalado {
@@ -146,7 +121,6 @@ private slots:
             if (QStandardPaths::findExecutable(QLatin1String(p)).isEmpty()) QSKIP("xlsx2csv or unzip are not installed");
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         // NULL flags, and a text that needs quoting and UTF-8.
         s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Capacidad, Habilitado, Reservado, Completa, Picking, Titulo, IdDeposito) "
                              "VALUES ('0909', 'Cámara, frío \"A\"', 12.75, NULL, NULL, NULL, 1, NULL, '   3')"));
@@ -224,7 +198,6 @@ private slots:
     void cancelarElDialogoNoEscribeNada() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QStringList antes = Archivos(s.base().Carpeta());
         s.guion().ResponderArchivo(QString());
         ep.Exportar(QStringLiteral("MA_Posiciones"), QString(), QStringLiteral("LayOut"), QString());
@@ -239,7 +212,6 @@ private slots:
     void cancelarEnElCartelNoDejaArchivoAMedias() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString destino = QDir(s.base().Carpeta()).filePath(QStringLiteral("LayOut.xlsx"));
         {
             QFile viejo(destino);
@@ -271,7 +243,6 @@ private slots:
     void sinCancelarElCartelLlegaAlTotalYSeReemplazaElArchivo() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString destino = QDir(s.base().Carpeta()).filePath(QStringLiteral("LayOut.xlsx"));
         {
             QFile viejo(destino);
@@ -295,7 +266,6 @@ private slots:
     void nombreDeTablaQueNoEsUnNombreSeRechazaSinConsultar() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString destino = QDir(s.base().Carpeta()).filePath(QStringLiteral("x.xlsx"));
         const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
         s.guion().ResponderArchivo(destino);

@@ -1,3 +1,4 @@
+#include "LectorEspia.h"
 #include "PlataformaGuion.h"
 #include "SesionPrueba.h"
 #include "db/DB_Dll.h"
@@ -19,32 +20,6 @@
 namespace {
 
 const QString kFormulaLayout = QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}=");
-
-// The reader the program installs at start-up: the query runs through the shared database object.
-// Every statement that reaches it is recorded, so a test can prove that nothing was run.
-struct LectorEspia {
-    QStringList sentencias;
-    void Instalar() {
-        EstablecerLectorFilas([this](const QString& sql) {
-            sentencias << sql;
-            ResultadoLectura r;
-            driver::Recordset rs;
-            gBaseDatos().AbrirRecordset(sql, rs);
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                r.columnas << rs.Fields(i).Name;
-                r.tipos << rs.Fields(i).Type;
-            }
-            while (!rs.EOF_()) {
-                QVariantList fila;
-                for (int i = 0; i < rs.FieldCount(); ++i) fila << rs.Fields(i).Value;
-                r.filas << fila;
-                rs.MoveNext();
-            }
-            return r;
-        });
-    }
-    ~LectorEspia() { EstablecerLectorFilas({}); }
-};
 
 QString Ejecutar(const QString& programa, const QStringList& argumentos, int* codigo = nullptr) {
     QProcess p;
@@ -105,7 +80,6 @@ private slots:
             QSKIP("pdftoppm or zbarimg are not installed");
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         // A storable position of another warehouse with a code warehouse 3 lacks: it must not
         // leak into the labels.
         s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES ('0101ZZ', 'Ajena', 0, 0, '   1')"));
@@ -137,7 +111,6 @@ private slots:
     void depositoConSoloTitulosNoImprimeYLoDice() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES "
                              "('01', 'Calle 1', 0, 1, '   9'), ('0101', 'Posicion 01', 0, 1, '   9')"));
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("vacio.pdf"));
@@ -154,7 +127,6 @@ private slots:
     void laVistaPreviaMuestraUnaHojaPorCadaVeinticuatroEtiquetas() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         // As the position window calls it: the report by its folder, empty text variables.
         QVERIFY(QFile::copy(Informe(), QDir(s.base().Carpeta()).filePath(QStringLiteral("ETIQUETA_POSIC01.rpt"))));
         int paginas = -1;
@@ -199,7 +171,6 @@ private slots:
         QFETCH(QString, condicion);
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const int esperadas = s.Contar(QStringLiteral("MA_POSICIONES WHERE ") + condicion);
         QVERIFY(esperadas > 0);
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("f.pdf"));
@@ -235,7 +206,6 @@ private slots:
         QFETCH(QString, formula);
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("r.pdf"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("La fórmula de selección no es válida: "));
@@ -251,7 +221,6 @@ private slots:
     void informeInexistenteLoNombra() {
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString ruta = QDir(s.base().Carpeta()).filePath(QStringLiteral("ETIQUETA_POSIC01.rpt"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No se encuentra el archivo de informe \"%1\"").arg(ruta));
         QString t1, t2, t3, t4;
@@ -299,7 +268,6 @@ private slots:
         }
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString ruta = InformeCambiado(s.base().Carpeta(), QStringLiteral("ROTO.rpt"), {{de, a}});
         QVERIFY(!ruta.isEmpty());
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("roto.pdf"));
@@ -317,7 +285,6 @@ private slots:
             QSKIP("pdftoppm or zbarimg are not installed");
         SesionPrueba s;
         LectorEspia lector;
-        lector.Instalar();
         const QString ruta = InformeCambiado(s.base().Carpeta(), QStringLiteral("ROLLO.rpt"),
                                              {{QStringLiteral("papel = A4"), QStringLiteral("papel = 100 x 50")},
                                               {QStringLiteral("orientacion = vertical"), QStringLiteral("orientacion = horizontal")},
