@@ -146,6 +146,17 @@ private slots:
         QCOMPARE(Numero([&] { rs->Fields(QStringLiteral("NoExiste")); }), 3265L);
         QCOMPARE(Numero([&] { rs->Fields(7); }), 3265L);
         QCOMPARE(Numero([&] { rs->Valor(QStringLiteral("NoExiste")); }), 3265L);
+
+        // Field names as SQL Server gives them: as the select list writes them, without the
+        // table or its quotes; a star gives the declared names; aliases as written.
+        auto nombres = b.Abrir(QStringLiteral("SELECT DESCRIPCION, p.idposicion, [IdDeposito], p.[Habilitado], Capacidad AS CAP, "
+                                              "ISNULL(IdUnidad, '') AS Unidad FROM MA_POSICIONES p WHERE IdPosicion = '0101'"));
+        QStringList vistos;
+        for (int i = 0; i < nombres->FieldCount(); ++i) vistos << nombres->Fields(i).Name;
+        QCOMPARE(vistos, QStringList({QStringLiteral("DESCRIPCION"), QStringLiteral("idposicion"), QStringLiteral("IdDeposito"),
+                                      QStringLiteral("Habilitado"), QStringLiteral("CAP"), QStringLiteral("Unidad")}));
+        QCOMPARE(nombres->Fields(QStringLiteral("descripcion")).ColumnaBase, QStringLiteral("Descripcion"));
+        QCOMPARE(rs->Fields(0).Name, QStringLiteral("IdPosicion"));
     }
 
     void losTiposSalenDeLosTiposDeclarados() {

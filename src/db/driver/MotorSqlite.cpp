@@ -276,6 +276,21 @@ using Celda = FilasCompactas::Celda;
 using Clase = FilasCompactas::Clase;
 
 // Reads the rows of a statement into compact cells.
+// SQL Server names a result column as the select list writes it ("select DESCRIPCION" gives
+// DESCRIPCION, "t.IdRubro" gives IdRubro, "[Codigo]" gives Codigo); SQLite, asked for the text of
+// the select list, gives the whole expression, so a plain or qualified column reference is cut to
+// its last name without quotes. Other expressions keep their text.
+QString NombreColumna(const QString& texto) {
+    static const QRegularExpression referencia(QStringLiteral(
+        R"(^\s*(?:(?:[A-Za-z_][A-Za-z0-9_$#@]*|"[^"]+"|\[[^\]]+\]|`[^`]+`)\s*\.\s*)*([A-Za-z_][A-Za-z0-9_$#@]*|"[^"]+"|\[[^\]]+\]|`[^`]+`)\s*$)"));
+    const QRegularExpressionMatch m = referencia.match(texto);
+    if (!m.hasMatch()) return texto;
+    QString nombre = m.captured(1);
+    if (nombre.size() >= 2 && (nombre.front() == QLatin1Char('"') || nombre.front() == QLatin1Char('[') || nombre.front() == QLatin1Char('`')))
+        nombre = nombre.mid(1, nombre.size() - 2);
+    return nombre;
+}
+
 class Lector {
 public:
     explicit Lector(sqlite3_stmt* st) : st_(st), n_(sqlite3_column_count(st)), tipos_(n_), ultimo_(n_) {
@@ -288,7 +303,7 @@ public:
         campos.reserve(n_);
         for (int i = 0; i < n_; ++i) {
             Campo c;
-            c.Name = QString::fromUtf8(sqlite3_column_name(st_, i));
+            c.Name = NombreColumna(QString::fromUtf8(sqlite3_column_name(st_, i)));
             c.Type = tipos_[i].tipo;
             c.DefinedSize = tipos_[i].tamano;
             c.Precision = tipos_[i].precision;
@@ -776,6 +791,9 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     rc = sqlite::RegistrarExtensiones(db_);
     if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errstr(rc)));
     sqlite3_exec(db_, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    // Result columns named by the text of the select list (see NombreColumna), not by the
+    // declared column.
+    sqlite3_exec(db_, "PRAGMA short_column_names = OFF", nullptr, nullptr, nullptr);
     esperaMs_ = -1;
     FijarEspera(30);
     nivel_ = 0;
