@@ -127,6 +127,10 @@ QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QStrin
     if (porCodigo_.contains(ClaveCodigo{codigo}))
         throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
     const int padre = NodoDe(rel);
+    // A code longer than the levels allowed when the tree was built (the levels changed since):
+    // its parent may now have children after all.
+    if (largoMaximo_ > 0 && codigo.size() > largoMaximo_) largoMaximo_ = static_cast<int>(codigo.size());
+    if (largoMaximo_ > 0 && nodos_[padre].largoCodigo >= largoMaximo_) largoMaximo_ = nodos_[padre].largoCodigo + 1;
     const int fila = static_cast<int>(nodos_[padre].hijos.size());
     beginInsertRows(rel, fila, fila);
     // The text must start with the code: the hash key is a view into it.
@@ -234,6 +238,9 @@ QVariant ModeloArbolLayout::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags ModeloArbolLayout::flags(const QModelIndex& index) const {
     // Node labels are never editable: the tree mirrors the table, the editor changes it.
-    if (NodoDe(index) < 0) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const int id = NodoDe(index);
+    if (id < 0) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (largoMaximo_ > 0 && id > 0 && nodos_[id].largoCodigo >= largoMaximo_ && nodos_[id].hijos.empty()) f |= Qt::ItemNeverHasChildren;
+    return f;
 }

@@ -43,6 +43,10 @@ public:
     explicit ModeloArbolLayout(QObject* padre = nullptr);
 
     void SetImagenes(const ImagenesLayout* imagenes) { imagenes_ = imagenes; }
+    // The length of the longest code the levels allow (0: unknown). A node with a code that long
+    // can have no children, which the view is told: it then keeps no expanded state for it, and a
+    // tree of 100,000 positions is mostly such nodes. A longer code added later raises the limit.
+    void SetLargoMaximo(int largo) { largoMaximo_ = largo; }
 
     // Empties the tree (no root).
     void Limpiar();
@@ -113,4 +117,5 @@ private:
     QHash<ClaveCodigo, int> porCodigo_;
     std::vector<int> camino_;  // the path of the previous row during a rebuild
     const ImagenesLayout* imagenes_ = nullptr;
+    int largoMaximo_ = 0;
 };

@@ -436,6 +436,7 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             const int icono[5] = {0, ImageList1.IndiceImagen(QStringLiteral("Nave")), ImageList1.IndiceImagen(QStringLiteral("Calle")),
                                   ImageList1.IndiceImagen(QStringLiteral("Posicion")), ImageList1.IndiceImagen(QStringLiteral("Nivel"))};
             const bool conDescripcion = rs.FieldCount() > 1;
+            ModeloArbol->SetLargoMaximo(n.FinNivel[4]);
             ModeloArbol->Comenzar(cantidad, kRaiz);
             int imagen = 0;
             bool abandonar = false;

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 
 // The layout tree's own item model, without a window.
@@ -97,6 +98,31 @@ private slots:
         m.Limpiar();
         QCOMPARE(m.rowCount(), 0);
         QVERIFY(!m.IndiceDeClave(QStringLiteral("A")).isValid());
+    }
+
+    // Nodes with a code as long as the levels allow can have no children, and the view is told so;
+    // a longer code added later (the levels grew meanwhile) still shows under its parent.
+    void losNodosDelUltimoNivelNoTienenHijos() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.SetLargoMaximo(3);
+        Construir(m, {QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"), QStringLiteral("12")});
+        auto nunca = [&](const QString& clave) { return m.flags(m.IndiceDeClave(clave)).testFlag(Qt::ItemNeverHasChildren); };
+        QVERIFY(nunca(QStringLiteral("A111")));
+        QVERIFY(!nunca(QStringLiteral("A12")));  // shorter: a level may still come under it
+        QVERIFY(!nunca(QStringLiteral("A1")));
+        QVERIFY(!nunca(QStringLiteral("A")));
+
+        QTreeView vista;
+        vista.setModel(&m);
+        vista.expandAll();
+        const QModelIndex n = m.AgregarNodo(QStringLiteral("A111"), QStringLiteral("1111"), QStringLiteral("1111 - x"), 1);
+        QVERIFY(!nunca(QStringLiteral("A111")));
+        QVERIFY(nunca(QStringLiteral("A1111")));
+        QCOMPARE(m.rowCount(m.IndiceDeClave(QStringLiteral("A111"))), 1);
+        vista.expand(n.parent());
+        QVERIFY(vista.isExpanded(n.parent()));
+        QVERIFY(vista.visualRect(n).isValid());
     }
 
     void imagenesPorNombreSinDistinguirMayusculas() {
