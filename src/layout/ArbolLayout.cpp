@@ -76,7 +76,7 @@ void ModeloArbolLayout::Limpiar() {
     endResetModel();
 }
 
-int ModeloArbolLayout::Insertar(int padre, const QString& codigo, const QString& texto, int imagen) {
+int ModeloArbolLayout::Insertar(int padre, const QString& codigo, const QString& texto, int imagen, size_t hash) {
     Nodo n;
     n.texto = texto;
     n.padre = padre;
@@ -84,11 +84,16 @@ int ModeloArbolLayout::Insertar(int padre, const QString& codigo, const QString&
     n.imagen = static_cast<qint16>(imagen);
     const int id = static_cast<int>(nodos_.size());
     if (padre >= 0) {
-        n.fila = static_cast<int>(nodos_[padre].hijos.size());
-        nodos_[padre].hijos.push_back(id);
+        if (construyendo_) {
+            n.fila = cuentas_[static_cast<size_t>(padre)]++;
+        } else {
+            n.fila = static_cast<int>(nodos_[padre].hijos.size());
+            nodos_[padre].hijos.push_back(id);
+        }
     }
     nodos_.push_back(std::move(n));
-    porCodigo_.insert(ClaveCodigo{Codigo(id)}, id);
+    if (construyendo_) cuentas_.push_back(0);
+    porCodigo_.insert(ClaveCodigo(Codigo(id), hash), id);
     return id;
 }
 
@@ -101,21 +106,37 @@ void ModeloArbolLayout::Comenzar(qsizetype filasPrevistas, const QString& textoR
     const qsizetype capacidad = filasPrevistas + 1 + filasPrevistas / 8 + 64;
     nodos_.reserve(static_cast<size_t>(capacidad));
     porCodigo_.reserve(capacidad);
-    camino_.assign(1, Insertar(-1, QString(), textoRaiz, 0));
+    construyendo_ = true;
+    cuentas_.clear();
+    cuentas_.reserve(static_cast<size_t>(filasPrevistas) + 1);
+    camino_.assign(1, Insertar(-1, QString(), textoRaiz, 0, ClaveCodigo::Hash(QStringView())));
 }
 
 void ModeloArbolLayout::AgregarFila(const QString& codigo, const QString& descripcion, int imagen) {
-    if (porCodigo_.contains(ClaveCodigo{codigo}))
+    const ClaveCodigo clave(codigo);
+    if (porCodigo_.contains(clave))
         throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
     while (camino_.size() > 1) {
         const QStringView anterior = Codigo(camino_.back());
         if (anterior.size() < codigo.size() && QStringView(codigo).startsWith(anterior, Qt::CaseInsensitive)) break;
         camino_.pop_back();
     }
-    camino_.push_back(Insertar(camino_.back(), codigo, codigo + QStringLiteral(" - ") + descripcion, imagen));
+    QString texto;
+    texto.reserve(codigo.size() + 3 + descripcion.size());
+    texto.append(codigo).append(QLatin1String(" - ")).append(descripcion);
+    camino_.push_back(Insertar(camino_.back(), codigo, texto, imagen, clave.hash));
 }
 
 void ModeloArbolLayout::Terminar() {
+    if (construyendo_) {
+        construyendo_ = false;
+        for (size_t i = 0; i < nodos_.size(); ++i)
+            if (cuentas_[i] > 0) nodos_[i].hijos.reserve(static_cast<size_t>(cuentas_[i]));
+        // In code order every child comes after its parent and after its elder siblings.
+        for (size_t i = 1; i < nodos_.size(); ++i) nodos_[static_cast<size_t>(nodos_[i].padre)].hijos.push_back(static_cast<int>(i));
+        cuentas_.clear();
+        cuentas_.shrink_to_fit();
+    }
     camino_.clear();
     camino_.shrink_to_fit();
     endResetModel();
@@ -124,7 +145,8 @@ void ModeloArbolLayout::Terminar() {
 QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QString& codigo, const QString& texto, int imagen) {
     const QModelIndex rel = IndiceDeClave(relativa);
     if (!rel.isValid()) throw ErrorEjecucion(35601, QStringLiteral("Element not found"), QStringLiteral("TreeView1"));
-    if (porCodigo_.contains(ClaveCodigo{codigo}))
+    const ClaveCodigo clave(codigo);
+    if (porCodigo_.contains(clave))
         throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
     const int padre = NodoDe(rel);
     // A code longer than the levels allowed when the tree was built (the levels changed since):
@@ -135,7 +157,7 @@ QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QStrin
     beginInsertRows(rel, fila, fila);
     // The text must start with the code: the hash key is a view into it.
     const QString t = texto.startsWith(codigo) ? texto : codigo + QStringLiteral(" - ") + texto;
-    const int id = Insertar(padre, codigo, t, imagen);
+    const int id = Insertar(padre, codigo, t, imagen, clave.hash);
     endInsertRows();
     return createIndex(nodos_[id].fila, 0, quintptr(id));
 }

@@ -97,25 +97,36 @@ private:
         qint16 largoCodigo = 0;
         qint16 imagen = 0;
     };
+    // A code as a hash key, its hash worked out once (a lookup before an insertion needs it twice).
     struct ClaveCodigo {
         QStringView codigo;
+        size_t hash;
+        ClaveCodigo(QStringView c) : codigo(c), hash(Hash(c)) {}
+        ClaveCodigo(QStringView c, size_t h) : codigo(c), hash(h) {}
+        static size_t Hash(QStringView c) {
+            size_t h = 1469598103934665603ull;
+            for (const QChar ch : c) h = (h ^ ch.toCaseFolded().unicode()) * 1099511628211ull;
+            return h;
+        }
         friend bool operator==(const ClaveCodigo& a, const ClaveCodigo& b) {
             return a.codigo.compare(b.codigo, Qt::CaseInsensitive) == 0;
         }
-        friend size_t qHash(const ClaveCodigo& c, size_t semilla) {
-            size_t h = semilla ^ 1469598103934665603ull;
-            for (const QChar ch : c.codigo) h = (h ^ ch.toCaseFolded().unicode()) * 1099511628211ull;
-            return h;
-        }
+        friend size_t qHash(const ClaveCodigo& c, size_t semilla) { return c.hash ^ semilla; }
     };
 
     QStringView Codigo(int nodo) const { return QStringView(nodos_[nodo].texto).left(nodos_[nodo].largoCodigo); }
     int NodoDe(const QModelIndex& indice) const;
-    int Insertar(int padre, const QString& codigo, const QString& texto, int imagen);
+    // Adds a node; its hash key is a view into its text (which starts with the code).
+    int Insertar(int padre, const QString& codigo, const QString& texto, int imagen, size_t hash);
 
     std::vector<Nodo> nodos_;
     QHash<ClaveCodigo, int> porCodigo_;
     std::vector<int> camino_;  // the path of the previous row during a rebuild
+    // During a rebuild, the children each node has so far: the child lists are filled once, at
+    // the end, each with its exact size (growing 25,000 lists one child at a time costs more than
+    // the rest of the build).
+    std::vector<int> cuentas_;
+    bool construyendo_ = false;
     const ImagenesLayout* imagenes_ = nullptr;
     int largoMaximo_ = 0;
 };
