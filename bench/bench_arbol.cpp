@@ -4,8 +4,7 @@
 // position.
 //
 //   QT_QPA_PLATFORM=offscreen ./bench_arbol
-#include "db/BaseDemo.h"
-#include "db/DB_Dll.h"
+#include "Banco.h"
 #include "layout/ArbolLayout.h"
 #include "layout/FrmMa_Posic.h"
 #include "services/Plataforma.h"
@@ -40,24 +39,8 @@ Entorno& entorno() {
 
 bool Preparar() {
     auto& e = entorno();
-    QString error;
-    if (!demo::CrearBaseDemo(e.carpeta.path(), QStringLiteral("BENCH"), &error, true, QStringLiteral(MP_DATA_DIR))) {
-        std::fprintf(stderr, "base: %s\n", qPrintable(error));
-        return false;
-    }
-    e.archivo = e.carpeta.path() + QStringLiteral("/BENCH.db");
-    if (!demo::GenerarLayout(e.archivo, QStringLiteral("9"), kGrande, &error) ||
-        !demo::GenerarLayout(e.archivo, QStringLiteral("8"), kChico, &error)) {
-        std::fprintf(stderr, "layout: %s\n", qPrintable(error));
-        return false;
-    }
-    auto& db = gBaseDatos();
-    db.gServidor = QStringLiteral("SQLITE");
-    db.gDBName = e.archivo;
-    db.gUsuario = QStringLiteral("BENCH");
-    db.gUserPassWord = QStringLiteral("BENCH");
-    db.OpenServerADODB(false, 3, QString(), false, false);
-    if (!db.gOpenFlag) return false;
+    e.archivo = banco::CrearBase(e.carpeta.path(), {{QStringLiteral("9"), kGrande}, {QStringLiteral("8"), kChico}});
+    if (e.archivo.isEmpty() || !banco::Conectar(e.archivo)) return false;
     e.ventana = std::make_unique<FrmMa_Posic>(false);
     e.ventana->show();
     QApplication::processEvents();

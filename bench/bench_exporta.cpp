@@ -9,8 +9,7 @@
 // straight into the worksheet.
 
 #include "core/LectorBase.h"
-#include "db/BaseDemo.h"
-#include "db/DB_Dll.h"
+#include "Banco.h"
 #include "services/ExportaPlanilla.h"
 
 #include <QByteArray>
@@ -45,13 +44,8 @@ struct Datos {
 Datos& datos() {
     static Datos* d = [] {
         auto* d = new Datos;
-        if (!demo::CrearBaseDemo(d->dir.path(), QStringLiteral("BENCH"), &d->error, true, QStringLiteral(MP_DATA_DIR))) return d;
-        d->base = QDir(d->dir.path()).filePath(QStringLiteral("BENCH.db"));
-        sqlite3* db = nullptr;
-        sqlite3_open(d->base.toUtf8().constData(), &db);
-        sqlite3_exec(db, "DELETE FROM MA_POSICIONES", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        if (!demo::GenerarLayout(d->base, QStringLiteral("9"), kPosiciones, &d->error)) d->base.clear();
+        d->base = banco::CrearBase(d->dir.path(), {{QStringLiteral("9"), kPosiciones}}, true);
+        if (d->base.isEmpty()) d->error = QStringLiteral("see above");
         return d;
     }();
     return *d;
@@ -72,15 +66,10 @@ int TipoAdo(const char* declarado) {
 // The program's own way to the rows: the shared database object on the embedded back end, with
 // the row reader main() installs.
 bool Conectado() {
-    auto& db = gBaseDatos();
-    if (db.gOpenFlag) return true;
-    db.gServidor = QStringLiteral("SQLITE");
-    db.gDBName = datos().base;
-    db.gUsuario = QStringLiteral("BENCH");
-    db.gUserPassWord = QStringLiteral("BENCH");
-    db.OpenServerADODB(false, 3, QString(), false, false);
-    if (db.gOpenFlag) InstalarLectorFilas();
-    return db.gOpenFlag;
+    if (gBaseDatos().gOpenFlag) return true;
+    if (!banco::Conectar(datos().base)) return false;
+    InstalarLectorFilas();
+    return true;
 }
 
 bool Exportar(const QString& destino) {

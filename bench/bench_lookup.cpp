@@ -5,8 +5,7 @@
 //     sqlite3_step, every column read as text; (c) Tecla: one typed-search keystroke whose text only
 //     the last row matches, so the search walks every row. Targets: (a) at most 4 times (b);
 //     (c) well under (b). The last lines print the ratios measured in this run.
-#include "db/BaseDemo.h"
-#include "db/DB_Dll.h"
+#include "Banco.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "services/Plataforma.h"
 
@@ -59,30 +58,12 @@ public:
 };
 
 bool PrepararBase(QTemporaryDir& tmp) {
-    QString error;
-    if (!demo::CrearBaseDemo(tmp.path(), QStringLiteral("BENCH"), &error, false, QStringLiteral(MP_DATA_DIR))) {
-        std::fprintf(stderr, "demo database: %s\n", qPrintable(error));
-        return false;
-    }
-    archivo = QDir(tmp.path()).filePath(QStringLiteral("BENCH.db"));
-    if (!demo::GenerarLayout(archivo, QStringLiteral("9"), kFilas, &error)) {
-        std::fprintf(stderr, "layout: %s\n", qPrintable(error));
-        return false;
-    }
+    archivo = banco::CrearBase(tmp.path(), {{QStringLiteral("9"), kFilas}});
+    if (archivo.isEmpty()) return false;
     auto p = std::make_unique<PlataformaMuda>();
     p->carpeta = tmp.path();
     EstablecerPlataforma(std::move(p));
-    auto& db = gBaseDatos();
-    db.gServidor = QStringLiteral("SQLITE");
-    db.gDBName = QStringLiteral("BENCH");
-    db.gUsuario = QStringLiteral("BENCH");
-    db.gUserPassWord = QStringLiteral("BENCH");
-    db.OpenServerADODB(false, 3, QString(), false, false);
-    if (!db.gOpenFlag) {
-        std::fprintf(stderr, "could not connect to %s\n", qPrintable(archivo));
-        return false;
-    }
-    return true;
+    return banco::Conectar(QStringLiteral("BENCH"));
 }
 
 void LecturaSqlite(benchmark::State& state) {

@@ -6,7 +6,7 @@
 // each column with sqlite3_column_*. The program's target: (a) takes at most 2.5 times (b). The last
 // line prints the ratio measured in this run, in CPU time (steady when the machine is shared) and
 // in wall-clock time. SoloAbrir shows how much of (a) is opening the record set.
-#include "db/BaseDemo.h"
+#include "Banco.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/Recordset.h"
 
@@ -27,17 +27,8 @@ constexpr int kPosiciones = 100000;
 QString archivo;
 
 bool PrepararBase(QTemporaryDir& tmp) {
-    QString error;
-    if (!demo::CrearBaseDemo(tmp.path(), QStringLiteral("BENCH"), &error, false, QStringLiteral(MP_DATA_DIR))) {
-        std::fprintf(stderr, "demo database: %s\n", qPrintable(error));
-        return false;
-    }
-    archivo = QDir(tmp.path()).filePath(QStringLiteral("BENCH.db"));
-    if (!demo::GenerarLayout(archivo, QStringLiteral("9"), kPosiciones, &error)) {
-        std::fprintf(stderr, "layout: %s\n", qPrintable(error));
-        return false;
-    }
-    return true;
+    archivo = banco::CrearBase(tmp.path(), {{QStringLiteral("9"), kPosiciones}});
+    return !archivo.isEmpty();
 }
 
 void Recordset(benchmark::State& state) {

@@ -1,3 +1,4 @@
+#include "BaseSqlite.h"
 #include "PlataformaGuion.h"
 #include "db/driver/CadenaConexion.h"
 #include "db/driver/Conexion.h"
@@ -13,18 +14,6 @@
 using namespace driver;
 
 namespace {
-
-// A database file made with the bare SQLite API, as the demo builder makes it.
-bool CrearBase(const QString& ruta, const char* sql) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        return false;
-    sqlite::RegistrarExtensiones(db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 QString CadenaSqlite(const QString& base) {
     return QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;UId=DEMO;Pwd=DEMO;").arg(base);
@@ -152,7 +141,7 @@ private slots:
         QTemporaryDir tmp;
         GuionInstalado g;
         g->carpeta = tmp.path();
-        QVERIFY(CrearBase(tmp.filePath(QStringLiteral("DEMO.db")), kEsquema));
+        QVERIFY(CrearBaseSqlite(tmp.filePath(QStringLiteral("DEMO.db")), kEsquema));
         Conexion cn;
         auto numero = [](auto&& f) -> long {
             try {
@@ -188,7 +177,7 @@ private slots:
     void ejecutarDevuelveFilasAfectadasEIdentidad() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(CadenaSqlite(ruta));
         long n = 0;
@@ -214,7 +203,7 @@ private slots:
     void laListaDeErroresGuardaLaUltimaFalla() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(CadenaSqlite(ruta));
         QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, cn.Execute(QStringLiteral("SELECT * FROM NO_HAY")));
@@ -232,7 +221,7 @@ private slots:
     void elEsquemaListaTablasVistasYColumnas() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("EMPRESA.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(CadenaSqlite(ruta));
 

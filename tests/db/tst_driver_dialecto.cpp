@@ -1,3 +1,4 @@
+#include "BaseSqlite.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/DialectoSqlite.h"
 #include "db/driver/ExtensionesSqlite.h"
@@ -13,18 +14,6 @@ using namespace driver;
 using dialecto::Sentencia;
 
 namespace {
-
-bool CrearBase(const QString& ruta, const char* sql) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        return false;
-    sqlite::RegistrarExtensiones(db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) qWarning() << sqlite3_errmsg(db);
-    sqlite3_close(db);
-    return ok;
-}
 
 QStringList Columna(Conexion& cn, const QString& sql) {
     QStringList l;
@@ -188,7 +177,7 @@ private slots:
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("c.db"));
         QVERIFY(
-            CrearBase(ruta,
+            CrearBaseSqlite(ruta,
                       "CREATE TABLE T (codigo varchar(10) COLLATE NOCASE PRIMARY KEY, nombre varchar(30) COLLATE NOCASE, n int);"
                       "INSERT INTO T VALUES ('ab', 'Ñandú', 1), ('B', 'avión', 2), ('c  ', 'Zorro', 3), ('A', 'árbol', 4);"));
         Conexion cn;

@@ -1,3 +1,4 @@
+#include "BaseSqlite.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Recordset.h"
@@ -13,18 +14,6 @@
 using namespace driver;
 
 namespace {
-
-bool CrearBase(const QString& ruta, const char* sql) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        return false;
-    sqlite::RegistrarExtensiones(db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) qWarning() << sqlite3_errmsg(db);
-    sqlite3_close(db);
-    return ok;
-}
 
 const char* kEsquema =
     "CREATE TABLE TA_DEPOSITO (IdDeposito varchar(4) COLLATE NOCASE NOT NULL PRIMARY KEY, Descripcion varchar(10) COLLATE "
@@ -91,7 +80,7 @@ private slots:
         QFETCH(int, cuantos);
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(Cadena(ruta));
         const ErrorEjecucion e = Fallo(cn, sql);
@@ -115,7 +104,7 @@ private slots:
     void unGuionFallidoSeDeshaceConRollback() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(Cadena(ruta));
         // The script of the statement builders: "BEGIN TRANSACTION " CR CR, each statement after a CR.
@@ -149,7 +138,7 @@ private slots:
     void lasTransaccionesSeAnidanComoEnSqlServer() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn, otra;
         cn.Open(Cadena(ruta));
         otra.Open(Cadena(ruta));
@@ -178,7 +167,7 @@ private slots:
     void unaBaseOcupadaEsperaElTiempoLimiteYFalla() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(Cadena(ruta));
         // Another process holds the database.
@@ -204,7 +193,7 @@ private slots:
     void unaLecturaFallidaEsUnaConexionPerdida() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
         Conexion cn;
         cn.Open(Cadena(ruta));
         fallos::SoloArchivo(ruta);
@@ -227,8 +216,8 @@ private slots:
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("e.db"));
         const QString otraRuta = tmp.filePath(QStringLiteral("otra.db"));
-        QVERIFY(CrearBase(ruta, kEsquema));
-        QVERIFY(CrearBase(otraRuta, kEsquema));
+        QVERIFY(CrearBaseSqlite(ruta, kEsquema));
+        QVERIFY(CrearBaseSqlite(otraRuta, kEsquema));
         Conexion cn, otra;
         cn.Open(Cadena(ruta));
         otra.Open(Cadena(otraRuta));

@@ -1,3 +1,4 @@
+#include "BaseSqlite.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Recordset.h"
@@ -11,18 +12,6 @@
 using namespace driver;
 
 namespace {
-
-bool CrearBase(const QString& ruta, const char* sql) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(ruta).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        return false;
-    sqlite::RegistrarExtensiones(db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) qWarning() << sqlite3_errmsg(db);
-    sqlite3_close(db);
-    return ok;
-}
 
 const char* kEsquema =
     "CREATE TABLE MA_POSICIONES (IdPosicion varchar(25) COLLATE NOCASE NOT NULL, Descripcion varchar(50) COLLATE NOCASE,"
@@ -46,7 +35,7 @@ class Base {
 public:
     Base() {
         ruta = tmp.filePath(QStringLiteral("r.db"));
-        if (!CrearBase(ruta, kEsquema)) qFatal("no test database");
+        if (!CrearBaseSqlite(ruta, kEsquema)) qFatal("no test database");
         cn.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta));
     }
     std::unique_ptr<Recordset> Abrir(const QString& sql, int cursor = adOpenDynamic, int bloqueo = adLockOptimistic) {

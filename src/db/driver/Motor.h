@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/driver/DialectoSqlite.h"
 #include "db/driver/Errores.h"
 #include "db/driver/FilasCompactas.h"
 #include "db/driver/Recordset.h"
@@ -85,6 +86,21 @@ public:
         Q_UNUSED(tabla);
         Q_UNUSED(errores);
         return {};
+    }
+
+protected:
+    // Carries out a translated statement that is not SQL for the back end (transaction control,
+    // USE, session settings); false for an SQL statement, which the caller runs itself.
+    bool EjecutarControl(const dialecto::Sentencia& s, Errores& errores) {
+        switch (s.tipo) {
+            case dialecto::Sentencia::Tipo::Comenzar: Comenzar(errores); return true;
+            case dialecto::Sentencia::Tipo::Confirmar: Confirmar(errores); return true;
+            case dialecto::Sentencia::Tipo::Deshacer: Deshacer(errores); return true;
+            case dialecto::Sentencia::Tipo::Usar: FijarBaseDefecto(s.texto, errores); return true;
+            case dialecto::Sentencia::Tipo::Omitir: return true;
+            case dialecto::Sentencia::Tipo::Sql: return false;
+        }
+        return false;
     }
 };
 

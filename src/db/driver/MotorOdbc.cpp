@@ -825,24 +825,7 @@ ResultadoMotor MotorOdbc::Ejecutar(const QString& texto, int timeoutSegundos, Er
     // SQLite through its driver: one statement at a time, in its own dialect
     FijarEsperaSqlite(timeoutSegundos > 0 ? timeoutSegundos : 30);  // "no limit" still must not hang
     for (const dialecto::Sentencia& s : dialecto::Traducir(texto)) {
-        switch (s.tipo) {
-            case dialecto::Sentencia::Tipo::Omitir:
-                continue;
-            case dialecto::Sentencia::Tipo::Usar:
-                FijarBaseDefecto(s.texto, errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Comenzar:
-                Comenzar(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Confirmar:
-                Confirmar(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Deshacer:
-                Deshacer(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Sql:
-                break;
-        }
+        if (EjecutarControl(s, errores)) continue;
         if (s.texto.trimmed().isEmpty()) continue;
         Sentencia st(dbc_);
         if (!st) Fallar(SQL_HANDLE_DBC, dbc_, errores, QStringLiteral("No se pudo preparar la sentencia."));

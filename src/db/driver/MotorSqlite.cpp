@@ -281,6 +281,14 @@ using Clase = FilasCompactas::Clase;
 // the select list, gives the whole expression, so a plain or qualified column reference is cut to
 // its last name without quotes. Other expressions keep their text.
 QString NombreColumna(const QString& texto) {
+    // Most names are a bare column or an alias: nothing to cut.
+    bool simple = true;
+    for (const QChar c : texto)
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('_'))) {
+            simple = false;
+            break;
+        }
+    if (simple) return texto;
     static const QRegularExpression referencia(QStringLiteral(
         R"(^\s*(?:(?:[A-Za-z_][A-Za-z0-9_$#@]*|"[^"]+"|\[[^\]]+\]|`[^`]+`)\s*\.\s*)*([A-Za-z_][A-Za-z0-9_$#@]*|"[^"]+"|\[[^\]]+\]|`[^`]+`)\s*$)"));
     const QRegularExpressionMatch m = referencia.match(texto);
@@ -850,24 +858,7 @@ ResultadoMotor MotorSqlite::Ejecutar(const QString& texto, int timeoutSegundos, 
     ResultadoMotor r;
     bool modifico = false;
     for (const auto& s : dialecto::Traducir(texto)) {
-        switch (s.tipo) {
-            case dialecto::Sentencia::Tipo::Comenzar:
-                Comenzar(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Confirmar:
-                Confirmar(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Deshacer:
-                Deshacer(errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Usar:
-                FijarBaseDefecto(s.texto, errores);
-                continue;
-            case dialecto::Sentencia::Tipo::Omitir:
-                continue;
-            case dialecto::Sentencia::Tipo::Sql:
-                break;
-        }
+        if (EjecutarControl(s, errores)) continue;
         Preparada st(Preparar(s.texto, errores));
         if (!st.get()) continue;  // only a comment
         if (sqlite3_column_count(st.get()) > 0) {

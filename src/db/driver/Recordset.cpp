@@ -515,6 +515,17 @@ bool Recordset::EditandoFila() const {
     return d_->abierto && d_->Editando();
 }
 
+namespace {
+// The table an edit writes to; a record set without one (a join, an expression) cannot be edited.
+QString TablaParaEditar(Recordset::Datos& d) {
+    const QString tabla = d.Tabla();
+    if (tabla.isEmpty())
+        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."),
+                             kOrigen);
+    return tabla;
+}
+}  // namespace
+
 void Recordset::Update() {
     ExigirAbierto();
     Datos& d = *d_;
@@ -522,10 +533,7 @@ void Recordset::Update() {
     ExigirEditable();
     d.Materializar();
     Conexion& con = ConexionViva();
-    const QString tabla = d.Tabla();
-    if (tabla.isEmpty())
-        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."),
-                             kOrigen);
+    const QString tabla = TablaParaEditar(d);
     const int nc = static_cast<int>(d.campos.size());
 
     QVector<int> cambiados;
@@ -605,10 +613,7 @@ void Recordset::Delete() {
     if (!d.HayFila()) Ado(3021);
     d.Materializar();
     Conexion& con = ConexionViva();
-    const QString tabla = d.Tabla();
-    if (tabla.isEmpty())
-        throw ErrorEjecucion(errnum::E_FAIL, QStringLiteral("Insufficient base table information for updating or refreshing."),
-                             kOrigen);
+    const QString tabla = TablaParaEditar(d);
     con.Proteger([&](Motor& m, Errores& e) {
         QVector<QVariant> valores;
         const QString donde = d.Donde(m, e, tabla, {}, valores);
