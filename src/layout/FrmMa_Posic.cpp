@@ -33,7 +33,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -123,19 +122,16 @@ void FrmMa_Posic::ConstruirVentana() {
     auto* lblDeposito = new QLabel(QStringLiteral("&Deposito"), this);
     lblDeposito->setBuddy(CmbDeposito);
 
-    TreeView1 = new QTreeView(this);
+    TreeView1 = new VistaArbol(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     ModeloArbol = new ModeloArbolLayout(this);
     ModeloArbol->setObjectName(QStringLiteral("ModeloArbol"));
     ModeloArbol->SetImagenes(&ImageList1);
     TreeView1->setModel(ModeloArbol);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setUniformRowHeights(true);  // 100,000 rows: no per-row size queries
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setRootIsDecorated(true);
     TreeView1->setIconSize(QSize(16, 16));
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(TreeView1, &QTreeView::clicked, this, [this](const QModelIndex& i) { TreeView1_NodeClick(i); });
+    connect(TreeView1, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { TreeView1_NodeClick(i); });
 
     // Detail: the text boxes bound to the columns of MA_POSICIONES.
     txtfields = {NuevoCampo(0, QStringLiteral("IdPosicion"), QString(), 25),
@@ -492,22 +488,7 @@ void FrmMa_Posic::ActualizaTreeV(const QString& codigoCampo, const QString& desc
     const int imagen = icono.isEmpty() ? 0 : ImageList1.IndiceImagen(icono);
     const QString texto = codigo + QStringLiteral(" - ") + descripcion;
     pasos::Pasos(QStringLiteral("ActualizaTreev"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); }, [&] {
-        // Every node of the tree is expanded, and a view re-lays out every expanded row when a row
-        // appears under an expanded node. Under a collapsed one it does not: the parent is folded
-        // for the insert and unfolded after it, which lays out only the parent's own branch.
-        auto agregar = [&](const QString& relativa) {
-            const QModelIndex padre = ModeloArbol->IndiceDeClave(relativa);
-            const bool plegado = padre.isValid() && TreeView1->isExpanded(padre);
-            if (plegado) TreeView1->collapse(padre);
-            struct Desplegar {
-                QTreeView* vista;
-                QPersistentModelIndex padre;
-                ~Desplegar() {
-                    if (padre.isValid()) vista->expand(padre);
-                }
-            } desplegar{TreeView1, plegado ? QPersistentModelIndex(padre) : QPersistentModelIndex()};
-            return ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen);
-        };
+        auto agregar = [&](const QString& relativa) { return ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen); };
         QModelIndex nuevo;
         try {
             nuevo = agregar(QStringLiteral("A") + codigo.left(l - s));

@@ -1,0 +1,600 @@
+#include "layout/VistaArbol.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOption>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+QModelIndex Columna0(const QModelIndex& i) { return i.isValid() && i.column() != 0 ? i.sibling(i.row(), 0) : i; }
+
+}  // namespace
+
+VistaArbol::VistaArbol(QWidget* padre) : QAbstractItemView(padre) {
+    setSelectionBehavior(SelectRows);
+    setEditTriggers(NoEditTriggers);
+    setVerticalScrollMode(ScrollPerPixel);
+    setHorizontalScrollMode(ScrollPerPixel);
+    sangria_ = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
+    connect(this, &QAbstractItemView::iconSizeChanged, this, [this] {
+        alto_ = 0;
+        Cambio();
+    });
+}
+
+// ------------------------------------------------------------------------------ state of the branches
+
+VistaArbol::Rama* VistaArbol::RamaDe(const QModelIndex& indice) {
+    if (!indice.isValid()) return &raiz_;
+    const auto it = ramas_.find(indice.internalId());
+    return it == ramas_.end() ? nullptr : &*it;
+}
+
+const VistaArbol::Rama* VistaArbol::RamaDe(const QModelIndex& indice) const {
+    if (!indice.isValid()) return &raiz_;
+    const auto it = ramas_.constFind(indice.internalId());
+    return it == ramas_.constEnd() ? nullptr : &*it;
+}
+
+bool VistaArbol::isExpanded(const QModelIndex& indice) const {
+    return indice.isValid() && indice.model() == model() && ramas_.contains(Columna0(indice).internalId());
+}
+
+void VistaArbol::Propagar(QModelIndex desde, int delta) {
+    for (;;) {
+        Rama* r = RamaDe(desde);
+        if (!r) return;
+        r->visibles += delta;
+        if (!desde.isValid()) return;
+        desde = desde.parent();
+    }
+}
+
+void VistaArbol::setExpanded(const QModelIndex& nodo, bool expandido) {
+    const QModelIndex x = Columna0(nodo);
+    if (!x.isValid() || !model() || x.model() != model()) return;
+    const quintptr id = x.internalId();
+    if (ramas_.contains(id) == expandido) return;
+    const QModelIndex padre = x.parent();
+    if (expandido) {
+        if (model()->flags(x) & Qt::ItemNeverHasChildren) return;
+        Rama r;
+        const int n = model()->rowCount(x);
+        r.visibles = n;
+        // Children expanded before this node was collapsed show again with their branches.
+        if (!ramas_.isEmpty())
+            for (int fila = 0; fila < n; ++fila) {
+                const quintptr hijo = model()->index(fila, 0, x).internalId();
+                const auto it = ramas_.constFind(hijo);
+                if (it == ramas_.constEnd()) continue;
+                r.abiertos.emplace_back(fila, hijo);
+                r.visibles += it->visibles;
+            }
+        const int v = r.visibles;
+        ramas_.insert(id, std::move(r));
+        if (Rama* rp = RamaDe(padre)) {
+            const auto pos = std::lower_bound(rp->abiertos.begin(), rp->abiertos.end(), std::make_pair(x.row(), quintptr(0)),
+                                              [](const auto& a, const auto& b) { return a.first < b.first; });
+            rp->abiertos.insert(pos, {x.row(), id});
+            Propagar(padre, v);
+        }
+        Cambio();
+        emit expanded(x);
+    } else {
+        const auto it = ramas_.find(id);
+        const int v = it->visibles;
+        ramas_.erase(it);
+        if (Rama* rp = RamaDe(padre)) {
+            rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const auto& e) { return e.first == x.row(); }),
+                               rp->abiertos.end());
+            Propagar(padre, -v);
+        }
+        // The current node may now be hidden: the collapsed node takes its place.
+        if (selectionModel() && EsAncestro(x, currentIndex())) selectionModel()->setCurrentIndex(x, QItemSelectionModel::NoUpdate);
+        Cambio();
+        emit collapsed(x);
+    }
+}
+
+int VistaArbol::Visitar(const QModelIndex& x, bool expandirTodo, QHash<quintptr, Rama>& nuevas) {
+    const int n = model()->rowCount(x);
+    const bool abierto = !x.isValid() || (expandirTodo ? n > 0 : ramas_.contains(x.internalId()));
+    Rama r;
+    r.visibles = n;
+    for (int fila = 0; fila < n; ++fila) {
+        const QModelIndex hijo = model()->index(fila, 0, x);
+        // Collapsed nodes are walked too: the branches expanded beneath them keep their state.
+        const int v = Visitar(hijo, expandirTodo, nuevas);
+        if (v < 0) continue;
+        r.abiertos.emplace_back(fila, hijo.internalId());
+        r.visibles += v;
+    }
+    if (!abierto) return -1;
+    const int v = r.visibles;
+    if (x.isValid())
+        nuevas.insert(x.internalId(), std::move(r));
+    else
+        raiz_ = std::move(r);
+    return v;
+}
+
+void VistaArbol::Recalcular(bool expandirTodo) {
+    QHash<quintptr, Rama> nuevas;
+    if (model())
+        Visitar(QModelIndex(), expandirTodo, nuevas);
+    else
+        raiz_ = Rama();
+    ramas_ = std::move(nuevas);
+    Cambio();
+}
+
+void VistaArbol::expandAll() { Recalcular(true); }
+
+void VistaArbol::collapseAll() {
+    ramas_.clear();
+    raiz_ = Rama();
+    raiz_.visibles = model() ? model()->rowCount() : 0;
+    if (selectionModel()) {
+        QModelIndex arriba = currentIndex();
+        while (arriba.parent().isValid()) arriba = arriba.parent();
+        if (arriba != currentIndex()) selectionModel()->setCurrentIndex(arriba, QItemSelectionModel::NoUpdate);
+    }
+    Cambio();
+}
+
+void VistaArbol::Olvidar(const QModelIndex& indice) {
+    if (ramas_.isEmpty()) return;
+    std::vector<QModelIndex> pila{indice};
+    while (!pila.empty()) {
+        const QModelIndex x = pila.back();
+        pila.pop_back();
+        ramas_.remove(x.internalId());
+        for (int fila = model()->rowCount(x) - 1; fila >= 0; --fila) pila.push_back(model()->index(fila, 0, x));
+    }
+}
+
+void VistaArbol::rowsInserted(const QModelIndex& padre, int primera, int ultima) {
+    if (padre.column() <= 0) {
+        const int k = ultima - primera + 1;
+        if (Rama* r = RamaDe(padre)) {
+            for (auto& e : r->abiertos)
+                if (e.first >= primera) e.first += k;
+            Propagar(padre, k);
+        }
+        if (!padre.isValid() && primera == 0) alto_ = 0;
+    }
+    QAbstractItemView::rowsInserted(padre, primera, ultima);
+    Cambio();
+}
+
+void VistaArbol::rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int ultima) {
+    // The base class moves the current node off the rows first, while they still count.
+    QAbstractItemView::rowsAboutToBeRemoved(padre, primera, ultima);
+    if (padre.column() > 0) return;
+    const int k = ultima - primera + 1;
+    int quitadas = k;
+    for (int fila = primera; fila <= ultima; ++fila) {
+        const QModelIndex hijo = model()->index(fila, 0, padre);
+        if (const Rama* r = RamaDe(hijo)) quitadas += r->visibles;
+        Olvidar(hijo);
+    }
+    if (Rama* r = RamaDe(padre)) {
+        auto& a = r->abiertos;
+        a.erase(std::remove_if(a.begin(), a.end(), [&](const auto& e) { return e.first >= primera && e.first <= ultima; }), a.end());
+        for (auto& e : a)
+            if (e.first > ultima) e.first -= k;
+        Propagar(padre, -quitadas);
+    }
+}
+
+void VistaArbol::setModel(QAbstractItemModel* modelo) {
+    for (const auto& c : conexiones_) disconnect(c);
+    conexiones_.clear();
+    QAbstractItemView::setModel(modelo);
+    if (modelo) {
+        // Rows moved or reordered: the counts are rebuilt, keeping the expanded states.
+        conexiones_.push_back(connect(modelo, &QAbstractItemModel::layoutChanged, this, [this] { Recalcular(false); }));
+        conexiones_.push_back(connect(modelo, &QAbstractItemModel::rowsMoved, this, [this] { Recalcular(false); }));
+        // The counts change before the rows go; the view is laid out again once the model agrees.
+        conexiones_.push_back(connect(modelo, &QAbstractItemModel::rowsRemoved, this, [this] { Cambio(); }));
+    }
+}
+
+void VistaArbol::reset() {
+    ramas_.clear();
+    raiz_ = Rama();
+    raiz_.visibles = model() ? model()->rowCount() : 0;
+    alto_ = 0;
+    ancho_ = 0;
+    QAbstractItemView::reset();
+    Cambio();
+}
+
+void VistaArbol::Cambio() {
+    updateGeometries();
+    viewport()->update();
+}
+
+// ------------------------------------------------------------------------------ rows and places
+
+int VistaArbol::DesplazamientoEnPadre(const QModelIndex& indice) const {
+    const Rama* r = RamaDe(indice.parent());
+    if (!r) return -1;
+    int desplazamiento = indice.row();
+    for (const auto& [fila, id] : r->abiertos) {
+        if (fila >= indice.row()) break;
+        const auto it = ramas_.constFind(id);
+        if (it != ramas_.constEnd()) desplazamiento += it->visibles;
+    }
+    return desplazamiento;
+}
+
+int VistaArbol::FilaVisible(const QModelIndex& nodo) const {
+    QModelIndex x = Columna0(nodo);
+    if (!x.isValid() || x.model() != model()) return -1;
+    int fila = 0;
+    while (x.isValid()) {
+        const int d = DesplazamientoEnPadre(x);
+        if (d < 0) return -1;
+        const QModelIndex padre = x.parent();
+        fila += d + (padre.isValid() ? 1 : 0);
+        x = padre;
+    }
+    return fila;
+}
+
+QModelIndex VistaArbol::IndiceEnFila(int fila) const {
+    if (!model() || fila < 0 || fila >= raiz_.visibles) return QModelIndex();
+    QModelIndex padre;
+    const Rama* r = &raiz_;
+    int f = fila;
+    for (;;) {
+        int antes = 0;  // rows shown under the expanded children passed so far
+        bool bajar = false;
+        for (const auto& [hijo, id] : r->abiertos) {
+            const int inicio = hijo + antes;
+            if (f < inicio) break;
+            if (f == inicio) return model()->index(hijo, 0, padre);
+            const auto it = ramas_.constFind(id);
+            const int v = it == ramas_.constEnd() ? 0 : it->visibles;
+            if (f <= inicio + v) {
+                padre = model()->index(hijo, 0, padre);
+                r = &*it;
+                f -= inicio + 1;
+                bajar = true;
+                break;
+            }
+            antes += v;
+        }
+        if (!bajar) return model()->index(f - antes, 0, padre);
+    }
+}
+
+QModelIndex VistaArbol::Siguiente(const QModelIndex& indice) const {
+    if (isExpanded(indice) && model()->rowCount(indice) > 0) return model()->index(0, 0, indice);
+    for (QModelIndex x = indice; x.isValid(); x = x.parent())
+        if (x.row() + 1 < model()->rowCount(x.parent())) return x.sibling(x.row() + 1, 0);
+    return QModelIndex();
+}
+
+QModelIndex VistaArbol::UltimoVisibleBajo(QModelIndex indice) const {
+    while (indice.isValid() && isExpanded(indice)) {
+        const int n = model()->rowCount(indice);
+        if (n == 0) break;
+        indice = model()->index(n - 1, 0, indice);
+    }
+    return indice;
+}
+
+QModelIndex VistaArbol::Anterior(const QModelIndex& indice) const {
+    if (!indice.isValid()) return QModelIndex();
+    if (indice.row() > 0) return UltimoVisibleBajo(indice.sibling(indice.row() - 1, 0));
+    return indice.parent();
+}
+
+int VistaArbol::Profundidad(QModelIndex indice) const {
+    int p = 0;
+    while ((indice = indice.parent()).isValid()) ++p;
+    return p;
+}
+
+bool VistaArbol::TieneHijos(const QModelIndex& indice) const { return model() && model()->hasChildren(indice); }
+
+bool VistaArbol::EsAncestro(const QModelIndex& ancestro, QModelIndex indice) const {
+    indice = Columna0(indice);
+    while ((indice = indice.parent()).isValid())
+        if (indice == ancestro) return true;
+    return false;
+}
+
+int VistaArbol::rowHeight() const {
+    if (alto_ <= 0) {
+        int alto = 0;
+        if (model() && model()->rowCount() > 0) {
+            const QModelIndex primero = model()->index(0, 0);
+            QStyleOptionViewItem opcion;
+            initViewItemOption(&opcion);
+            if (QAbstractItemDelegate* d = itemDelegateForIndex(primero)) alto = d->sizeHint(opcion, primero).height();
+        }
+        alto_ = std::max({alto, fontMetrics().height() + 2, iconSize().height() + 2});
+    }
+    return alto_;
+}
+
+void VistaArbol::setIndentation(int pixeles) {
+    sangria_ = std::max(0, pixeles);
+    Cambio();
+}
+
+QRect VistaArbol::RectSigno(int fila, int profundidad) const {
+    return QRect(profundidad * sangria_ - horizontalOffset(), fila * rowHeight() - verticalOffset(), sangria_, rowHeight());
+}
+
+QModelIndex VistaArbol::SignoEn(const QPoint& punto) const {
+    const int y = punto.y() + verticalOffset();
+    if (y < 0) return QModelIndex();
+    const int fila = y / rowHeight();
+    const QModelIndex i = IndiceEnFila(fila);
+    if (!i.isValid() || !TieneHijos(i)) return QModelIndex();
+    return RectSigno(fila, Profundidad(i)).contains(punto) ? i : QModelIndex();
+}
+
+QRect VistaArbol::visualRect(const QModelIndex& nodo) const {
+    const QModelIndex x = Columna0(nodo);
+    const int fila = FilaVisible(x);
+    if (fila < 0) return QRect();
+    QStyleOptionViewItem opcion;
+    initViewItemOption(&opcion);
+    const int ancho = itemDelegateForIndex(x)->sizeHint(opcion, x).width();
+    const int izquierda = (Profundidad(x) + 1) * sangria_ - horizontalOffset();
+    return QRect(izquierda, fila * rowHeight() - verticalOffset(), std::max(ancho, viewport()->width() - izquierda), rowHeight());
+}
+
+QModelIndex VistaArbol::indexAt(const QPoint& punto) const {
+    const int y = punto.y() + verticalOffset();
+    if (!model() || y < 0) return QModelIndex();
+    return IndiceEnFila(y / rowHeight());
+}
+
+bool VistaArbol::isIndexHidden(const QModelIndex& indice) const { return FilaVisible(indice) < 0; }
+
+int VistaArbol::horizontalOffset() const { return horizontalScrollBar()->value(); }
+
+int VistaArbol::verticalOffset() const { return verticalScrollBar()->value(); }
+
+void VistaArbol::scrollTo(const QModelIndex& nodo, ScrollHint pista) {
+    const QModelIndex x = Columna0(nodo);
+    if (!x.isValid() || x.model() != model()) return;
+    // A node hidden in a collapsed branch is shown: its ancestors are expanded.
+    for (QModelIndex p = x.parent(); p.isValid(); p = p.parent())
+        if (!isExpanded(p)) expand(p);
+    const int fila = FilaVisible(x);
+    if (fila < 0) return;
+    const int alto = rowHeight(), y = fila * alto, arriba = verticalOffset(), visible = viewport()->height();
+    int nuevo = arriba;
+    switch (pista) {
+        case EnsureVisible:
+            if (y < arriba)
+                nuevo = y;
+            else if (y + alto > arriba + visible)
+                nuevo = y + alto - visible;
+            break;
+        case PositionAtTop: nuevo = y; break;
+        case PositionAtBottom: nuevo = y + alto - visible; break;
+        case PositionAtCenter: nuevo = y - (visible - alto) / 2; break;
+    }
+    verticalScrollBar()->setValue(nuevo);
+    // The start of the node's text in sight, with its expand sign when there is room.
+    const int izquierda = Profundidad(x) * sangria_, ancho = viewport()->width();
+    if (izquierda < horizontalOffset() || izquierda + 2 * sangria_ > horizontalOffset() + ancho)
+        horizontalScrollBar()->setValue(std::max(0, izquierda));
+}
+
+QModelIndex VistaArbol::moveCursor(CursorAction accion, Qt::KeyboardModifiers) {
+    const QModelIndex actual = Columna0(currentIndex());
+    const int total = raiz_.visibles;
+    if (!model() || total == 0) return QModelIndex();
+    if (!actual.isValid()) return IndiceEnFila(accion == MoveEnd ? total - 1 : 0);
+    const int pagina = std::max(1, viewport()->height() / rowHeight() - 1);
+    auto o = [&](const QModelIndex& i) { return i.isValid() ? i : actual; };
+    switch (accion) {
+        case MoveUp:
+        case MovePrevious: return o(Anterior(actual));
+        case MoveDown:
+        case MoveNext: return o(Siguiente(actual));
+        case MovePageUp: return o(IndiceEnFila(std::max(0, FilaVisible(actual) - pagina)));
+        case MovePageDown: return o(IndiceEnFila(std::min(total - 1, FilaVisible(actual) + pagina)));
+        case MoveHome: return IndiceEnFila(0);
+        case MoveEnd: return IndiceEnFila(total - 1);
+        case MoveLeft:
+            if (isExpanded(actual) && TieneHijos(actual)) {
+                collapse(actual);
+                return actual;
+            }
+            return o(actual.parent());
+        case MoveRight:
+            if (!TieneHijos(actual)) return actual;
+            if (!isExpanded(actual)) {
+                expand(actual);
+                return actual;
+            }
+            return o(model()->index(0, 0, actual));
+    }
+    return actual;
+}
+
+void VistaArbol::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags orden) {
+    if (!selectionModel()) return;
+    const QRect r = rect.normalized();
+    const int alto = rowHeight();
+    const int primera = std::max(0, (r.top() + verticalOffset()) / alto);
+    const int ultima = std::min(raiz_.visibles - 1, (r.bottom() + verticalOffset()) / alto);
+    QItemSelection seleccion;
+    QModelIndex i = IndiceEnFila(primera);
+    for (int f = primera; f <= ultima && i.isValid(); ++f, i = Siguiente(i)) seleccion.select(i, i);
+    selectionModel()->select(seleccion, orden);
+}
+
+QRegion VistaArbol::visualRegionForSelection(const QItemSelection& seleccion) const {
+    QRegion region;
+    for (const QItemSelectionRange& rango : seleccion) {
+        if (!rango.isValid()) continue;
+        // The siblings of a range are not adjacent rows when some are expanded: the band from the
+        // first to the last covers them all.
+        const QRect a = visualRect(rango.topLeft()), b = visualRect(rango.bottomRight());
+        if (a.isValid() || b.isValid()) {
+            const QRect u = a.united(b);
+            region += QRect(0, u.top(), viewport()->width(), u.height());
+        }
+    }
+    return region;
+}
+
+void VistaArbol::updateGeometries() {
+    const int alto = rowHeight();
+    const qint64 total = qint64(raiz_.visibles) * alto;
+    QScrollBar* v = verticalScrollBar();
+    v->setSingleStep(alto);
+    v->setPageStep(std::max(alto, viewport()->height()));
+    v->setRange(0, static_cast<int>(std::clamp<qint64>(total - viewport()->height(), 0, INT_MAX)));
+    QScrollBar* h = horizontalScrollBar();
+    h->setSingleStep(std::max(1, sangria_));
+    h->setPageStep(std::max(1, viewport()->width()));
+    h->setRange(0, std::max(0, ancho_ - viewport()->width()));
+    QAbstractItemView::updateGeometries();
+}
+
+void VistaArbol::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+
+// ------------------------------------------------------------------------------ painting and input
+
+void VistaArbol::paintEvent(QPaintEvent* evento) {
+    if (!model()) return;
+    QPainter g(viewport());
+    const QRect zona = evento->rect();
+    const int alto = rowHeight(), arriba = verticalOffset(), izquierda = horizontalOffset();
+    int fila = std::max(0, (zona.top() + arriba) / alto);
+    const int ultima = (zona.bottom() + arriba) / alto;
+    QStyleOptionViewItem base;
+    initViewItemOption(&base);
+    const QModelIndex actual = currentIndex();
+    const bool conFoco = hasFocus();
+    const bool ventanaActiva = isActiveWindow();
+    int anchoMaximo = ancho_;
+    QStyleOption rama;
+    rama.initFrom(this);
+    for (QModelIndex i = IndiceEnFila(fila); i.isValid() && fila <= ultima; ++fila, i = Siguiente(i)) {
+        const int profundidad = Profundidad(i);
+        const int y = fila * alto - arriba;
+        // The branch lines: the node's own column with its expand sign, then a line for every
+        // ancestor that still has siblings below.
+        rama.rect = QRect(profundidad * sangria_ - izquierda, y, sangria_, alto);
+        rama.state = QStyle::State_Item | (ventanaActiva ? QStyle::State_Active : QStyle::State_None) | QStyle::State_Enabled;
+        if (i.row() + 1 < model()->rowCount(i.parent())) rama.state |= QStyle::State_Sibling;
+        if (TieneHijos(i)) rama.state |= QStyle::State_Children;
+        if (isExpanded(i)) rama.state |= QStyle::State_Open;
+        style()->drawPrimitive(QStyle::PE_IndicatorBranch, &rama, &g, this);
+        QModelIndex a = i.parent();
+        for (int nivel = profundidad - 1; nivel >= 0; --nivel, a = a.parent()) {
+            rama.rect.moveLeft(nivel * sangria_ - izquierda);
+            rama.state = QStyle::State_Enabled;
+            if (a.row() + 1 < model()->rowCount(a.parent())) {
+                rama.state |= QStyle::State_Sibling;
+                style()->drawPrimitive(QStyle::PE_IndicatorBranch, &rama, &g, this);
+            }
+        }
+        QStyleOptionViewItem opcion = base;
+        QAbstractItemDelegate* delegado = itemDelegateForIndex(i);
+        const int ancho = delegado->sizeHint(opcion, i).width();
+        const int x = (profundidad + 1) * sangria_;
+        anchoMaximo = std::max(anchoMaximo, x + ancho);
+        opcion.rect = QRect(x - izquierda, y, std::max(ancho, viewport()->width() - x + izquierda), alto);
+        if (selectionModel() && selectionModel()->isSelected(i)) opcion.state |= QStyle::State_Selected;
+        if (conFoco && i == actual) opcion.state |= QStyle::State_HasFocus;
+        if (!(model()->flags(i) & Qt::ItemIsEnabled)) opcion.state &= ~QStyle::State_Enabled;
+        delegado->paint(&g, opcion, i);
+    }
+    if (anchoMaximo != ancho_) {
+        // Rows wider than any painted before widen the horizontal range, outside the paint.
+        ancho_ = anchoMaximo;
+        QTimer::singleShot(0, this, [this] { updateGeometries(); });
+    }
+}
+
+void VistaArbol::mousePressEvent(QMouseEvent* evento) {
+    const QModelIndex signo = evento->button() == Qt::LeftButton ? SignoEn(evento->position().toPoint()) : QModelIndex();
+    signoPulsado_ = signo.isValid();
+    if (signoPulsado_) {
+        // The expand sign folds or unfolds; it does not select.
+        setExpanded(signo, !isExpanded(signo));
+        evento->accept();
+        return;
+    }
+    QAbstractItemView::mousePressEvent(evento);
+}
+
+void VistaArbol::mouseReleaseEvent(QMouseEvent* evento) {
+    if (signoPulsado_) {
+        signoPulsado_ = false;
+        evento->accept();
+        return;
+    }
+    QAbstractItemView::mouseReleaseEvent(evento);
+}
+
+void VistaArbol::mouseDoubleClickEvent(QMouseEvent* evento) {
+    const QModelIndex signo = evento->button() == Qt::LeftButton ? SignoEn(evento->position().toPoint()) : QModelIndex();
+    if (signo.isValid()) {
+        mousePressEvent(evento);
+        return;
+    }
+    const QPersistentModelIndex nodo = indexAt(evento->position().toPoint());
+    QAbstractItemView::mouseDoubleClickEvent(evento);
+    if (evento->button() == Qt::LeftButton && nodo.isValid() && TieneHijos(nodo)) setExpanded(nodo, !isExpanded(nodo));
+}
+
+void VistaArbol::keyPressEvent(QKeyEvent* evento) {
+    const QModelIndex actual = Columna0(currentIndex());
+    // "+", "-" and "*" wherever the keyboard has them: on the keypad or with Shift.
+    if (actual.isValid() && !(evento->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        switch (evento->key()) {
+            case Qt::Key_Plus:
+                expand(actual);
+                evento->accept();
+                return;
+            case Qt::Key_Minus:
+                collapse(actual);
+                evento->accept();
+                return;
+            case Qt::Key_Asterisk: {
+                // The node and every branch beneath it.
+                std::vector<QModelIndex> pila{actual};
+                while (!pila.empty()) {
+                    const QModelIndex x = pila.back();
+                    pila.pop_back();
+                    if (!TieneHijos(x)) continue;
+                    expand(x);
+                    for (int f = model()->rowCount(x) - 1; f >= 0; --f) pila.push_back(model()->index(f, 0, x));
+                }
+                evento->accept();
+                return;
+            }
+            default: break;
+        }
+    }
+    QAbstractItemView::keyPressEvent(evento);
+}
+
+void VistaArbol::changeEvent(QEvent* evento) {
+    if (evento->type() == QEvent::FontChange || evento->type() == QEvent::StyleChange) {
+        alto_ = 0;
+        ancho_ = 0;
+        Cambio();
+    }
+    QAbstractItemView::changeEvent(evento);
+}
