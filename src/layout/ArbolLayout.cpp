@@ -67,20 +67,91 @@ QIcon ImagenesLayout::DibujarIcono(const QString& nombre) {
 
 ModeloArbolLayout::ModeloArbolLayout(QObject* padre) : QAbstractItemModel(padre) {}
 
+quint32 ModeloArbolLayout::Hash(QStringView codigo) {
+    quint32 h = 2166136261u;
+    for (const QChar ch : codigo) {
+        const char16_t c = ch.unicode();
+        const char16_t plegado = c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : ch.toCaseFolded().unicode();
+        h = (h ^ plegado) * 16777619u;
+    }
+    return h;
+}
+
+int ModeloArbolLayout::Buscar(QStringView codigo, quint32 hash) const {
+    if (tabla_.empty()) return -1;
+    const size_t mascara = tabla_.size() - 1;
+    for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
+        const Ranura& r = tabla_[i];
+        if (r.nodo < 0) return -1;
+        if (r.hash == hash && Codigo(r.nodo).compare(codigo, Qt::CaseInsensitive) == 0) return r.nodo;
+    }
+}
+
+void ModeloArbolLayout::Registrar(int nodo, quint32 hash) {
+    if ((ocupadas_ + 1) * 2 > tabla_.size()) {
+        std::vector<Ranura> vieja;
+        vieja.swap(tabla_);
+        PrepararTabla(ocupadas_ + 1);
+        for (const Ranura& r : vieja)
+            if (r.nodo >= 0) Registrar(r.nodo, r.hash);
+    }
+    const size_t mascara = tabla_.size() - 1;
+    size_t i = hash & mascara;
+    while (tabla_[i].nodo >= 0) i = (i + 1) & mascara;
+    tabla_[i] = Ranura{nodo, hash};
+    ++ocupadas_;
+}
+
+void ModeloArbolLayout::PrepararTabla(size_t nodos) {
+    size_t tamano = 64;
+    while (tamano < nodos * 2) tamano *= 2;
+    tabla_.assign(tamano, Ranura());
+    ocupadas_ = 0;
+}
+
+void ModeloArbolLayout::Anexar(QAnyStringView texto) {
+    texto.visit([this](auto v) {
+        using Vista = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<Vista, QStringView>) {
+            textos_.insert(textos_.end(), v.utf16(), v.utf16() + v.size());
+        } else if constexpr (std::is_same_v<Vista, QLatin1StringView>) {
+            for (const char c : v) textos_.push_back(static_cast<unsigned char>(c));
+        } else {
+            const auto* p = reinterpret_cast<const unsigned char*>(v.data());
+            const size_t n = static_cast<size_t>(v.size());
+            unsigned char alto = 0;
+            for (size_t k = 0; k < n; ++k) alto |= p[k];
+            if (alto < 0x80) {
+                // ASCII, byte for character.
+                const size_t base = textos_.size();
+                textos_.resize(base + n);
+                std::copy(p, p + n, textos_.begin() + static_cast<std::ptrdiff_t>(base));
+            } else {
+                const QString s = QString::fromUtf8(v.data(), v.size());
+                textos_.insert(textos_.end(), s.utf16(), s.utf16() + s.size());
+            }
+        }
+    });
+}
+
 void ModeloArbolLayout::Limpiar() {
     beginResetModel();
     nodos_.clear();
     nodos_.shrink_to_fit();
-    porCodigo_.clear();
-    porCodigo_.squeeze();
+    textos_.clear();
+    textos_.shrink_to_fit();
+    tabla_.clear();
+    tabla_.shrink_to_fit();
+    ocupadas_ = 0;
     endResetModel();
 }
 
-int ModeloArbolLayout::Insertar(int padre, const QString& codigo, const QString& texto, int imagen, size_t hash) {
+int ModeloArbolLayout::Insertar(int padre, size_t inicio, qsizetype largoCodigo, int imagen, quint32 hash) {
     Nodo n;
-    n.texto = texto;
+    n.texto = static_cast<quint32>(inicio);
+    n.largoTexto = static_cast<qint32>(textos_.size() - inicio);
     n.padre = padre;
-    n.largoCodigo = static_cast<qint16>(codigo.size());
+    n.largoCodigo = static_cast<qint32>(largoCodigo);
     n.imagen = static_cast<qint16>(imagen);
     const int id = static_cast<int>(nodos_.size());
     if (padre >= 0) {
@@ -93,38 +164,49 @@ int ModeloArbolLayout::Insertar(int padre, const QString& codigo, const QString&
     }
     nodos_.push_back(std::move(n));
     if (construyendo_) cuentas_.push_back(0);
-    porCodigo_.insert(ClaveCodigo(Codigo(id), hash), id);
+    Registrar(id, hash);
     return id;
 }
 
 void ModeloArbolLayout::Comenzar(qsizetype filasPrevistas, const QString& textoRaiz) {
     beginResetModel();
+    // The vectors keep their memory: the next build of a large warehouse writes over pages already
+    // mapped instead of faulting in fresh ones.
     nodos_.clear();
-    porCodigo_.clear();
+    textos_.clear();
     // Room for the positions saved after the build as well: the node added after a save must not
     // be the one that moves every node of a large tree to a bigger vector or rehashes every code.
-    const qsizetype capacidad = filasPrevistas + 1 + filasPrevistas / 8 + 64;
-    nodos_.reserve(static_cast<size_t>(capacidad));
-    porCodigo_.reserve(capacidad);
+    const size_t capacidad = static_cast<size_t>(filasPrevistas + 1 + filasPrevistas / 8 + 64);
+    nodos_.reserve(capacidad);
+    textos_.reserve(capacidad * 24);
+    PrepararTabla(capacidad);
     construyendo_ = true;
     cuentas_.clear();
     cuentas_.reserve(static_cast<size_t>(filasPrevistas) + 1);
-    camino_.assign(1, Insertar(-1, QString(), textoRaiz, 0, ClaveCodigo::Hash(QStringView())));
+    Anexar(textoRaiz);
+    camino_.assign(1, Insertar(-1, 0, 0, 0, Hash(QStringView())));
 }
 
-void ModeloArbolLayout::AgregarFila(const QString& codigo, const QString& descripcion, int imagen) {
-    const ClaveCodigo clave(codigo);
-    if (porCodigo_.contains(clave))
+int ModeloArbolLayout::AgregarFila(QAnyStringView codigoFila, QAnyStringView descripcion, int imagen) {
+    const size_t inicio = textos_.size();
+    Anexar(codigoFila);
+    const qsizetype largo = static_cast<qsizetype>(textos_.size() - inicio);
+    const QStringView codigo(textos_.data() + inicio, largo);
+    const quint32 hash = Hash(codigo);
+    if (Buscar(codigo, hash) >= 0) {
+        textos_.resize(inicio);
         throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
+    }
     while (camino_.size() > 1) {
         const QStringView anterior = Codigo(camino_.back());
-        if (anterior.size() < codigo.size() && QStringView(codigo).startsWith(anterior, Qt::CaseInsensitive)) break;
+        if (anterior.size() < codigo.size() && codigo.startsWith(anterior, Qt::CaseInsensitive)) break;
         camino_.pop_back();
     }
-    QString texto;
-    texto.reserve(codigo.size() + 3 + descripcion.size());
-    texto.append(codigo).append(QLatin1String(" - ")).append(descripcion);
-    camino_.push_back(Insertar(camino_.back(), codigo, texto, imagen, clave.hash));
+    Anexar(u" - ");
+    Anexar(descripcion);
+    const int id = Insertar(camino_.back(), inicio, largo, imagen, hash);
+    camino_.push_back(id);
+    return id;
 }
 
 void ModeloArbolLayout::Terminar() {
@@ -145,9 +227,8 @@ void ModeloArbolLayout::Terminar() {
 QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QString& codigo, const QString& texto, int imagen) {
     const QModelIndex rel = IndiceDeClave(relativa);
     if (!rel.isValid()) throw ErrorEjecucion(35601, QStringLiteral("Element not found"), QStringLiteral("TreeView1"));
-    const ClaveCodigo clave(codigo);
-    if (porCodigo_.contains(clave))
-        throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
+    const quint32 hash = Hash(codigo);
+    if (Buscar(codigo, hash) >= 0) throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
     const int padre = NodoDe(rel);
     // A code longer than the levels allowed when the tree was built (the levels changed since):
     // its parent may now have children after all.
@@ -155,9 +236,14 @@ QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QStrin
     if (largoMaximo_ > 0 && nodos_[padre].largoCodigo >= largoMaximo_) largoMaximo_ = nodos_[padre].largoCodigo + 1;
     const int fila = static_cast<int>(nodos_[padre].hijos.size());
     beginInsertRows(rel, fila, fila);
-    // The text must start with the code: the hash key is a view into it.
-    const QString t = texto.startsWith(codigo) ? texto : codigo + QStringLiteral(" - ") + texto;
-    const int id = Insertar(padre, codigo, t, imagen, clave.hash);
+    // The text starts with the code: the code is read from it.
+    const size_t inicio = textos_.size();
+    if (!texto.startsWith(codigo)) {
+        Anexar(codigo);
+        Anexar(u" - ");
+    }
+    Anexar(texto);
+    const int id = Insertar(padre, inicio, codigo.size(), imagen, hash);
     endInsertRows();
     return createIndex(nodos_[id].fila, 0, quintptr(id));
 }
@@ -165,34 +251,35 @@ QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QStrin
 void ModeloArbolLayout::CambiarTexto(const QModelIndex& indice, const QString& texto) {
     const int id = NodoDe(indice);
     if (id < 0) return;
-    Nodo& n = nodos_[id];
+    // The new text goes to the end of the buffer, always behind the code as the node has it: a
+    // text that starts with the code written in other case keeps the stored one, and a text that
+    // does not start with the code gets it in front, so the key survives.
+    const size_t inicio = textos_.size();
+    const qsizetype largoCodigo = nodos_[id].largoCodigo;
     const QString codigo = Codigo(id).toString();
-    if (texto.startsWith(codigo)) {
-        porCodigo_.remove(ClaveCodigo{codigo});
-        n.texto = texto;
-        porCodigo_.insert(ClaveCodigo{Codigo(id)}, id);
-    } else {
-        // A text that does not start with the code keeps the code in front, so the key survives.
-        porCodigo_.remove(ClaveCodigo{codigo});
-        n.texto = codigo + texto;
-        n.largoCodigo = static_cast<qint16>(codigo.size());
-        porCodigo_.insert(ClaveCodigo{Codigo(id)}, id);
-    }
+    Anexar(codigo);
+    Anexar(texto.startsWith(codigo, Qt::CaseInsensitive) ? QStringView(texto).mid(largoCodigo) : QStringView(texto));
+    Nodo& n = nodos_[id];
+    n.texto = static_cast<quint32>(inicio);
+    n.largoTexto = static_cast<qint32>(textos_.size() - inicio);
+    n.largoCodigo = static_cast<qint32>(largoCodigo);
     emit dataChanged(indice, indice, {Qt::DisplayRole});
 }
 
 QModelIndex ModeloArbolLayout::IndiceDeClave(const QString& clave) const {
     if (nodos_.empty() || !clave.startsWith(QLatin1Char('A'))) return QModelIndex();
-    const auto it = porCodigo_.constFind(ClaveCodigo{QStringView(clave).mid(1)});
-    if (it == porCodigo_.constEnd()) return QModelIndex();
-    return createIndex(nodos_[*it].fila, 0, quintptr(*it));
+    const QStringView codigo = QStringView(clave).mid(1);
+    const int id = Buscar(codigo, Hash(codigo));
+    if (id < 0) return QModelIndex();
+    return createIndex(nodos_[id].fila, 0, quintptr(id));
 }
 
 int ModeloArbolLayout::NodoPrefijoMasLargo(const QString& codigo) const {
     if (nodos_.empty()) return -1;
     for (qsizetype l = codigo.size() - 1; l > 0; --l) {
-        const auto it = porCodigo_.constFind(ClaveCodigo{QStringView(codigo).left(l)});
-        if (it != porCodigo_.constEnd()) return *it;
+        const QStringView prefijo = QStringView(codigo).left(l);
+        const int id = Buscar(prefijo, Hash(prefijo));
+        if (id >= 0) return id;
     }
     return 0;
 }
@@ -205,12 +292,12 @@ int ModeloArbolLayout::NodoDe(const QModelIndex& indice) const {
 
 QString ModeloArbolLayout::Clave(const QModelIndex& indice) const {
     const int id = NodoDe(indice);
-    return id < 0 ? QString() : QStringLiteral("A") + Codigo(id).toString();
+    return id < 0 ? QString() : QStringLiteral("A").append(Codigo(id));
 }
 
 QString ModeloArbolLayout::Texto(const QModelIndex& indice) const {
     const int id = NodoDe(indice);
-    return id < 0 ? QString() : nodos_[id].texto;
+    return id < 0 ? QString() : TextoDe(id).toString();
 }
 
 int ModeloArbolLayout::Imagen(const QModelIndex& indice) const {
@@ -249,7 +336,7 @@ QVariant ModeloArbolLayout::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return nodos_[id].texto;
+            return TextoDe(id).toString();
         case Qt::DecorationRole:
             if (imagenes_ && nodos_[id].imagen > 0) return imagenes_->Icono(nodos_[id].imagen);
             return QVariant();

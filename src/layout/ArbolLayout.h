@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QHash>
+#include <QAnyStringView>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -32,8 +32,9 @@ private:
 };
 
 // The layout tree as an item model: one root and one node per position. A warehouse can hold
-// 100,000 positions, so nodes live in one vector (no object per node) and a hash from code to node
-// gives the single-node updates after a save without searching.
+// 100,000 positions, so nodes live in one vector (no object per node), their texts in one shared
+// buffer (no string per node), and a hash table from code to node gives the single-node updates
+// after a save without searching. A rebuild reuses the memory of the previous one.
 //
 // Keys are those of the suite's tree: "A" + the code exactly as stored; the root's key is "A".
 // Keys are compared without regard to case, as the database compares codes.
@@ -56,14 +57,18 @@ public:
     // its longest existing prefix (the root when none), found in the same ordered pass: in code
     // order every prefix of a code that exists is still on the path from the previous row.
     void Comenzar(qsizetype filasPrevistas, const QString& textoRaiz);
-    // Raises ErrorEjecucion 35602 when the key already exists.
-    void AgregarFila(const QString& codigo, const QString& descripcion, int imagen);
+    // Returns the new node. Raises ErrorEjecucion 35602 when the key already exists. The texts may
+    // come as UTF-8 straight from the rows read (codes are mostly ASCII, converted in place).
+    int AgregarFila(QAnyStringView codigo, QAnyStringView descripcion, int imagen);
+    // The code's length in characters, and the node's picture.
+    qsizetype LargoCodigo(int nodo) const { return nodos_[static_cast<size_t>(nodo)].largoCodigo; }
+    void FijarImagen(int nodo, int imagen) { nodos_[static_cast<size_t>(nodo)].imagen = static_cast<qint16>(imagen); }
     void Terminar();
 
     // Adds one node as the last child of the node with the key relativa (a model insertion, no
     // reset). Raises 35602 when the key exists and 35601 when relativa does not.
     QModelIndex AgregarNodo(const QString& relativa, const QString& codigo, const QString& texto, int imagen);
-    // Replaces the text of a node.
+    // Replaces the text of a node (the old text's room is reused at the next rebuild).
     void CambiarTexto(const QModelIndex& indice, const QString& texto);
 
     // The node of a key ("A" + code), invalid when none.
@@ -87,40 +92,47 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    // The code is the first largoCodigo characters of the text (code + " - " + description), so
-    // it is stored once; the hash keys are views into those texts.
+    // The code is the first largoCodigo characters of the node's text (code + " - " + description),
+    // which is largoTexto characters of textos_ from texto on.
     struct Nodo {
-        QString texto;
         std::vector<int> hijos;
+        quint32 texto = 0;
+        qint32 largoTexto = 0;
         int padre = -1;
         int fila = 0;
-        qint16 largoCodigo = 0;
+        qint32 largoCodigo = 0;
         qint16 imagen = 0;
     };
-    // A code as a hash key, its hash worked out once (a lookup before an insertion needs it twice).
-    struct ClaveCodigo {
-        QStringView codigo;
-        size_t hash;
-        ClaveCodigo(QStringView c) : codigo(c), hash(Hash(c)) {}
-        ClaveCodigo(QStringView c, size_t h) : codigo(c), hash(h) {}
-        static size_t Hash(QStringView c) {
-            size_t h = 1469598103934665603ull;
-            for (const QChar ch : c) h = (h ^ ch.toCaseFolded().unicode()) * 1099511628211ull;
-            return h;
-        }
-        friend bool operator==(const ClaveCodigo& a, const ClaveCodigo& b) {
-            return a.codigo.compare(b.codigo, Qt::CaseInsensitive) == 0;
-        }
-        friend size_t qHash(const ClaveCodigo& c, size_t semilla) { return c.hash ^ semilla; }
+    // Open addressing over node numbers; each slot keeps its code's hash so that probing and
+    // growing never read the texts of other codes.
+    struct Ranura {
+        qint32 nodo = -1;
+        quint32 hash = 0;
     };
 
-    QStringView Codigo(int nodo) const { return QStringView(nodos_[nodo].texto).left(nodos_[nodo].largoCodigo); }
+    // Codes are compared without regard to case: the hash folds case as well.
+    static quint32 Hash(QStringView codigo);
+    QStringView Codigo(int nodo) const {
+        const Nodo& n = nodos_[static_cast<size_t>(nodo)];
+        return QStringView(textos_.data() + n.texto, n.largoCodigo);
+    }
+    QStringView TextoDe(int nodo) const {
+        const Nodo& n = nodos_[static_cast<size_t>(nodo)];
+        return QStringView(textos_.data() + n.texto, n.largoTexto);
+    }
     int NodoDe(const QModelIndex& indice) const;
-    // Adds a node; its hash key is a view into its text (which starts with the code).
-    int Insertar(int padre, const QString& codigo, const QString& texto, int imagen, size_t hash);
+    int Buscar(QStringView codigo, quint32 hash) const;
+    void Registrar(int nodo, quint32 hash);
+    void PrepararTabla(size_t nodos);
+    // Appends a text to textos_, converting it to UTF-16 when it comes in another encoding.
+    void Anexar(QAnyStringView texto);
+    // Adds a node whose text was just appended to textos_ from inicio on.
+    int Insertar(int padre, size_t inicio, qsizetype largoCodigo, int imagen, quint32 hash);
 
     std::vector<Nodo> nodos_;
-    QHash<ClaveCodigo, int> porCodigo_;
+    std::vector<char16_t> textos_;
+    std::vector<Ranura> tabla_;  // a power of two in size, at most half full
+    size_t ocupadas_ = 0;
     std::vector<int> camino_;  // the path of the previous row during a rebuild
     // During a rebuild, the children each node has so far: the child lists are filled once, at
     // the end, each with its exact size (growing 25,000 lists one child at a time costs more than

@@ -436,18 +436,29 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             ModeloArbol->Comenzar(cantidad, kRaiz);
             int imagen = 0;
             bool abandonar = false;
+            // A text is taken as the record set holds it (UTF-8) when it can be, without a string
+            // made for it; the model converts it into its own buffer.
+            auto texto = [&rs](int campo, QString& copia) -> QAnyStringView {
+                QUtf8StringView crudo;
+                if (rs.TextoUtf8(campo, crudo)) return crudo;
+                copia = rs.Fields(campo).Value.toString();
+                return copia;
+            };
             for (qsizetype i = 0; i < cantidad && !rs.EOF_() && !abandonar; ++i, rs.MoveNext()) {
-                const QString codigo = rs.Fields(0).Value.toString();
-                const QString descripcion = conDescripcion ? rs.Fields(1).Value.toString() : QString();
-                const qsizetype l = codigo.size();
-                for (int k = 1; k <= 4; ++k)
-                    if (l == n.FinNivel[k]) {
-                        imagen = icono[k];
-                        break;
-                    }
+                QString copiaCodigo, copiaDescripcion;
+                const QAnyStringView codigo = texto(0, copiaCodigo);
+                const QAnyStringView descripcion = conDescripcion ? texto(1, copiaDescripcion) : QAnyStringView();
                 for (;;) {
                     try {
-                        ModeloArbol->AgregarFila(codigo, descripcion, imagen);
+                        // The picture of the level the code's length ends, else the previous row's.
+                        const int nodo = ModeloArbol->AgregarFila(codigo, descripcion, imagen);
+                        const qsizetype l = ModeloArbol->LargoCodigo(nodo);
+                        for (int k = 1; k <= 4; ++k)
+                            if (l == n.FinNivel[k]) {
+                                imagen = icono[k];
+                                ModeloArbol->FijarImagen(nodo, imagen);
+                                break;
+                            }
                         break;
                     } catch (const ErrorEjecucion& e) {
                         const int r = Reportar(e, QStringLiteral("ArmarTreeVAutomatico"));

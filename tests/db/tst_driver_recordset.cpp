@@ -148,6 +148,28 @@ private slots:
         QCOMPARE(rs->Fields(0).Name, QStringLiteral("IdPosicion"));
     }
 
+    // The stored bytes of a text field, for passes over large results; anything else, and a field
+    // already read or changed on the row, goes through Value.
+    void textoUtf8SoloDeTextosGuardados() {
+        Base b;
+        auto rs = b.Abrir(QStringLiteral("SELECT nc, i, dt, c FROM TIPOS"), adOpenDynamic, adLockReadOnly);
+        QUtf8StringView t;
+        QVERIFY(rs->TextoUtf8(0, t));
+        QCOMPARE(QString::fromUtf8(t.data(), t.size()), QStringLiteral("ñandú"));
+        QVERIFY(!rs->TextoUtf8(1, t));  // a number
+        QVERIFY(!rs->TextoUtf8(4, t));  // no such field
+        QVERIFY(!rs->TextoUtf8(-1, t));
+        rs->Fields(3).Value = QStringLiteral("cambiado");
+        QVERIFY(!rs->TextoUtf8(3, t));
+        QCOMPARE(rs->Fields(3).Value.toString(), QStringLiteral("cambiado"));
+        rs->MoveNext();
+        QVERIFY(!rs->TextoUtf8(0, t));  // NULL
+        QVERIFY(rs->Fields(0).Value.isNull());
+        rs->MoveNext();
+        QVERIFY(rs->EOF_());
+        QVERIFY(!rs->TextoUtf8(0, t));
+    }
+
     void losTiposSalenDeLosTiposDeclarados() {
         Base b;
         auto rs = b.Abrir(QStringLiteral("SELECT * FROM TIPOS"));

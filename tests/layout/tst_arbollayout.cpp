@@ -125,6 +125,64 @@ private slots:
         QVERIFY(vista.visualRect(n).isValid());
     }
 
+    // Texts may come as UTF-8 from the rows read or as strings from the program; keys match across
+    // both without regard to case, and every node keeps its own text.
+    void textosEnUtf8YEnUtf16() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m.Comenzar(4, QStringLiteral("r"));
+        const int nave = m.AgregarFila(QUtf8StringView("Ñ1"), QUtf8StringView("Nave señalada"), 4);
+        m.AgregarFila(QUtf8StringView("ñ101"), QUtf8StringView("Calle"), 1);
+        m.AgregarFila(QStringLiteral("Ñ102"), QString(), 1);
+        try {
+            m.AgregarFila(QUtf8StringView("ñ1"), QUtf8StringView("repetida"), 0);
+            QFAIL("una clave repetida debe fallar");
+        } catch (const ErrorEjecucion& e) {
+            QCOMPARE(e.Number, 35602L);
+        }
+        m.AgregarFila(QLatin1StringView("N2"), QLatin1StringView("Latin"), 2);
+        m.Terminar();
+        QCOMPARE(m.LargoCodigo(nave), 2);
+        QCOMPARE(m.Imagen(m.IndiceDeClave(QStringLiteral("AÑ1"))), 4);
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("AÑ1"))), QStringLiteral("Ñ1 - Nave señalada"));
+        QCOMPARE(Padre(m, QStringLiteral("AÑ101")), QStringLiteral("AÑ1"));
+        QCOMPARE(Padre(m, QStringLiteral("Añ102")), QStringLiteral("AÑ1"));
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("AÑ102"))), QStringLiteral("Ñ102 - "));
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("An2"))), QStringLiteral("N2 - Latin"));
+        QCOMPARE(m.CantidadNodos(), 5);
+        // A new text for a node: the key stays as stored (the code typed in other case is the same
+        // code), the text follows.
+        const QModelIndex calle = m.IndiceDeClave(QStringLiteral("AÑ101"));
+        m.CambiarTexto(calle, QStringLiteral("Ñ101 - Calle nueva"));
+        QCOMPARE(m.Texto(m.IndiceDeClave(QStringLiteral("AÑ101"))), QStringLiteral("ñ101 - Calle nueva"));
+        m.CambiarTexto(calle, QStringLiteral(" sin codigo"));
+        QCOMPARE(m.data(calle).toString(), QStringLiteral("ñ101 sin codigo"));
+        QCOMPARE(m.IndiceDeClave(QStringLiteral("AÑ101")), calle);
+    }
+
+    // Far more nodes added after a build than it made room for: the node vector and the code table
+    // grow, and every key still finds its node.
+    void nodosAgregadosMasAllaDeLoPrevisto() {
+        ModeloArbolLayout m;
+        QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Construir(m, {QStringLiteral("01")});
+        for (int i = 0; i < 3000; ++i) {
+            const QString codigo = QStringLiteral("01%1").arg(i, 4, 10, QLatin1Char('0'));
+            m.AgregarNodo(QStringLiteral("A01"), codigo, codigo + QStringLiteral(" - n"), 1);
+        }
+        QCOMPARE(m.CantidadNodos(), 3002);
+        QCOMPARE(m.rowCount(m.IndiceDeClave(QStringLiteral("A01"))), 3000);
+        for (int i = 0; i < 3000; i += 7) {
+            const QString clave = QStringLiteral("A01%1").arg(i, 4, 10, QLatin1Char('0'));
+            const QModelIndex n = m.IndiceDeClave(clave);
+            QCOMPARE(m.Clave(n), clave);
+            QCOMPARE(n.row(), i);
+            QCOMPARE(m.Texto(n), clave.mid(1) + QStringLiteral(" - n"));
+        }
+        QVERIFY(!m.IndiceDeClave(QStringLiteral("A013000")).isValid());
+        QCOMPARE(m.NodoPrefijoMasLargo(QStringLiteral("0102999")), m.IndiceDeClave(QStringLiteral("A010299")).internalId());
+    }
+
     void imagenesPorNombreSinDistinguirMayusculas() {
         ImagenesLayout l;
         for (const char* n : {"CALLE", "POSICION", "NIVEL", "NAVE"})

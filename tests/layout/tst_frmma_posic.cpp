@@ -404,6 +404,11 @@ private slots:
         QCOMPARE(s.Sql(QStringLiteral("SELECT Capacidad FROM ") + otra).toDouble(), 12.0);
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion IS NULL FROM ") + otra), QStringLiteral("1"));
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
+        // A rebuild reads the stored rows: the NULL description, and one beyond ASCII.
+        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = 'Depósito ñandú' WHERE IdDeposito = '   1' AND IdPosicion = '010203'"));
+        w->ArmarTreeVAutomatico();
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Depósito ñandú"));
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 
@@ -443,6 +448,34 @@ private slots:
         QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion='010203'")), 3);  // one per warehouse, still
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Nivel tres"));
         QVERIFY(a0102.isValid());
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    // The tree worked from the keyboard: arrows to a position, Left to fold, Enter to load it.
+    void arbolDesdeElTecladoCargaLaPosicion() {
+        SesionPrueba s;
+        auto w = Abrir();
+        auto* t = w->TreeView1;
+        auto actual = [&] { return w->ModeloArbol->Clave(t->currentIndex()); };
+        t->setFocus();
+        QTest::keyClick(t, Qt::Key_Home);
+        QCOMPARE(actual(), QStringLiteral("A"));
+        for (int i = 0; i < 3; ++i) QTest::keyClick(t, Qt::Key_Down);
+        QCOMPARE(actual(), QStringLiteral("A010101"));
+        QTest::keyClick(t, Qt::Key_Return);
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("010101"));
+        QVERIFY(w->Existe);
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[0]);
+
+        t->setFocus();
+        QTest::keyClick(t, Qt::Key_Left);
+        QCOMPARE(actual(), QStringLiteral("A0101"));
+        QTest::keyClick(t, Qt::Key_Left);
+        QVERIFY(!t->isExpanded(t->currentIndex()));
+        QTest::keyClick(t, Qt::Key_Down);
+        QCOMPARE(actual(), QStringLiteral("A0102"));
+        QTest::keyClick(t, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("0102"));
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 

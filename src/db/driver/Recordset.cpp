@@ -455,6 +455,16 @@ Campo& Recordset::Fields(const QString& nombre) {
     return d_->campos[i];
 }
 
+bool Recordset::TextoUtf8(int indice, QUtf8StringView& texto) const {
+    const Datos& d = *d_;
+    if (!d.compactas || d.agregando || d.borrada || d.pos < 0 || d.pos >= d.n() || indice < 0 || indice >= d.campos.size()) return false;
+    if (d.cargado[static_cast<size_t>(indice)] == d.gen) return false;
+    const FilasCompactas::Celda c = d.compactas->At(d.pos, indice);
+    if (c.clase != FilasCompactas::Clase::Texto) return false;
+    texto = QUtf8StringView(d.compactas->Bytes(c), static_cast<qsizetype>(c.texto.largo));
+    return true;
+}
+
 const Campo& Recordset::Fields(int indice) const {
     if (indice < 0 || indice >= d_->campos.size()) Ado(3265);
     d_->Cargar(indice);

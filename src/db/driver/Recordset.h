@@ -69,6 +69,12 @@ public:
     Campo& Fields(int indice);
     Campo& Fields(const QString& nombre);
     const Campo& Fields(int indice) const;
+    // The text of a field of the current row as the record set holds it, in UTF-8, without making
+    // a value: for one pass over every row of a large result. False when the field does not hold a
+    // text there (NULL, a number, a date), when the row is being added or was deleted, when the
+    // field was already read or assigned on this row, or when the back end handed over its rows in
+    // another form: the caller then reads Fields(indice).Value.
+    bool TextoUtf8(int indice, QUtf8StringView& texto) const;
     const Campo& Fields(const QString& nombre) const;
     int IndiceCampo(const QString& nombre) const;  // -1 when not found
 
