@@ -1,5 +1,6 @@
 #include "layout/VistaArbol.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,12 +16,16 @@ QModelIndex Columna0(const QModelIndex& i) { return i.isValid() && i.column() !=
 
 }  // namespace
 
-VistaArbol::VistaArbol(QWidget* padre) : QAbstractItemView(padre) {
+VistaArbol::VistaArbol(QWidget* padre) : QTreeView(padre) {
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setAnimated(false);
     setSelectionBehavior(SelectRows);
     setEditTriggers(NoEditTriggers);
     setVerticalScrollMode(ScrollPerPixel);
     setHorizontalScrollMode(ScrollPerPixel);
-    sangria_ = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
+    connect(this, &QTreeView::expanded, this, &VistaArbol::AlDesplegar);
+    connect(this, &QTreeView::collapsed, this, &VistaArbol::AlPlegar);
     connect(this, &QAbstractItemView::iconSizeChanged, this, [this] {
         alto_ = 0;
         Cambio();
@@ -55,61 +60,62 @@ void VistaArbol::Propagar(QModelIndex desde, int delta) {
     }
 }
 
-void VistaArbol::setExpanded(const QModelIndex& nodo, bool expandido) {
+void VistaArbol::AlDesplegar(const QModelIndex& nodo) {
     const QModelIndex x = Columna0(nodo);
-    if (!x.isValid() || !model() || x.model() != model()) return;
+    if (callado_ || !x.isValid() || x.model() != model()) return;
     const quintptr id = x.internalId();
-    if (ramas_.contains(id) == expandido) return;
+    if (ramas_.contains(id)) return;
+    Rama r;
+    const int n = model()->rowCount(x);
+    r.visibles = n;
+    // Children expanded before this node was collapsed show again with their branches.
+    if (!ramas_.isEmpty())
+        for (int fila = 0; fila < n; ++fila) {
+            const quintptr hijo = model()->index(fila, 0, x).internalId();
+            const auto it = ramas_.constFind(hijo);
+            if (it == ramas_.constEnd()) continue;
+            r.abiertos.emplace_back(fila, hijo);
+            r.visibles += it->visibles;
+        }
+    const int v = r.visibles;
+    ramas_.insert(id, std::move(r));
     const QModelIndex padre = x.parent();
-    if (expandido) {
-        if (model()->flags(x) & Qt::ItemNeverHasChildren) return;
-        Rama r;
-        const int n = model()->rowCount(x);
-        r.visibles = n;
-        // Children expanded before this node was collapsed show again with their branches.
-        if (!ramas_.isEmpty())
-            for (int fila = 0; fila < n; ++fila) {
-                const quintptr hijo = model()->index(fila, 0, x).internalId();
-                const auto it = ramas_.constFind(hijo);
-                if (it == ramas_.constEnd()) continue;
-                r.abiertos.emplace_back(fila, hijo);
-                r.visibles += it->visibles;
-            }
-        const int v = r.visibles;
-        ramas_.insert(id, std::move(r));
-        if (Rama* rp = RamaDe(padre)) {
-            const auto pos = std::lower_bound(rp->abiertos.begin(), rp->abiertos.end(), std::make_pair(x.row(), quintptr(0)),
-                                              [](const auto& a, const auto& b) { return a.first < b.first; });
-            rp->abiertos.insert(pos, {x.row(), id});
-            Propagar(padre, v);
-        }
-        Cambio();
-        emit expanded(x);
-    } else {
-        const auto it = ramas_.find(id);
-        const int v = it->visibles;
-        ramas_.erase(it);
-        if (Rama* rp = RamaDe(padre)) {
-            rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const auto& e) { return e.first == x.row(); }),
-                               rp->abiertos.end());
-            Propagar(padre, -v);
-        }
-        // The current node may now be hidden: the collapsed node takes its place.
-        if (selectionModel() && EsAncestro(x, currentIndex())) selectionModel()->setCurrentIndex(x, QItemSelectionModel::NoUpdate);
-        Cambio();
-        emit collapsed(x);
+    if (Rama* rp = RamaDe(padre)) {
+        const auto pos = std::lower_bound(rp->abiertos.begin(), rp->abiertos.end(), std::make_pair(x.row(), quintptr(0)),
+                                          [](const auto& a, const auto& b) { return a.first < b.first; });
+        rp->abiertos.insert(pos, {x.row(), id});
+        Propagar(padre, v);
     }
+    Cambio();
 }
 
-int VistaArbol::Visitar(const QModelIndex& x, bool expandirTodo, QHash<quintptr, Rama>& nuevas) {
+void VistaArbol::AlPlegar(const QModelIndex& nodo) {
+    const QModelIndex x = Columna0(nodo);
+    if (callado_ || !x.isValid() || x.model() != model()) return;
+    const auto it = ramas_.find(x.internalId());
+    if (it == ramas_.end()) return;
+    const int v = it->visibles;
+    ramas_.erase(it);
+    const QModelIndex padre = x.parent();
+    if (Rama* rp = RamaDe(padre)) {
+        rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const auto& e) { return e.first == x.row(); }),
+                           rp->abiertos.end());
+        Propagar(padre, -v);
+    }
+    // The current node may now be hidden: the collapsed node takes its place.
+    if (selectionModel() && EsAncestro(x, currentIndex())) selectionModel()->setCurrentIndex(x, QItemSelectionModel::NoUpdate);
+    Cambio();
+}
+
+int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas) {
     const int n = model()->rowCount(x);
-    const bool abierto = !x.isValid() || (expandirTodo ? n > 0 : ramas_.contains(x.internalId()));
+    const bool abierto = !x.isValid() || QTreeView::isExpanded(x);
     Rama r;
     r.visibles = n;
     for (int fila = 0; fila < n; ++fila) {
         const QModelIndex hijo = model()->index(fila, 0, x);
         // Collapsed nodes are walked too: the branches expanded beneath them keep their state.
-        const int v = Visitar(hijo, expandirTodo, nuevas);
+        const int v = Visitar(hijo, nuevas);
         if (v < 0) continue;
         r.abiertos.emplace_back(fila, hijo.internalId());
         r.visibles += v;
@@ -123,19 +129,73 @@ int VistaArbol::Visitar(const QModelIndex& x, bool expandirTodo, QHash<quintptr,
     return v;
 }
 
-void VistaArbol::Recalcular(bool expandirTodo) {
+void VistaArbol::Recalcular() {
     QHash<quintptr, Rama> nuevas;
     if (model())
-        Visitar(QModelIndex(), expandirTodo, nuevas);
+        Visitar(QModelIndex(), nuevas);
     else
         raiz_ = Rama();
     ramas_ = std::move(nuevas);
     Cambio();
 }
 
-void VistaArbol::expandAll() { Recalcular(true); }
+void VistaArbol::expandAll() {
+    if (!model()) return;
+    // QTreeView keeps the expanded states (its isExpanded() must agree); the counts are worked out
+    // once at the end, bottom up, instead of one node at a time.
+    callado_ = true;
+    std::vector<QModelIndex> pila;
+    for (int f = model()->rowCount() - 1; f >= 0; --f) pila.push_back(model()->index(f, 0));
+    while (!pila.empty()) {
+        const QModelIndex x = pila.back();
+        pila.pop_back();
+        const int n = model()->rowCount(x);
+        if (n == 0) continue;
+        QTreeView::expand(x);
+        for (int f = n - 1; f >= 0; --f) pila.push_back(model()->index(f, 0, x));
+    }
+    callado_ = false;
+    // The table follows: every node with children is expanded, and so is any node without children
+    // that was expanded before.
+    QHash<quintptr, Rama> nuevas;
+    std::vector<std::pair<QModelIndex, int>> camino;  // post-order: (node, next child)
+    std::vector<Rama> ramasCamino;
+    camino.emplace_back(QModelIndex(), 0);
+    ramasCamino.emplace_back();
+    ramasCamino.back().visibles = model()->rowCount();
+    while (!camino.empty()) {
+        auto& [nodo, siguiente] = camino.back();
+        const int n = model()->rowCount(nodo);
+        if (siguiente < n) {
+            const QModelIndex hijo = model()->index(siguiente++, 0, nodo);
+            const int m = model()->rowCount(hijo);
+            if (m > 0 || ramas_.contains(hijo.internalId())) {
+                camino.emplace_back(hijo, 0);
+                ramasCamino.emplace_back();
+                ramasCamino.back().visibles = m;
+            }
+            continue;
+        }
+        Rama r = std::move(ramasCamino.back());
+        const QModelIndex hecho = nodo;
+        camino.pop_back();
+        ramasCamino.pop_back();
+        if (!hecho.isValid()) {
+            raiz_ = std::move(r);
+            break;
+        }
+        ramasCamino.back().abiertos.emplace_back(hecho.row(), hecho.internalId());
+        ramasCamino.back().visibles += r.visibles;
+        nuevas.insert(hecho.internalId(), std::move(r));
+    }
+    ramas_ = std::move(nuevas);
+    Cambio();
+}
 
 void VistaArbol::collapseAll() {
+    callado_ = true;
+    QTreeView::collapseAll();
+    callado_ = false;
     ramas_.clear();
     raiz_ = Rama();
     raiz_.visibles = model() ? model()->rowCount() : 0;
@@ -168,6 +228,7 @@ void VistaArbol::rowsInserted(const QModelIndex& padre, int primera, int ultima)
         }
         if (!padre.isValid() && primera == 0) alto_ = 0;
     }
+    // Not QTreeView's: it would lay out its flat list again.
     QAbstractItemView::rowsInserted(padre, primera, ultima);
     Cambio();
 }
@@ -195,28 +256,49 @@ void VistaArbol::rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int
 void VistaArbol::setModel(QAbstractItemModel* modelo) {
     for (const auto& c : conexiones_) disconnect(c);
     conexiones_.clear();
-    QAbstractItemView::setModel(modelo);
+    QTreeView::setModel(modelo);
     if (modelo) {
-        // Rows moved or reordered: the counts are rebuilt, keeping the expanded states.
-        conexiones_.push_back(connect(modelo, &QAbstractItemModel::layoutChanged, this, [this] { Recalcular(false); }));
-        conexiones_.push_back(connect(modelo, &QAbstractItemModel::rowsMoved, this, [this] { Recalcular(false); }));
+        // Rows moved or reordered: the counts are rebuilt from the expanded states, which followed
+        // the rows.
+        conexiones_.push_back(connect(modelo, &QAbstractItemModel::layoutChanged, this, [this] { Recalcular(); }));
+        conexiones_.push_back(connect(modelo, &QAbstractItemModel::rowsMoved, this, [this] { Recalcular(); }));
         // The counts change before the rows go; the view is laid out again once the model agrees.
         conexiones_.push_back(connect(modelo, &QAbstractItemModel::rowsRemoved, this, [this] { Cambio(); }));
     }
 }
 
 void VistaArbol::reset() {
+    QTreeView::reset();
     ramas_.clear();
     raiz_ = Rama();
     raiz_.visibles = model() ? model()->rowCount() : 0;
     alto_ = 0;
     ancho_ = 0;
-    QAbstractItemView::reset();
     Cambio();
 }
 
+void VistaArbol::doItemsLayout() {
+    // QTreeView would lay out its flat list of rows here; this view has nothing to lay out.
+    QAbstractItemView::doItemsLayout();
+}
+
+void VistaArbol::ComprobarListaPlana() {
+    if (!model() || model()->rowCount() == 0) return;
+    // QTreeView's AltoFila() finds a node only in its flat list, which this view never builds.
+    if (QTreeView::rowHeight(model()->index(0, 0)) == 0) return;
+    Recalcular();
+    // Its rowsRemoved slot empties the list and asks for a layout, which here lays out nothing.
+    QTreeView::rowsRemoved(QModelIndex(), 0, -1);
+}
+
+void VistaArbol::dataChanged(const QModelIndex& desde, const QModelIndex& hasta, const QList<int>& roles) {
+    QAbstractItemView::dataChanged(desde, hasta, roles);
+}
+
 void VistaArbol::Cambio() {
-    updateGeometries();
+    // Only the scroll ranges: the expanded signals arrive in the middle of QTreeView's own
+    // layouts, where its flat list must not be looked at.
+    ActualizarBarras();
     viewport()->update();
 }
 
@@ -275,7 +357,9 @@ QModelIndex VistaArbol::IndiceEnFila(int fila) const {
     }
 }
 
-QModelIndex VistaArbol::Siguiente(const QModelIndex& indice) const {
+QModelIndex VistaArbol::indexBelow(const QModelIndex& nodo) const {
+    const QModelIndex indice = Columna0(nodo);
+    if (!indice.isValid() || indice.model() != model()) return QModelIndex();
     if (isExpanded(indice) && model()->rowCount(indice) > 0) return model()->index(0, 0, indice);
     for (QModelIndex x = indice; x.isValid(); x = x.parent())
         if (x.row() + 1 < model()->rowCount(x.parent())) return x.sibling(x.row() + 1, 0);
@@ -291,8 +375,9 @@ QModelIndex VistaArbol::UltimoVisibleBajo(QModelIndex indice) const {
     return indice;
 }
 
-QModelIndex VistaArbol::Anterior(const QModelIndex& indice) const {
-    if (!indice.isValid()) return QModelIndex();
+QModelIndex VistaArbol::indexAbove(const QModelIndex& nodo) const {
+    const QModelIndex indice = Columna0(nodo);
+    if (!indice.isValid() || indice.model() != model()) return QModelIndex();
     if (indice.row() > 0) return UltimoVisibleBajo(indice.sibling(indice.row() - 1, 0));
     return indice.parent();
 }
@@ -312,7 +397,7 @@ bool VistaArbol::EsAncestro(const QModelIndex& ancestro, QModelIndex indice) con
     return false;
 }
 
-int VistaArbol::rowHeight() const {
+int VistaArbol::AltoFila() const {
     if (alto_ <= 0) {
         int alto = 0;
         if (model() && model()->rowCount() > 0) {
@@ -326,22 +411,17 @@ int VistaArbol::rowHeight() const {
     return alto_;
 }
 
-void VistaArbol::setIndentation(int pixeles) {
-    sangria_ = std::max(0, pixeles);
-    Cambio();
-}
-
-QRect VistaArbol::RectSigno(int fila, int profundidad) const {
-    return QRect(profundidad * sangria_ - horizontalOffset(), fila * rowHeight() - verticalOffset(), sangria_, rowHeight());
-}
+int VistaArbol::Sangria(int profundidad) const { return (profundidad + (rootIsDecorated() ? 1 : 0)) * indentation(); }
 
 QModelIndex VistaArbol::SignoEn(const QPoint& punto) const {
     const int y = punto.y() + verticalOffset();
-    if (y < 0) return QModelIndex();
-    const int fila = y / rowHeight();
-    const QModelIndex i = IndiceEnFila(fila);
+    if (y < 0 || !itemsExpandable()) return QModelIndex();
+    const QModelIndex i = IndiceEnFila(y / AltoFila());
     if (!i.isValid() || !TieneHijos(i)) return QModelIndex();
-    return RectSigno(fila, Profundidad(i)).contains(punto) ? i : QModelIndex();
+    // The sign is the indentation column just left of the node's text.
+    const int derecha = Sangria(Profundidad(i)) - horizontalOffset();
+    if (derecha - indentation() < -horizontalOffset()) return QModelIndex();  // a top level without decoration
+    return punto.x() >= derecha - indentation() && punto.x() < derecha ? i : QModelIndex();
 }
 
 QRect VistaArbol::visualRect(const QModelIndex& nodo) const {
@@ -351,14 +431,14 @@ QRect VistaArbol::visualRect(const QModelIndex& nodo) const {
     QStyleOptionViewItem opcion;
     initViewItemOption(&opcion);
     const int ancho = itemDelegateForIndex(x)->sizeHint(opcion, x).width();
-    const int izquierda = (Profundidad(x) + 1) * sangria_ - horizontalOffset();
-    return QRect(izquierda, fila * rowHeight() - verticalOffset(), std::max(ancho, viewport()->width() - izquierda), rowHeight());
+    const int izquierda = Sangria(Profundidad(x)) - horizontalOffset();
+    return QRect(izquierda, fila * AltoFila() - verticalOffset(), std::max(ancho, viewport()->width() - izquierda), AltoFila());
 }
 
 QModelIndex VistaArbol::indexAt(const QPoint& punto) const {
     const int y = punto.y() + verticalOffset();
     if (!model() || y < 0) return QModelIndex();
-    return IndiceEnFila(y / rowHeight());
+    return IndiceEnFila(y / AltoFila());
 }
 
 bool VistaArbol::isIndexHidden(const QModelIndex& indice) const { return FilaVisible(indice) < 0; }
@@ -375,7 +455,7 @@ void VistaArbol::scrollTo(const QModelIndex& nodo, ScrollHint pista) {
         if (!isExpanded(p)) expand(p);
     const int fila = FilaVisible(x);
     if (fila < 0) return;
-    const int alto = rowHeight(), y = fila * alto, arriba = verticalOffset(), visible = viewport()->height();
+    const int alto = AltoFila(), y = fila * alto, arriba = verticalOffset(), visible = viewport()->height();
     int nuevo = arriba;
     switch (pista) {
         case EnsureVisible:
@@ -390,8 +470,8 @@ void VistaArbol::scrollTo(const QModelIndex& nodo, ScrollHint pista) {
     }
     verticalScrollBar()->setValue(nuevo);
     // The start of the node's text in sight, with its expand sign when there is room.
-    const int izquierda = Profundidad(x) * sangria_, ancho = viewport()->width();
-    if (izquierda < horizontalOffset() || izquierda + 2 * sangria_ > horizontalOffset() + ancho)
+    const int izquierda = std::max(0, Sangria(Profundidad(x)) - indentation()), ancho = viewport()->width();
+    if (izquierda < horizontalOffset() || izquierda + 2 * indentation() > horizontalOffset() + ancho)
         horizontalScrollBar()->setValue(std::max(0, izquierda));
 }
 
@@ -400,13 +480,13 @@ QModelIndex VistaArbol::moveCursor(CursorAction accion, Qt::KeyboardModifiers) {
     const int total = raiz_.visibles;
     if (!model() || total == 0) return QModelIndex();
     if (!actual.isValid()) return IndiceEnFila(accion == MoveEnd ? total - 1 : 0);
-    const int pagina = std::max(1, viewport()->height() / rowHeight() - 1);
+    const int pagina = std::max(1, viewport()->height() / AltoFila() - 1);
     auto o = [&](const QModelIndex& i) { return i.isValid() ? i : actual; };
     switch (accion) {
         case MoveUp:
-        case MovePrevious: return o(Anterior(actual));
+        case MovePrevious: return o(indexAbove(actual));
         case MoveDown:
-        case MoveNext: return o(Siguiente(actual));
+        case MoveNext: return o(indexBelow(actual));
         case MovePageUp: return o(IndiceEnFila(std::max(0, FilaVisible(actual) - pagina)));
         case MovePageDown: return o(IndiceEnFila(std::min(total - 1, FilaVisible(actual) + pagina)));
         case MoveHome: return IndiceEnFila(0);
@@ -428,15 +508,39 @@ QModelIndex VistaArbol::moveCursor(CursorAction accion, Qt::KeyboardModifiers) {
     return actual;
 }
 
+void VistaArbol::keyboardSearch(const QString& texto) {
+    const int total = raiz_.visibles;
+    if (!model() || total == 0) return;
+    // Letters typed in quick succession search together; a pause starts a new search, from the
+    // node after the current one.
+    const bool nueva = texto.isEmpty() || !ultimaTecla_.isValid() || ultimaTecla_.elapsed() > QApplication::keyboardInputInterval();
+    ultimaTecla_.start();
+    busqueda_ = nueva ? texto : busqueda_ + texto;
+    if (busqueda_.isEmpty()) return;
+    QModelIndex i = Columna0(currentIndex());
+    if (!i.isValid() || FilaVisible(i) < 0)
+        i = IndiceEnFila(0);
+    else if (nueva)
+        i = indexBelow(i);
+    for (int k = 0; k < total; ++k) {
+        if (!i.isValid()) i = IndiceEnFila(0);
+        if (model()->data(i).toString().startsWith(busqueda_, Qt::CaseInsensitive)) {
+            setCurrentIndex(i);
+            return;
+        }
+        i = indexBelow(i);
+    }
+}
+
 void VistaArbol::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags orden) {
     if (!selectionModel()) return;
     const QRect r = rect.normalized();
-    const int alto = rowHeight();
+    const int alto = AltoFila();
     const int primera = std::max(0, (r.top() + verticalOffset()) / alto);
     const int ultima = std::min(raiz_.visibles - 1, (r.bottom() + verticalOffset()) / alto);
     QItemSelection seleccion;
     QModelIndex i = IndiceEnFila(primera);
-    for (int f = primera; f <= ultima && i.isValid(); ++f, i = Siguiente(i)) seleccion.select(i, i);
+    for (int f = primera; f <= ultima && i.isValid(); ++f, i = indexBelow(i)) seleccion.select(i, i);
     selectionModel()->select(seleccion, orden);
 }
 
@@ -456,17 +560,27 @@ QRegion VistaArbol::visualRegionForSelection(const QItemSelection& seleccion) co
 }
 
 void VistaArbol::updateGeometries() {
-    const int alto = rowHeight();
+    if (!comprobando_) {
+        comprobando_ = true;
+        ComprobarListaPlana();
+        comprobando_ = false;
+    }
+    ActualizarBarras();
+    // Not QTreeView's: it places the header, which this view hides.
+    QAbstractItemView::updateGeometries();
+}
+
+void VistaArbol::ActualizarBarras() {
+    const int alto = AltoFila();
     const qint64 total = qint64(raiz_.visibles) * alto;
     QScrollBar* v = verticalScrollBar();
     v->setSingleStep(alto);
     v->setPageStep(std::max(alto, viewport()->height()));
     v->setRange(0, static_cast<int>(std::clamp<qint64>(total - viewport()->height(), 0, INT_MAX)));
     QScrollBar* h = horizontalScrollBar();
-    h->setSingleStep(std::max(1, sangria_));
+    h->setSingleStep(std::max(1, indentation()));
     h->setPageStep(std::max(1, viewport()->width()));
     h->setRange(0, std::max(0, ancho_ - viewport()->width()));
-    QAbstractItemView::updateGeometries();
 }
 
 void VistaArbol::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
@@ -477,7 +591,7 @@ void VistaArbol::paintEvent(QPaintEvent* evento) {
     if (!model()) return;
     QPainter g(viewport());
     const QRect zona = evento->rect();
-    const int alto = rowHeight(), arriba = verticalOffset(), izquierda = horizontalOffset();
+    const int alto = AltoFila(), arriba = verticalOffset(), izquierda = horizontalOffset();
     int fila = std::max(0, (zona.top() + arriba) / alto);
     const int ultima = (zona.bottom() + arriba) / alto;
     QStyleOptionViewItem base;
@@ -488,12 +602,13 @@ void VistaArbol::paintEvent(QPaintEvent* evento) {
     int anchoMaximo = ancho_;
     QStyleOption rama;
     rama.initFrom(this);
-    for (QModelIndex i = IndiceEnFila(fila); i.isValid() && fila <= ultima; ++fila, i = Siguiente(i)) {
+    for (QModelIndex i = IndiceEnFila(fila); i.isValid() && fila <= ultima; ++fila, i = indexBelow(i)) {
         const int profundidad = Profundidad(i);
         const int y = fila * alto - arriba;
         // The branch lines: the node's own column with its expand sign, then a line for every
         // ancestor that still has siblings below.
-        rama.rect = QRect(profundidad * sangria_ - izquierda, y, sangria_, alto);
+        const int sangria = indentation();
+        rama.rect = QRect(Sangria(profundidad) - sangria - izquierda, y, sangria, alto);
         rama.state = QStyle::State_Item | (ventanaActiva ? QStyle::State_Active : QStyle::State_None) | QStyle::State_Enabled;
         if (i.row() + 1 < model()->rowCount(i.parent())) rama.state |= QStyle::State_Sibling;
         if (TieneHijos(i)) rama.state |= QStyle::State_Children;
@@ -501,7 +616,7 @@ void VistaArbol::paintEvent(QPaintEvent* evento) {
         style()->drawPrimitive(QStyle::PE_IndicatorBranch, &rama, &g, this);
         QModelIndex a = i.parent();
         for (int nivel = profundidad - 1; nivel >= 0; --nivel, a = a.parent()) {
-            rama.rect.moveLeft(nivel * sangria_ - izquierda);
+            rama.rect.moveLeft(Sangria(nivel) - sangria - izquierda);
             rama.state = QStyle::State_Enabled;
             if (a.row() + 1 < model()->rowCount(a.parent())) {
                 rama.state |= QStyle::State_Sibling;
@@ -511,7 +626,7 @@ void VistaArbol::paintEvent(QPaintEvent* evento) {
         QStyleOptionViewItem opcion = base;
         QAbstractItemDelegate* delegado = itemDelegateForIndex(i);
         const int ancho = delegado->sizeHint(opcion, i).width();
-        const int x = (profundidad + 1) * sangria_;
+        const int x = Sangria(profundidad);
         anchoMaximo = std::max(anchoMaximo, x + ancho);
         opcion.rect = QRect(x - izquierda, y, std::max(ancho, viewport()->width() - x + izquierda), alto);
         if (selectionModel() && selectionModel()->isSelected(i)) opcion.state |= QStyle::State_Selected;
@@ -522,7 +637,7 @@ void VistaArbol::paintEvent(QPaintEvent* evento) {
     if (anchoMaximo != ancho_) {
         // Rows wider than any painted before widen the horizontal range, outside the paint.
         ancho_ = anchoMaximo;
-        QTimer::singleShot(0, this, [this] { updateGeometries(); });
+        QTimer::singleShot(0, this, [this] { ActualizarBarras(); });
     }
 }
 
@@ -547,6 +662,8 @@ void VistaArbol::mouseReleaseEvent(QMouseEvent* evento) {
     QAbstractItemView::mouseReleaseEvent(evento);
 }
 
+void VistaArbol::mouseMoveEvent(QMouseEvent* evento) { QAbstractItemView::mouseMoveEvent(evento); }
+
 void VistaArbol::mouseDoubleClickEvent(QMouseEvent* evento) {
     const QModelIndex signo = evento->button() == Qt::LeftButton ? SignoEn(evento->position().toPoint()) : QModelIndex();
     if (signo.isValid()) {
@@ -555,7 +672,8 @@ void VistaArbol::mouseDoubleClickEvent(QMouseEvent* evento) {
     }
     const QPersistentModelIndex nodo = indexAt(evento->position().toPoint());
     QAbstractItemView::mouseDoubleClickEvent(evento);
-    if (evento->button() == Qt::LeftButton && nodo.isValid() && TieneHijos(nodo)) setExpanded(nodo, !isExpanded(nodo));
+    if (evento->button() == Qt::LeftButton && expandsOnDoubleClick() && itemsExpandable() && nodo.isValid() && TieneHijos(nodo))
+        setExpanded(nodo, !isExpanded(nodo));
 }
 
 void VistaArbol::keyPressEvent(QKeyEvent* evento) {
@@ -571,19 +689,11 @@ void VistaArbol::keyPressEvent(QKeyEvent* evento) {
                 collapse(actual);
                 evento->accept();
                 return;
-            case Qt::Key_Asterisk: {
+            case Qt::Key_Asterisk:
                 // The node and every branch beneath it.
-                std::vector<QModelIndex> pila{actual};
-                while (!pila.empty()) {
-                    const QModelIndex x = pila.back();
-                    pila.pop_back();
-                    if (!TieneHijos(x)) continue;
-                    expand(x);
-                    for (int f = model()->rowCount(x) - 1; f >= 0; --f) pila.push_back(model()->index(f, 0, x));
-                }
+                expandRecursively(actual);
                 evento->accept();
                 return;
-            }
             default: break;
         }
     }
@@ -596,5 +706,5 @@ void VistaArbol::changeEvent(QEvent* evento) {
         ancho_ = 0;
         Cambio();
     }
-    QAbstractItemView::changeEvent(evento);
+    QTreeView::changeEvent(evento);
 }

@@ -1,53 +1,54 @@
 #pragma once
 
-#include <QAbstractItemView>
+#include <QElapsedTimer>
 #include <QHash>
+#include <QTreeView>
 #include <utility>
 #include <vector>
 
 // A tree view whose work per change does not grow with the tree.
 //
-// QTreeView keeps one flat array with an entry per shown row and finds rows in it by linear search:
-// with a warehouse of 100,000 positions, all of them expanded as the layout tree shows them, one
-// node added after a save re-lays out or shifts that whole array. This view keeps, instead, for each
-// expanded node the number of rows shown beneath it and the list of its expanded children. A row's
-// place is then found by walking from the node to the top, and the node at a given place by walking
-// down, touching only expanded nodes on the way; adding, expanding or collapsing a node updates its
-// ancestors' counts and nothing else.
+// QTreeView lays out one flat list with an entry per shown row and finds rows in it by linear
+// search: with a warehouse of 100,000 positions, all of them expanded as the layout tree shows them,
+// one node added after a save re-lays out or shifts that whole list. This view is still a QTreeView
+// (expanding, collapsing, the expanded and collapsed signals and isExpanded() are QTreeView's own),
+// but it never builds that list: it keeps, for each expanded node, the number of rows shown beneath
+// it and the list of its expanded children. A row's place is found by walking from the node to the
+// top, and the node at a given place by walking down, touching only expanded nodes on the way;
+// adding, expanding or collapsing a node updates its ancestors' counts and nothing else.
 //
 // The model must give each node an internalId of its own, kept while the node exists (the layout
-// tree's model numbers its nodes): expanded states are kept by that number, since persistent
-// indexes would make every insertion walk all of them. One column, rows of one height, the root
-// level decorated with expand signs, items never edited in place.
-class VistaArbol : public QAbstractItemView {
+// tree's model numbers its nodes): the counts are kept by that number. One column, rows of one
+// height, no hidden rows, items never edited in place. QTreeView functions that only work on its
+// flat list (indexAbove(), indexBelow(), rowHeight(index), setRowHidden()) have equivalents here
+// or are not used.
+class VistaArbol : public QTreeView {
     Q_OBJECT
 public:
     explicit VistaArbol(QWidget* padre = nullptr);
 
+    // As QTreeView's, answered from this view's own table.
     bool isExpanded(const QModelIndex& indice) const;
-    void setExpanded(const QModelIndex& indice, bool expandido);
-    void expand(const QModelIndex& indice) { setExpanded(indice, true); }
-    void collapse(const QModelIndex& indice) { setExpanded(indice, false); }
-    // Every node that has children, in one pass over the model.
-    void expandAll();
-    void collapseAll();
-
-    int indentation() const { return sangria_; }
-    void setIndentation(int pixeles);
     // The height of every row (from the delegate's size of the first row).
-    int rowHeight() const;
+    int AltoFila() const;
     // Rows shown, every level counted.
-    int visibleRowCount() const { return raiz_.visibles; }
+    int FilasVisibles() const { return raiz_.visibles; }
+    // The shown node below / above this one, invalid past the ends.
+    QModelIndex indexBelow(const QModelIndex& indice) const;
+    QModelIndex indexAbove(const QModelIndex& indice) const;
 
     void setModel(QAbstractItemModel* modelo) override;
     QRect visualRect(const QModelIndex& indice) const override;
     void scrollTo(const QModelIndex& indice, ScrollHint pista = EnsureVisible) override;
     QModelIndex indexAt(const QPoint& punto) const override;
+    void keyboardSearch(const QString& texto) override;
     void reset() override;
+    void doItemsLayout() override;
 
-signals:
-    void expanded(const QModelIndex& indice);
-    void collapsed(const QModelIndex& indice);
+public slots:
+    // Every node that has children, in one pass over the model.
+    void expandAll();
+    void collapseAll();
 
 protected:
     QModelIndex moveCursor(CursorAction accion, Qt::KeyboardModifiers modificadores) override;
@@ -63,12 +64,14 @@ protected:
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseReleaseEvent(QMouseEvent* evento) override;
     void mouseDoubleClickEvent(QMouseEvent* evento) override;
+    void mouseMoveEvent(QMouseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     void changeEvent(QEvent* evento) override;
 
 protected slots:
     void rowsInserted(const QModelIndex& padre, int primera, int ultima) override;
     void rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int ultima) override;
+    void dataChanged(const QModelIndex& desde, const QModelIndex& hasta, const QList<int>& roles = QList<int>()) override;
 
 private:
     // An expanded node: the rows shown beneath it, and its expanded children as (row, id) in row
@@ -78,6 +81,9 @@ private:
         std::vector<std::pair<int, quintptr>> abiertos;
     };
 
+    // QTreeView's expanded and collapsed signals keep the table in step.
+    void AlDesplegar(const QModelIndex& indice);
+    void AlPlegar(const QModelIndex& indice);
     Rama* RamaDe(const QModelIndex& indice);
     const Rama* RamaDe(const QModelIndex& indice) const;
     // Adds delta to the count of the node and of each ancestor, up to the first one collapsed.
@@ -87,30 +93,33 @@ private:
     // The 0-based shown row of a node, -1 when hidden under a collapsed ancestor.
     int FilaVisible(const QModelIndex& indice) const;
     QModelIndex IndiceEnFila(int fila) const;
-    // The shown node after / before this one, invalid past the ends.
-    QModelIndex Siguiente(const QModelIndex& indice) const;
-    QModelIndex Anterior(const QModelIndex& indice) const;
     QModelIndex UltimoVisibleBajo(QModelIndex indice) const;
     int Profundidad(QModelIndex indice) const;
+    // Where the text of a node at that depth starts, in the content's coordinates.
+    int Sangria(int profundidad) const;
     bool TieneHijos(const QModelIndex& indice) const;
     bool EsAncestro(const QModelIndex& ancestro, QModelIndex indice) const;
-    // The rectangle of the expand sign of the node shown at that row and depth.
-    QRect RectSigno(int fila, int profundidad) const;
     // The node whose expand sign is under the point, invalid when none.
     QModelIndex SignoEn(const QPoint& punto) const;
-    // Forgets the expanded states of a node and of everything beneath it.
+    // Forgets the counts of a node and of everything beneath it.
     void Olvidar(const QModelIndex& indice);
-    // Rebuilds every count and list from the model, keeping the expanded states of the nodes that
-    // still exist (all nodes with children when todo).
-    void Recalcular(bool expandirTodo);
-    int Visitar(const QModelIndex& indice, bool expandirTodo, QHash<quintptr, Rama>& nuevas);
+    // Rebuilds every count and list from QTreeView's expanded states.
+    void Recalcular();
+    int Visitar(const QModelIndex& indice, QHash<quintptr, Rama>& nuevas);
+    // QTreeView's expandAll() or expandToDepth() reached through a QTreeView pointer lay out its
+    // flat list and expand without telling: the table is rebuilt from QTreeView's states then.
+    void ComprobarListaPlana();
+    void ActualizarBarras();
     void Cambio();
 
     QHash<quintptr, Rama> ramas_;
     Rama raiz_;
-    int sangria_ = 20;
     mutable int alto_ = 0;
     int ancho_ = 0;  // the widest row painted so far: the horizontal scroll range
     bool signoPulsado_ = false;
+    bool callado_ = false;
+    bool comprobando_ = false;  // bulk changes: the signals do not update the table one by one
     std::vector<QMetaObject::Connection> conexiones_;
+    QString busqueda_;
+    QElapsedTimer ultimaTecla_;
 };

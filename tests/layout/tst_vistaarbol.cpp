@@ -162,8 +162,8 @@ class TstVistaArbol : public QObject {
     // exactly the shown rows.
     static void VerificarFilas(const QAbstractItemModel& m, VistaArbol& v, const QSet<int>* abiertos = nullptr) {
         const QList<QModelIndex> filas = FilasEsperadas(m, v);
-        QCOMPARE(v.visibleRowCount(), filas.size());
-        const int h = v.rowHeight();
+        QCOMPARE(v.FilasVisibles(), filas.size());
+        const int h = v.AltoFila();
         v.verticalScrollBar()->setValue(0);
         for (int r = 0; r < filas.size(); ++r) {
             const QRect rect = v.visualRect(filas[r]);
@@ -232,8 +232,8 @@ private slots:
                 const int destino = vivos[azar.bounded(static_cast<int>(vivos.size()))];
                 if (destino != alguno && !m.EsDescendiente(destino, alguno)) m.Mover(alguno, destino);
             } else if (accion < 98) {
+                // Nodes without children expanded before stay so.
                 v.expandAll();
-                abiertos.clear();
                 for (int n : m.Vivos())
                     if (m.Hijos(n) > 0) abiertos.insert(n);
             } else {
@@ -245,6 +245,69 @@ private slots:
         }
     }
 
+    // The view is a QTreeView: code that holds it as one (the suite's scripts, tests kept outside)
+    // expands, collapses and asks through QTreeView's own functions, and the rows follow.
+    void usadaComoQTreeView() {
+        ModeloArbolLayout m;
+        Construir(m, Codigos(3, 4, 5));
+        VistaArbol v;
+        v.setModel(&m);
+        Mostrar(v, QSize(300, 400));
+        QTreeView* t = qobject_cast<QTreeView*>(&v);
+        QVERIFY(t);
+        const QModelIndex raiz = m.index(0, 0), nave = m.IndiceDeClave(QStringLiteral("A02")), calle = m.IndiceDeClave(QStringLiteral("A0203"));
+        t->expand(raiz);
+        t->setExpanded(nave, true);
+        QVERIFY(t->isExpanded(nave));
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 4);
+        VerificarFilas(m, v);
+        t->expandAll();
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 60);
+        QVERIFY(t->isExpanded(calle));
+        VerificarFilas(m, v);
+        t->collapse(calle);
+        QVERIFY(!v.isExpanded(calle));
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 60 - 5);
+        t->collapseAll();
+        QCOMPARE(v.FilasVisibles(), 1);
+        QVERIFY(!t->isExpanded(raiz));
+        t->expandToDepth(1);
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 12);
+        QVERIFY(t->isExpanded(nave));
+        QVERIFY(!t->isExpanded(calle));
+        VerificarFilas(m, v);
+        t->expandRecursively(nave);
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 20);
+        VerificarFilas(m, v);
+        // After QTreeView laid out its own list, nodes added later still take their rows.
+        const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A0203"), QStringLiteral("0203999"), QStringLiteral("0203999 - n"), 1);
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 21);
+        QVERIFY(v.visualRect(nuevo).isValid());
+        VerificarFilas(m, v);
+    }
+
+    // Typing a code goes to the next shown node whose text starts with it.
+    void escribirBuscaEntreLosNodosVisibles() {
+        ModeloArbolLayout m;
+        Construir(m, Codigos(3, 3, 3));
+        VistaArbol v;
+        v.setModel(&m);
+        Mostrar(v, QSize(300, 300));
+        v.expandAll();
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_Home);
+        QTest::keyClicks(&v, QStringLiteral("0202"));
+        QCOMPARE(m.Clave(v.currentIndex()), QStringLiteral("A0202"));
+        QTest::keyClicks(&v, QStringLiteral("00"));
+        QCOMPARE(m.Clave(v.currentIndex()), QStringLiteral("A0202001"));
+        // Nodes under a collapsed branch are not found: typing 0303 stops at the folded aisle 03,
+        // the last shown node that starts with what was typed on the way.
+        v.collapse(m.IndiceDeClave(QStringLiteral("A03")));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(&v, QStringLiteral("0303"));
+        QCOMPARE(m.Clave(v.currentIndex()), QStringLiteral("A03"));
+    }
+
     void expandirYPlegarAvisanYRespetanLasHojas() {
         ModeloArbolLayout m;
         m.SetLargoMaximo(7);
@@ -254,25 +317,25 @@ private slots:
         QSignalSpy desplegados(&v, &VistaArbol::expanded), plegados(&v, &VistaArbol::collapsed);
         const QModelIndex raiz = m.index(0, 0), nave = m.IndiceDeClave(QStringLiteral("A01")),
                           hoja = m.IndiceDeClave(QStringLiteral("A0101001"));
-        QCOMPARE(v.visibleRowCount(), 1);
+        QCOMPARE(v.FilasVisibles(), 1);
         v.expand(raiz);
         v.expand(raiz);  // already expanded: no second signal
         QCOMPARE(desplegados.count(), 1);
         QCOMPARE(desplegados.at(0).at(0).value<QModelIndex>(), raiz);
-        QCOMPARE(v.visibleRowCount(), 3);
+        QCOMPARE(v.FilasVisibles(), 3);
         // A node of the last level can have no children: it is never expanded.
         v.expand(hoja);
         QVERIFY(!v.isExpanded(hoja));
         QCOMPARE(desplegados.count(), 1);
         v.expandAll();
-        QCOMPARE(v.visibleRowCount(), 1 + 2 + 4 + 8);
+        QCOMPARE(v.FilasVisibles(), 1 + 2 + 4 + 8);
         // Collapsing a branch keeps the state beneath it for when it opens again.
         v.collapse(nave);
         QCOMPARE(plegados.count(), 1);
-        QCOMPARE(v.visibleRowCount(), 1 + 2 + 4 + 8 - 6);
+        QCOMPARE(v.FilasVisibles(), 1 + 2 + 4 + 8 - 6);
         QVERIFY(v.isExpanded(m.IndiceDeClave(QStringLiteral("A0101"))));
         v.expand(nave);
-        QCOMPARE(v.visibleRowCount(), 15);
+        QCOMPARE(v.FilasVisibles(), 15);
         VerificarFilas(m, v);
     }
 
@@ -285,18 +348,18 @@ private slots:
         v.setModel(&m);
         Mostrar(v, QSize(300, 300));
         v.expandAll();
-        const int total = v.visibleRowCount();
+        const int total = v.FilasVisibles();
         const QModelIndex siguiente = m.IndiceDeClave(QStringLiteral("A02"));
         const int antes = v.visualRect(siguiente).top();
         const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A0120"), QStringLiteral("0120999"), QStringLiteral("0120999 - x"), 1);
-        QCOMPARE(v.visibleRowCount(), total + 1);
+        QCOMPARE(v.FilasVisibles(), total + 1);
         QCOMPARE(v.visualRect(nuevo).top(), antes);
-        QCOMPARE(v.visualRect(siguiente).top(), antes + v.rowHeight());
+        QCOMPARE(v.visualRect(siguiente).top(), antes + v.AltoFila());
         // Under a collapsed branch nothing moves.
         v.collapse(m.IndiceDeClave(QStringLiteral("A0301")));
-        const int plegado = v.visibleRowCount();
+        const int plegado = v.FilasVisibles();
         const QModelIndex oculto = m.AgregarNodo(QStringLiteral("A0301"), QStringLiteral("0301999"), QStringLiteral("0301999 - y"), 1);
-        QCOMPARE(v.visibleRowCount(), plegado);
+        QCOMPARE(v.FilasVisibles(), plegado);
         QVERIFY(!v.visualRect(oculto).isValid());
         VerificarFilas(m, v);
     }
@@ -316,7 +379,7 @@ private slots:
         QCOMPARE(v.visualRect(destino).top(), 0);
         espia->pintados.clear();
         v.viewport()->repaint();
-        const int enVista = (v.viewport()->height() + v.rowHeight() - 1) / v.rowHeight();
+        const int enVista = (v.viewport()->height() + v.AltoFila() - 1) / v.AltoFila();
         QCOMPARE(espia->pintados.size(), enVista);
         // The node and the rows that follow it: the rest of its aisle, the next aisle and its first
         // positions.
@@ -343,7 +406,7 @@ private slots:
         v.scrollTo(m.index(0, 0));
         QCOMPARE(v.verticalScrollBar()->value(), 0);
         v.scrollTo(n, QAbstractItemView::PositionAtCenter);
-        QVERIFY(qAbs(v.visualRect(n).center().y() - v.viewport()->height() / 2) <= v.rowHeight());
+        QVERIFY(qAbs(v.visualRect(n).center().y() - v.viewport()->height() / 2) <= v.AltoFila());
     }
 
     void tecladoRecorrePliegaYDespliega() {
@@ -382,21 +445,21 @@ private slots:
         QTest::keyClick(&v, Qt::Key_End);
         QCOMPARE(actual(), QStringLiteral("A0303003"));
         // A whole page up and down.
-        const int pagina = v.viewport()->height() / v.rowHeight() - 1;
+        const int pagina = v.viewport()->height() / v.AltoFila() - 1;
         QTest::keyClick(&v, Qt::Key_PageUp);
-        QCOMPARE(v.visualRect(v.currentIndex()).top() + v.verticalScrollBar()->value(), (v.visibleRowCount() - 1 - pagina) * v.rowHeight());
+        QCOMPARE(v.visualRect(v.currentIndex()).top() + v.verticalScrollBar()->value(), (v.FilasVisibles() - 1 - pagina) * v.AltoFila());
         QTest::keyClick(&v, Qt::Key_PageDown);
         QCOMPARE(actual(), QStringLiteral("A0303003"));
         // "-", "+" and "*" on the keypad.
         QTest::keyClick(&v, Qt::Key_Home);
         QTest::keyClick(&v, Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(v.visibleRowCount(), 1);
+        QCOMPARE(v.FilasVisibles(), 1);
         v.collapseAll();
         QTest::keyClick(&v, Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(v.visibleRowCount(), 4);
+        QCOMPARE(v.FilasVisibles(), 4);
         v.collapseAll();
         QTest::keyClick(&v, Qt::Key_Asterisk, Qt::KeypadModifier);
-        QCOMPARE(v.visibleRowCount(), 1 + 3 + 9 + 27);
+        QCOMPARE(v.FilasVisibles(), 1 + 3 + 9 + 27);
         // Folding a branch that holds the current node makes the folded node current.
         v.setCurrentIndex(m.IndiceDeClave(QStringLiteral("A0202002")));
         v.collapse(m.IndiceDeClave(QStringLiteral("A02")));
@@ -432,7 +495,7 @@ private slots:
         QCOMPARE(dobles.count(), 1);
         QVERIFY(v.isExpanded(nave));
         // Below the last row: no node.
-        const QPoint vacio(10, v.visibleRowCount() * v.rowHeight() + 5);
+        const QPoint vacio(10, v.FilasVisibles() * v.AltoFila() + 5);
         QCOMPARE(v.indexAt(vacio), QModelIndex());
         const qsizetype antes = clics.count();
         QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, vacio);
