@@ -284,7 +284,7 @@ void VistaArbol::doItemsLayout() {
 
 void VistaArbol::ComprobarListaPlana() {
     if (!model() || model()->rowCount() == 0) return;
-    // QTreeView's AltoFila() finds a node only in its flat list, which this view never builds.
+    // QTreeView's rowHeight() finds a node only in its flat list, which this view never builds.
     if (QTreeView::rowHeight(model()->index(0, 0)) == 0) return;
     Recalcular();
     // Its rowsRemoved slot empties the list and asks for a layout, which here lays out nothing.
