@@ -51,11 +51,17 @@ bool VistaArbol::isExpanded(const QModelIndex& indice) const {
 }
 
 void VistaArbol::Propagar(QModelIndex desde, int delta) {
+    int hijo = -1;  // the row of the child the count came up through
     for (;;) {
         Rama* r = RamaDe(desde);
         if (!r) return;
         r->visibles += delta;
+        if (hijo >= 0) {
+            const auto e = std::lower_bound(r->abiertos.begin(), r->abiertos.end(), hijo, [](const Abierto& a, int fila) { return a.fila < fila; });
+            if (e != r->abiertos.end() && e->fila == hijo) e->visibles += delta;
+        }
         if (!desde.isValid()) return;
+        hijo = desde.row();
         desde = desde.parent();
     }
 }
@@ -74,16 +80,16 @@ void VistaArbol::AlDesplegar(const QModelIndex& nodo) {
             const quintptr hijo = model()->index(fila, 0, x).internalId();
             const auto it = ramas_.constFind(hijo);
             if (it == ramas_.constEnd()) continue;
-            r.abiertos.emplace_back(fila, hijo);
+            r.abiertos.push_back({fila, it->visibles, hijo});
             r.visibles += it->visibles;
         }
     const int v = r.visibles;
     ramas_.insert(id, std::move(r));
     const QModelIndex padre = x.parent();
     if (Rama* rp = RamaDe(padre)) {
-        const auto pos = std::lower_bound(rp->abiertos.begin(), rp->abiertos.end(), std::make_pair(x.row(), quintptr(0)),
-                                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        rp->abiertos.insert(pos, {x.row(), id});
+        const auto pos = std::lower_bound(rp->abiertos.begin(), rp->abiertos.end(), x.row(),
+                                          [](const Abierto& a, int fila) { return a.fila < fila; });
+        rp->abiertos.insert(pos, {x.row(), v, id});
         Propagar(padre, v);
     }
     Cambio();
@@ -98,7 +104,7 @@ void VistaArbol::AlPlegar(const QModelIndex& nodo) {
     ramas_.erase(it);
     const QModelIndex padre = x.parent();
     if (Rama* rp = RamaDe(padre)) {
-        rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const auto& e) { return e.first == x.row(); }),
+        rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const Abierto& e) { return e.fila == x.row(); }),
                            rp->abiertos.end());
         Propagar(padre, -v);
     }
@@ -117,7 +123,7 @@ int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas) {
         // Collapsed nodes are walked too: the branches expanded beneath them keep their state.
         const int v = Visitar(hijo, nuevas);
         if (v < 0) continue;
-        r.abiertos.emplace_back(fila, hijo.internalId());
+        r.abiertos.push_back({fila, v, hijo.internalId()});
         r.visibles += v;
     }
     if (!abierto) return -1;
@@ -184,7 +190,7 @@ void VistaArbol::expandAll() {
             raiz_ = std::move(r);
             break;
         }
-        ramasCamino.back().abiertos.emplace_back(hecho.row(), hecho.internalId());
+        ramasCamino.back().abiertos.push_back({hecho.row(), r.visibles, hecho.internalId()});
         ramasCamino.back().visibles += r.visibles;
         nuevas.insert(hecho.internalId(), std::move(r));
     }
@@ -223,7 +229,7 @@ void VistaArbol::rowsInserted(const QModelIndex& padre, int primera, int ultima)
         const int k = ultima - primera + 1;
         if (Rama* r = RamaDe(padre)) {
             for (auto& e : r->abiertos)
-                if (e.first >= primera) e.first += k;
+                if (e.fila >= primera) e.fila += k;
             Propagar(padre, k);
         }
         if (!padre.isValid() && primera == 0) alto_ = 0;
@@ -246,9 +252,9 @@ void VistaArbol::rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int
     }
     if (Rama* r = RamaDe(padre)) {
         auto& a = r->abiertos;
-        a.erase(std::remove_if(a.begin(), a.end(), [&](const auto& e) { return e.first >= primera && e.first <= ultima; }), a.end());
+        a.erase(std::remove_if(a.begin(), a.end(), [&](const Abierto& e) { return e.fila >= primera && e.fila <= ultima; }), a.end());
         for (auto& e : a)
-            if (e.first > ultima) e.first -= k;
+            if (e.fila > ultima) e.fila -= k;
         Propagar(padre, -quitadas);
     }
 }
@@ -308,10 +314,9 @@ int VistaArbol::DesplazamientoEnPadre(const QModelIndex& indice) const {
     const Rama* r = RamaDe(indice.parent());
     if (!r) return -1;
     int desplazamiento = indice.row();
-    for (const auto& [fila, id] : r->abiertos) {
-        if (fila >= indice.row()) break;
-        const auto it = ramas_.constFind(id);
-        if (it != ramas_.constEnd()) desplazamiento += it->visibles;
+    for (const Abierto& e : r->abiertos) {
+        if (e.fila >= indice.row()) break;
+        desplazamiento += e.visibles;
     }
     return desplazamiento;
 }
@@ -338,14 +343,14 @@ QModelIndex VistaArbol::IndiceEnFila(int fila) const {
     for (;;) {
         int antes = 0;  // rows shown under the expanded children passed so far
         bool bajar = false;
-        for (const auto& [hijo, id] : r->abiertos) {
-            const int inicio = hijo + antes;
+        for (const Abierto& e : r->abiertos) {
+            const int inicio = e.fila + antes;
             if (f < inicio) break;
-            if (f == inicio) return model()->index(hijo, 0, padre);
-            const auto it = ramas_.constFind(id);
-            const int v = it == ramas_.constEnd() ? 0 : it->visibles;
-            if (f <= inicio + v) {
-                padre = model()->index(hijo, 0, padre);
+            if (f == inicio) return model()->index(e.fila, 0, padre);
+            const int v = e.visibles;
+            const auto it = v > 0 ? ramas_.constFind(e.id) : ramas_.constEnd();
+            if (f <= inicio + v && it != ramas_.constEnd()) {
+                padre = model()->index(e.fila, 0, padre);
                 r = &*it;
                 f -= inicio + 1;
                 bajar = true;

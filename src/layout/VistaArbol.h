@@ -74,11 +74,18 @@ protected slots:
     void dataChanged(const QModelIndex& desde, const QModelIndex& hasta, const QList<int>& roles = QList<int>()) override;
 
 private:
-    // An expanded node: the rows shown beneath it, and its expanded children as (row, id) in row
-    // order. A node's expanded children are listed only while the node itself is expanded.
+    // An expanded child of an expanded node: its row, the rows shown beneath it (a copy of its
+    // own count, kept in step, so that finding a place reads no other table entry) and its id.
+    struct Abierto {
+        int fila;
+        int visibles;
+        quintptr id;
+    };
+    // An expanded node: the rows shown beneath it, and its expanded children in row order. A
+    // node's expanded children are listed only while the node itself is expanded.
     struct Rama {
         int visibles = 0;
-        std::vector<std::pair<int, quintptr>> abiertos;
+        std::vector<Abierto> abiertos;
     };
 
     // QTreeView's expanded and collapsed signals keep the table in step.
