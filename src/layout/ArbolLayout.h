@@ -60,9 +60,8 @@ public:
     // Returns the new node. Raises ErrorEjecucion 35602 when the key already exists. The texts may
     // come as UTF-8 straight from the rows read (codes are mostly ASCII, converted in place).
     int AgregarFila(QAnyStringView codigo, QAnyStringView descripcion, int imagen);
-    // The code's length in characters, and the node's picture.
+    // The code's length in characters.
     qsizetype LargoCodigo(int nodo) const { return nodos_[static_cast<size_t>(nodo)].largoCodigo; }
-    void FijarImagen(int nodo, int imagen) { nodos_[static_cast<size_t>(nodo)].imagen = static_cast<qint16>(imagen); }
     void Terminar();
 
     // Adds one node as the last child of the node with the key relativa (a model insertion, no

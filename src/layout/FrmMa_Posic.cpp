@@ -37,6 +37,23 @@
 
 namespace {
 
+// The length of a text as QString::size() gives it (UTF-16 code units), without converting it.
+qsizetype LargoUtf16(QAnyStringView texto) {
+    return texto.visit([](auto v) -> qsizetype {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, QUtf8StringView>) {
+            qsizetype n = 0;
+            for (const auto c : v) {
+                const auto b = static_cast<unsigned char>(c);
+                if ((b & 0xC0) != 0x80) ++n;  // not a continuation byte: a new character
+                if ((b & 0xF8) == 0xF0) ++n;  // four bytes: a character beyond the BMP, two units
+            }
+            return n;
+        } else {
+            return v.size();  // UTF-16 and Latin-1: one unit per element
+        }
+    });
+}
+
 const QString kTitulo = QStringLiteral("Definición de Layout");
 const QString kTituloAviso = QStringLiteral("Aviso al operador...");
 const QString kRaiz = QStringLiteral("Definición de LayOut");
@@ -448,17 +465,15 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
                 QString copiaCodigo, copiaDescripcion;
                 const QAnyStringView codigo = texto(0, copiaCodigo);
                 const QAnyStringView descripcion = conDescripcion ? texto(1, copiaDescripcion) : QAnyStringView();
+                const qsizetype l = LargoUtf16(codigo);
+                for (int k = 1; k <= 4; ++k)
+                    if (l == n.FinNivel[k]) {
+                        imagen = icono[k];
+                        break;
+                    }
                 for (;;) {
                     try {
-                        // The picture of the level the code's length ends, else the previous row's.
-                        const int nodo = ModeloArbol->AgregarFila(codigo, descripcion, imagen);
-                        const qsizetype l = ModeloArbol->LargoCodigo(nodo);
-                        for (int k = 1; k <= 4; ++k)
-                            if (l == n.FinNivel[k]) {
-                                imagen = icono[k];
-                                ModeloArbol->FijarImagen(nodo, imagen);
-                                break;
-                            }
+                        ModeloArbol->AgregarFila(codigo, descripcion, imagen);
                         break;
                     } catch (const ErrorEjecucion& e) {
                         const int r = Reportar(e, QStringLiteral("ArmarTreeVAutomatico"));

@@ -404,9 +404,14 @@ private slots:
         QCOMPARE(s.Sql(QStringLiteral("SELECT Capacidad FROM ") + otra).toDouble(), 12.0);
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion IS NULL FROM ") + otra), QStringLiteral("1"));
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
-        // A rebuild reads the stored rows: the NULL description, and one beyond ASCII.
+        // A rebuild reads the stored rows: the NULL description, and texts beyond ASCII. A code of
+        // two characters in three bytes is a level-1 code all the same.
         s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = 'Depósito ñandú' WHERE IdDeposito = '   1' AND IdPosicion = '010203'"));
+        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, IdDeposito) VALUES ('Ñ9', 'Nave eñe', '   1')"));
         w->ArmarTreeVAutomatico();
+        const QModelIndex enie = w->ModeloArbol->IndiceDeClave(QStringLiteral("AÑ9"));
+        QCOMPARE(w->ModeloArbol->Texto(enie), QStringLiteral("Ñ9 - Nave eñe"));
+        QCOMPARE(w->ImageList1.Etiqueta(w->ModeloArbol->Imagen(enie)), QStringLiteral("NAVE"));
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Depósito ñandú"));
         QVERIFY(s.guion().Cajas().isEmpty());
