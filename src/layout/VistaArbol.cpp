@@ -30,6 +30,19 @@ VistaArbol::VistaArbol(QWidget* padre) : QTreeView(padre) {
         alto_ = 0;
         Cambio();
     });
+    QAccessible::installActivationObserver(this);
+}
+
+VistaArbol::~VistaArbol() { QAccessible::removeActivationObserver(this); }
+
+void VistaArbol::accessibilityActiveChanged(bool activa) {
+    lector_ = activa;
+    // A screen reader came: QTreeView lays out its list for it. It went: the list is dropped at the
+    // next geometry update.
+    if (activa)
+        scheduleDelayedItemsLayout();
+    else
+        updateGeometries();
 }
 
 // ------------------------------------------------------------------------------ state of the branches
@@ -147,6 +160,14 @@ void VistaArbol::Recalcular() {
 
 void VistaArbol::expandAll() {
     if (!model()) return;
+    if (lector_) {
+        // QTreeView keeps its list for the screen reader; its own expandAll() lays it out once.
+        callado_ = true;
+        QTreeView::expandAll();
+        callado_ = false;
+        Recalcular();
+        return;
+    }
     // QTreeView keeps the expanded states (its isExpanded() must agree); the counts are worked out
     // once at the end, bottom up, instead of one node at a time.
     callado_ = true;
@@ -234,14 +255,20 @@ void VistaArbol::rowsInserted(const QModelIndex& padre, int primera, int ultima)
         }
         if (!padre.isValid() && primera == 0) alto_ = 0;
     }
-    // Not QTreeView's: it would lay out its flat list again.
-    QAbstractItemView::rowsInserted(padre, primera, ultima);
+    // Not QTreeView's, which lays out its flat list again, unless a screen reader reads that list.
+    if (lector_)
+        QTreeView::rowsInserted(padre, primera, ultima);
+    else
+        QAbstractItemView::rowsInserted(padre, primera, ultima);
     Cambio();
 }
 
 void VistaArbol::rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int ultima) {
     // The base class moves the current node off the rows first, while they still count.
-    QAbstractItemView::rowsAboutToBeRemoved(padre, primera, ultima);
+    if (lector_)
+        QTreeView::rowsAboutToBeRemoved(padre, primera, ultima);
+    else
+        QAbstractItemView::rowsAboutToBeRemoved(padre, primera, ultima);
     if (padre.column() > 0) return;
     const int k = ultima - primera + 1;
     int quitadas = k;
@@ -284,12 +311,16 @@ void VistaArbol::reset() {
 }
 
 void VistaArbol::doItemsLayout() {
-    // QTreeView would lay out its flat list of rows here; this view has nothing to lay out.
-    QAbstractItemView::doItemsLayout();
+    // QTreeView would lay out its flat list of rows here; this view has nothing to lay out, unless
+    // a screen reader reads that list.
+    if (lector_)
+        QTreeView::doItemsLayout();
+    else
+        QAbstractItemView::doItemsLayout();
 }
 
 void VistaArbol::ComprobarListaPlana() {
-    if (!model() || model()->rowCount() == 0) return;
+    if (!model() || model()->rowCount() == 0 || lector_) return;
     // QTreeView's rowHeight() finds a node only in its flat list, which this view never builds.
     if (QTreeView::rowHeight(model()->index(0, 0)) == 0) return;
     Recalcular();
@@ -298,7 +329,10 @@ void VistaArbol::ComprobarListaPlana() {
 }
 
 void VistaArbol::dataChanged(const QModelIndex& desde, const QModelIndex& hasta, const QList<int>& roles) {
-    QAbstractItemView::dataChanged(desde, hasta, roles);
+    if (lector_)
+        QTreeView::dataChanged(desde, hasta, roles);
+    else
+        QAbstractItemView::dataChanged(desde, hasta, roles);
 }
 
 void VistaArbol::Cambio() {

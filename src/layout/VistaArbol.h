@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QTreeView>
@@ -17,15 +18,19 @@
 // top, and the node at a given place by walking down, touching only expanded nodes on the way;
 // adding, expanding or collapsing a node updates its ancestors' counts and nothing else.
 //
+// While a screen reader is running (accessibility active), QTreeView's accessibility reads that
+// flat list, so the view then lets QTreeView keep it as it normally would, at QTreeView's cost.
+//
 // The model must give each node an internalId of its own, kept while the node exists (the layout
 // tree's model numbers its nodes): the counts are kept by that number. One column, rows of one
 // height, no hidden rows, items never edited in place. QTreeView functions that only work on its
 // flat list (indexAbove(), indexBelow(), rowHeight(index), setRowHidden()) have equivalents here
 // or are not used.
-class VistaArbol : public QTreeView {
+class VistaArbol : public QTreeView, private QAccessible::ActivationObserver {
     Q_OBJECT
 public:
     explicit VistaArbol(QWidget* padre = nullptr);
+    ~VistaArbol() override;
 
     // As QTreeView's, answered from this view's own table.
     bool isExpanded(const QModelIndex& indice) const;
@@ -74,6 +79,8 @@ protected slots:
     void dataChanged(const QModelIndex& desde, const QModelIndex& hasta, const QList<int>& roles = QList<int>()) override;
 
 private:
+    void accessibilityActiveChanged(bool activa) override;
+
     // An expanded child of an expanded node: its row, the rows shown beneath it (a copy of its
     // own count, kept in step, so that finding a place reads no other table entry) and its id.
     struct Abierto {
@@ -125,7 +132,9 @@ private:
     int ancho_ = 0;  // the widest row painted so far: the horizontal scroll range
     bool signoPulsado_ = false;
     bool callado_ = false;
-    bool comprobando_ = false;  // bulk changes: the signals do not update the table one by one
+    bool comprobando_ = false;
+    // A screen reader is running: QTreeView keeps its flat list for it.
+    bool lector_ = QAccessible::isActive();  // bulk changes: the signals do not update the table one by one
     std::vector<QMetaObject::Connection> conexiones_;
     QString busqueda_;
     QElapsedTimer ultimaTecla_;

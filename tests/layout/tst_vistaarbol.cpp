@@ -2,6 +2,8 @@
 #include "layout/VistaArbol.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+#include <QAccessibleTableInterface>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSet>
@@ -283,6 +285,37 @@ private slots:
         const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A0203"), QStringLiteral("0203999"), QStringLiteral("0203999 - n"), 1);
         QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 21);
         QVERIFY(v.visualRect(nuevo).isValid());
+        VerificarFilas(m, v);
+    }
+
+    // With a screen reader running, QTreeView's accessibility reads the rows the view shows, and
+    // follows a node added after a save; when it goes, the view goes back to its own bookkeeping.
+    void lectorDePantallaLeeLasFilas() {
+        ModeloArbolLayout m;
+        Construir(m, Codigos(2, 3, 4));
+        VistaArbol v;
+        v.setModel(&m);
+        Mostrar(v, QSize(300, 400));
+        v.expandAll();
+        QAccessible::setActive(true);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&v);
+        QVERIFY(a);
+        QVERIFY(a->tableInterface());
+        QTRY_COMPARE(a->tableInterface()->rowCount(), v.FilasVisibles());
+        const QList<QModelIndex> filas = FilasEsperadas(m, v);
+        for (int r : {0, 1, 5, static_cast<int>(filas.size()) - 1}) {
+            QAccessibleInterface* celda = a->tableInterface()->cellAt(r, 0);
+            QVERIFY(celda);
+            QCOMPARE(celda->text(QAccessible::Name), m.Texto(filas.at(r)));
+        }
+        m.AgregarNodo(QStringLiteral("A0102"), QStringLiteral("0102999"), QStringLiteral("0102999 - n"), 1);
+        QTRY_COMPARE(a->tableInterface()->rowCount(), v.FilasVisibles());
+        v.collapse(m.IndiceDeClave(QStringLiteral("A01")));
+        QTRY_COMPARE(a->tableInterface()->rowCount(), v.FilasVisibles());
+        VerificarFilas(m, v);
+        QAccessible::setActive(false);
+        QTRY_COMPARE(a->tableInterface()->rowCount(), 0);
+        v.expandAll();
         VerificarFilas(m, v);
     }
 
