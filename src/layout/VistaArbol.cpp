@@ -126,15 +126,15 @@ void VistaArbol::AlPlegar(const QModelIndex& nodo) {
     Cambio();
 }
 
-int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas) {
+int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas, const Abre& abre) {
     const int n = model()->rowCount(x);
-    const bool abierto = !x.isValid() || QTreeView::isExpanded(x);
+    const bool abierto = !x.isValid() || abre(x, n);
     Rama r;
     r.visibles = n;
     for (int fila = 0; fila < n; ++fila) {
         const QModelIndex hijo = model()->index(fila, 0, x);
         // Collapsed nodes are walked too: the branches expanded beneath them keep their state.
-        const int v = Visitar(hijo, nuevas);
+        const int v = Visitar(hijo, nuevas, abre);
         if (v < 0) continue;
         r.abiertos.push_back({fila, v, hijo.internalId()});
         r.visibles += v;
@@ -148,10 +148,10 @@ int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas) {
     return v;
 }
 
-void VistaArbol::Recalcular() {
+void VistaArbol::Recalcular(const Abre& abre) {
     QHash<quintptr, Rama> nuevas;
     if (model())
-        Visitar(QModelIndex(), nuevas);
+        Visitar(QModelIndex(), nuevas, abre ? abre : Abre([this](const QModelIndex& x, int) { return QTreeView::isExpanded(x); }));
     else
         raiz_ = Rama();
     ramas_ = std::move(nuevas);
@@ -160,63 +160,23 @@ void VistaArbol::Recalcular() {
 
 void VistaArbol::expandAll() {
     if (!model()) return;
+    callado_ = true;
     if (lector_) {
         // QTreeView keeps its list for the screen reader; its own expandAll() lays it out once.
-        callado_ = true;
         QTreeView::expandAll();
         callado_ = false;
         Recalcular();
         return;
     }
-    // QTreeView keeps the expanded states (its isExpanded() must agree); the counts are worked out
-    // once at the end, bottom up, instead of one node at a time.
-    callado_ = true;
-    std::vector<QModelIndex> pila;
-    for (int f = model()->rowCount() - 1; f >= 0; --f) pila.push_back(model()->index(f, 0));
-    while (!pila.empty()) {
-        const QModelIndex x = pila.back();
-        pila.pop_back();
-        const int n = model()->rowCount(x);
-        if (n == 0) continue;
+    // One walk: QTreeView expands every node that has children (its isExpanded() must agree) and the
+    // counts are worked out on the way back up, instead of one node at a time. A node without
+    // children that was expanded before stays so.
+    Recalcular([this](const QModelIndex& x, int hijos) {
+        if (hijos == 0) return ramas_.contains(x.internalId());
         QTreeView::expand(x);
-        for (int f = n - 1; f >= 0; --f) pila.push_back(model()->index(f, 0, x));
-    }
+        return true;
+    });
     callado_ = false;
-    // The table follows: every node with children is expanded, and so is any node without children
-    // that was expanded before.
-    QHash<quintptr, Rama> nuevas;
-    std::vector<std::pair<QModelIndex, int>> camino;  // post-order: (node, next child)
-    std::vector<Rama> ramasCamino;
-    camino.emplace_back(QModelIndex(), 0);
-    ramasCamino.emplace_back();
-    ramasCamino.back().visibles = model()->rowCount();
-    while (!camino.empty()) {
-        auto& [nodo, siguiente] = camino.back();
-        const int n = model()->rowCount(nodo);
-        if (siguiente < n) {
-            const QModelIndex hijo = model()->index(siguiente++, 0, nodo);
-            const int m = model()->rowCount(hijo);
-            if (m > 0 || ramas_.contains(hijo.internalId())) {
-                camino.emplace_back(hijo, 0);
-                ramasCamino.emplace_back();
-                ramasCamino.back().visibles = m;
-            }
-            continue;
-        }
-        Rama r = std::move(ramasCamino.back());
-        const QModelIndex hecho = nodo;
-        camino.pop_back();
-        ramasCamino.pop_back();
-        if (!hecho.isValid()) {
-            raiz_ = std::move(r);
-            break;
-        }
-        ramasCamino.back().abiertos.push_back({hecho.row(), r.visibles, hecho.internalId()});
-        ramasCamino.back().visibles += r.visibles;
-        nuevas.insert(hecho.internalId(), std::move(r));
-    }
-    ramas_ = std::move(nuevas);
-    Cambio();
 }
 
 void VistaArbol::collapseAll() {

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QTreeView>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -117,9 +118,13 @@ private:
     QModelIndex SignoEn(const QPoint& punto) const;
     // Forgets the counts of a node and of everything beneath it.
     void Olvidar(const QModelIndex& indice);
-    // Rebuilds every count and list from QTreeView's expanded states.
-    void Recalcular();
-    int Visitar(const QModelIndex& indice, QHash<quintptr, Rama>& nuevas);
+    // Whether a node is expanded, given the node and its number of children. A rebuild may also
+    // change QTreeView's state on the way (expanding everything does).
+    using Abre = std::function<bool(const QModelIndex&, int)>;
+    // Rebuilds every count and list in one walk over the model, from QTreeView's expanded states
+    // unless told otherwise.
+    void Recalcular(const Abre& abre = Abre());
+    int Visitar(const QModelIndex& indice, QHash<quintptr, Rama>& nuevas, const Abre& abre);
     // QTreeView's expandAll() or expandToDepth() reached through a QTreeView pointer lay out its
     // flat list and expand without telling: the table is rebuilt from QTreeView's states then.
     void ComprobarListaPlana();
