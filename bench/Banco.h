@@ -5,12 +5,12 @@
 #include "db/BaseDemo.h"
 #include "db/DB_Dll.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <cstdio>
-#include <sqlite3.h>
 
 namespace banco {
 

@@ -9,13 +9,13 @@
 #include "layout/FrmMa_Posic.h"
 #include "services/Plataforma.h"
 
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <map>
@@ -82,8 +82,8 @@ void BM_SqliteCrudo(benchmark::State& state) {
     long filas = 0;
     auto leer = [&] {
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT IdPosicion, Descripcion FROM MA_POSICIONES WHERE IdDeposito = '   9' ORDER BY IdPosicion", -1, &st,
-                           nullptr);
+        sqlite3_prepare_v2(db, "SELECT IdPosicion, Descripcion FROM MA_POSICIONES WHERE IdDeposito = '   9' ORDER BY IdPosicion",
+                           -1, &st, nullptr);
         size_t bytes = 0;
         filas = 0;
         while (sqlite3_step(st) == SQLITE_ROW) {
@@ -159,8 +159,9 @@ void MedirMemoria() {
     ElegirDeposito("   9");
     // The rows as the tree build receives them, fetched before the measure.
     driver::Recordset rs;
-    gBaseDatos().AbrirRecordset(QStringLiteral("SELECT IdPosicion,Descripcion FROM MA_POSICiones where iddeposito='   9' ORDER BY IdPosicion"), rs,
-                                driver::adOpenDynamic, driver::adLockReadOnly);
+    gBaseDatos().AbrirRecordset(
+        QStringLiteral("SELECT IdPosicion,Descripcion FROM MA_POSICiones where iddeposito='   9' ORDER BY IdPosicion"), rs,
+        driver::adOpenDynamic, driver::adLockReadOnly);
     const auto filas = rs.GetRows();
     gBaseDatos().CierraRecordset(rs);
     w.ModeloArbol->Limpiar();
@@ -187,7 +188,8 @@ class Informe : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) tiempos[r.benchmark_name()] = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond ? 1e3 : 1.0);
+        for (const Run& r : runs)
+            tiempos[r.benchmark_name()] = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond ? 1e3 : 1.0);
     }
     std::map<std::string, double> tiempos;  // microseconds
 };
@@ -205,17 +207,22 @@ int main(int argc, char** argv) {
         return it == t.end() ? 0.0 : it->second;
     };
     const double arbol = valor("BM_ArbolCompleto/iterations:10"), crudo = valor("BM_SqliteCrudo/iterations:10");
-    const double chico = valor("BM_ActualizaTreeV/1000/iterations:200"), grande = valor("BM_ActualizaTreeV/100000/iterations:200");
-    if (crudo > 0) std::printf("\nArbol de %d posiciones: %.1f ms; lectura SQLite: %.1f ms; razon %.2f (objetivo <= 3)\n", kGrande, arbol / 1e3,
-                               crudo / 1e3, arbol / crudo);
+    const double chico = valor("BM_ActualizaTreeV/1000/iterations:200"),
+                 grande = valor("BM_ActualizaTreeV/100000/iterations:200");
+    if (crudo > 0)
+        std::printf("\nArbol de %d posiciones: %.1f ms; lectura SQLite: %.1f ms; razon %.2f (objetivo <= 3)\n", kGrande,
+                    arbol / 1e3, crudo / 1e3, arbol / crudo);
     if (primeraLectura > 0)
-        std::printf("  la primera vez en el proceso: %.1f ms contra %.1f ms; razon %.2f\n", primeraConstruccion / 1e3, primeraLectura / 1e3,
-                    primeraConstruccion / primeraLectura);
-    if (chico > 0) std::printf("ActualizaTreeV: %.1f us con 1.000, %.1f us con 100.000; razon %.2f (objetivo ~1)\n", chico, grande, grande / chico);
-    const double mChico = valor("BM_AgregarNodoModelo/1000/iterations:200"), mGrande = valor("BM_AgregarNodoModelo/100000/iterations:200");
+        std::printf("  la primera vez en el proceso: %.1f ms contra %.1f ms; razon %.2f\n", primeraConstruccion / 1e3,
+                    primeraLectura / 1e3, primeraConstruccion / primeraLectura);
+    if (chico > 0)
+        std::printf("ActualizaTreeV: %.1f us con 1.000, %.1f us con 100.000; razon %.2f (objetivo ~1)\n", chico, grande,
+                    grande / chico);
+    const double mChico = valor("BM_AgregarNodoModelo/1000/iterations:200"),
+                 mGrande = valor("BM_AgregarNodoModelo/100000/iterations:200");
     if (mChico > 0)
-        std::printf("  de ello, el modelo solo: %.2f us con 1.000, %.2f us con 100.000; razon %.2f\n",
-                    mChico, mGrande, mGrande / mChico);
+        std::printf("  de ello, el modelo solo: %.2f us con 1.000, %.2f us con 100.000; razon %.2f\n", mChico, mGrande,
+                    mGrande / mChico);
     MedirMemoria();
     entorno().ventana.reset();
     benchmark::Shutdown();

@@ -8,8 +8,8 @@
 // database object and the row reader it installs at start-up, the bare side with sqlite3_step
 // straight into the worksheet.
 
-#include "core/LectorBase.h"
 #include "Banco.h"
+#include "core/LectorBase.h"
 #include "services/ExportaPlanilla.h"
 
 #include <QByteArray>
@@ -108,8 +108,10 @@ bool Directo(const QString& destino) {
         ++fila;
         for (int c = 0; c < n; ++c) {
             if (sqlite3_column_type(st, c) == SQLITE_NULL) continue;
-            if (numerica[c]) worksheet_write_number(ws, fila, c, sqlite3_column_double(st, c), nullptr);
-            else worksheet_write_string(ws, fila, c, reinterpret_cast<const char*>(sqlite3_column_text(st, c)), nullptr);
+            if (numerica[c])
+                worksheet_write_number(ws, fila, c, sqlite3_column_double(st, c), nullptr);
+            else
+                worksheet_write_string(ws, fila, c, reinterpret_cast<const char*>(sqlite3_column_text(st, c)), nullptr);
         }
     }
     worksheet_freeze_panes(ws, 1, 0);
@@ -194,8 +196,8 @@ int main(int argc, char** argv) {
     const auto exp = registro.tiempos.find("BM_Exportar");
     const auto dir = registro.tiempos.find("BM_LibxlsxwriterDirecto");
     if (exp != registro.tiempos.end() && dir != registro.tiempos.end() && dir->second > 0)
-        std::printf("\nExportar / bare libxlsxwriter, %d positions: %.0f ms / %.0f ms = %.2fx (target <= 1.5x)\n", kPosiciones, exp->second,
-                    dir->second, exp->second / dir->second);
+        std::printf("\nExportar / bare libxlsxwriter, %d positions: %.0f ms / %.0f ms = %.2fx (target <= 1.5x)\n", kPosiciones,
+                    exp->second, dir->second, exp->second / dir->second);
     // The export holds the table once, in the client-side record set; libxlsxwriter itself stays
     // flat in constant-memory mode.
     std::printf("peak memory (ru_maxrss, own process each): Exportar %.1f MB, bare libxlsxwriter %.1f MB\n", mExp, mDir);

@@ -1,21 +1,21 @@
 // The list lookup window on 10,000 rows against reading the same rows with the bare SQLite API.
 //
 // (a) Carga: a fresh list window runs its statement, builds its columns and fills its model, as a
-//     lookup does before the operator sees it (closing the window afterwards is not timed); (b) LecturaSqlite: the same statement stepped with
-//     sqlite3_step, every column read as text; (c) Tecla: one typed-search keystroke whose text only
-//     the last row matches, so the search walks every row. Targets: (a) at most 4 times (b);
-//     (c) well under (b). The last lines print the ratios measured in this run.
+//     lookup does before the operator sees it (closing the window afterwards is not timed); (b) LecturaSqlite: the same statement
+//     stepped with sqlite3_step, every column read as text; (c) Tecla: one typed-search keystroke whose text only the last row
+//     matches, so the search walks every row. Targets: (a) at most 4 times (b); (c) well under (b). The last lines print the
+//     ratios measured in this run.
 #include "Banco.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "services/Plataforma.h"
 
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <map>
@@ -27,7 +27,8 @@ namespace {
 constexpr int kFilas = 10000;
 QString archivo;
 const char* const kSentencia =
-    "SELECT IdPosicion, Descripcion, Capacidad, IdArticulo, IdFamilia FROM MA_POSICIONES WHERE IdDeposito = '   9' ORDER BY IdPosicion";
+    "SELECT IdPosicion, Descripcion, Capacidad, IdArticulo, IdFamilia FROM MA_POSICIONES WHERE IdDeposito = '   9' ORDER BY "
+    "IdPosicion";
 
 // A desktop that answers nothing: the benchmark must never wait for an operator.
 class PlataformaMuda : public Plataforma {

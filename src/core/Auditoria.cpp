@@ -8,8 +8,8 @@
 #include "services/Plataforma.h"
 #include "services/Sesion.h"
 
-void GrabaAccionComprobante(const QString& TC, const QString& IdComprobante, QString& IdComplemento, bool Alta, bool Modificacion, bool,
-                            const QString& Texto, const QString& Cuenta, bool EsError) {
+void GrabaAccionComprobante(const QString& TC, const QString& IdComprobante, QString& IdComplemento, bool Alta, bool Modificacion,
+                            bool, const QString& Texto, const QString& Cuenta, bool EsError) {
     auto& fc = FuncionesComunes::instancia();
     QString sentencia;
     pasos::Silenciosos(
@@ -18,7 +18,10 @@ void GrabaAccionComprobante(const QString& TC, const QString& IdComprobante, QSt
         },
         [&] {
             auto q = [](const QString& v) { return DB_Dll::SQLValue(QString(v).remove(QLatin1Char('\'')), QStringLiteral("'")); };
-            const QString tipo = EsError ? QStringLiteral("ER") : Alta ? QStringLiteral("A") : Modificacion ? QStringLiteral("M") : QStringLiteral("B");
+            const QString tipo = EsError        ? QStringLiteral("ER")
+                                 : Alta         ? QStringLiteral("A")
+                                 : Modificacion ? QStringLiteral("M")
+                                                : QStringLiteral("B");
             auto& c = gCampos();
             c = ListaCampos(11);
             c[0] = {QStringLiteral("TC"), q(fc.FormatoLongitud(TC.trimmed(), 4))};
@@ -30,7 +33,8 @@ void GrabaAccionComprobante(const QString& TC, const QString& IdComprobante, QSt
             c[6] = {QStringLiteral("PC"), q(FuncionesSistema::instancia().NombreEquipo())};
             c[7] = {QStringLiteral("SYSTEMUSER"), q(fc.LimitarTexto(Texto, 255).trimmed())};
             c[8] = {QStringLiteral("Proceso"),
-                    q(fc.LimitarTexto(plataforma().NombreEjecutable().trimmed() + QStringLiteral(" ") + sesion().gParametroAdicional, 255))};
+                    q(fc.LimitarTexto(
+                        plataforma().NombreEjecutable().trimmed() + QStringLiteral(" ") + sesion().gParametroAdicional, 255))};
             c[9] = {QStringLiteral("ProcesoLote"), q(fc.LimitarTexto(QString(), 25).trimmed())};
             c[10] = {QStringLiteral("Cuenta"), q(fc.LimitarTexto(Cuenta.trimmed(), 15).trimmed())};
         },
@@ -61,14 +65,14 @@ void GrabaErrorProceso(const QString& Sql, QString& Proceso, long ErrorNativo, c
             QString s = QStringLiteral("select  top 1 * from AUX_ERR  with(nolock) ");
             gBaseDatos().AbrirRecordset(s, rs, nullptr, driver::adOpenDynamic, driver::adLockOptimistic, -1, true);
         },
-        [&] { rs.AddNew(); },
-        [&] { rs.Asignar(QStringLiteral("Proceso"), ajustado(QStringLiteral("Proceso"), Proceso)); },
+        [&] { rs.AddNew(); }, [&] { rs.Asignar(QStringLiteral("Proceso"), ajustado(QStringLiteral("Proceso"), Proceso)); },
         [&] { rs.Asignar(QStringLiteral("fecha"), Formatear(plataforma().Ahora(), FmtFechaHora())); },
         [&] { rs.Asignar(QStringLiteral("Error"), static_cast<qint32>(ErrorNativo)); },
-        [&] { rs.Asignar(QStringLiteral("Descripcion"), ajustado(QStringLiteral("Descripcion"), fc.LimitarTexto(Descripcion, 250))); },
+        [&] {
+            rs.Asignar(QStringLiteral("Descripcion"), ajustado(QStringLiteral("Descripcion"), fc.LimitarTexto(Descripcion, 250)));
+        },
         [&] { rs.Asignar(QStringLiteral("Sql"), Sql); },
         [&] { rs.Asignar(QStringLiteral("PC"), ajustado(QStringLiteral("PC"), FuncionesSistema::instancia().NombreEquipo())); },
         [&] { rs.Asignar(QStringLiteral("Usuario"), ajustado(QStringLiteral("Usuario"), sesion().gUsuarioSistema)); },
-        [&] { rs.Update(); },
-        [&] { gBaseDatos().CierraRecordset(rs); });
+        [&] { rs.Update(); }, [&] { gBaseDatos().CierraRecordset(rs); });
 }

@@ -11,7 +11,8 @@
 
 namespace {
 
-QString LeerCfg(DB_Dll& base, const QString& tabla, const QString& Clave, QString& ValorAux, const QString& rutina, bool comprobarAbierta) {
+QString LeerCfg(DB_Dll& base, const QString& tabla, const QString& Clave, QString& ValorAux, const QString& rutina,
+                bool comprobarAbierta) {
     if (comprobarAbierta && !base.gOpenFlag) return QString();
     QString resultado;
     driver::Recordset rs;
@@ -25,8 +26,9 @@ QString LeerCfg(DB_Dll& base, const QString& tabla, const QString& Clave, QStrin
             return 0;
         },
         [&] {
-            QString s = QStringLiteral("SELECT VALOR, valoraux FROM ") + tabla + QStringLiteral(" with(nolock)  WHERE CLAVE = '") +
-                        QString(Clave.trimmed()).remove(QLatin1Char('\'')) + QStringLiteral("'");
+            QString s = QStringLiteral("SELECT VALOR, valoraux FROM ") + tabla +
+                        QStringLiteral(" with(nolock)  WHERE CLAVE = '") + QString(Clave.trimmed()).remove(QLatin1Char('\'')) +
+                        QStringLiteral("'");
             const QString k = Clave.trimmed().toUpper();
             if (k == QLatin1String("[FECHA HASTA]") || k == QLatin1String("[FECHA DESDE]")) s = s.toUpper();
             base.AbrirRecordset(s, rs, nullptr, driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true);
@@ -68,8 +70,10 @@ void EscribirCfg(DB_Dll& base, const QString& tabla, const QString& Clave, const
             base.AbrirRecordset(s, rs, nullptr, driver::adOpenDynamic, driver::adLockOptimistic, -1, true);
         },
         [&] {
-            if (rs.State() == driver::adStateClosed) throw ErrorEjecucion(3704, QStringLiteral("Operation is not allowed when the object is closed."));
-            if (rs.BOF() && rs.EOF_()) rs.AddNew();
+            if (rs.State() == driver::adStateClosed)
+                throw ErrorEjecucion(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+            if (rs.BOF() && rs.EOF_())
+                rs.AddNew();
             else if (Borrar) {
                 rs.Delete();
                 borrado = true;
@@ -143,10 +147,20 @@ void CargaConfiguracion(const QString& Carpeta) {
         s.gTablaConfiguracion = QStringLiteral("ta_configuracion");
     });
 
-    static const char* const clavesSi[] = {"MostrarStockenConsultas", "EXIGECLAVECONSULTALIKEARTICULOS", "UsaConsultaLike",
-                                           "SS_CONFIDENCIALIDAD", "UsaMultilesMonedas", "UsaFacturaProforma", "USACCOSTO",
-                                           "USA_STK_STOCK_UDKG", "RazonSocialPorUneg", "VALIDACODIGOBARRA", "SS_BloqueoActivo",
-                                           "UTILIZARFECHADIA", "AsignacionAutomaticaDeLoteING", "AsignacionAutomaticaDeLoteINGOP"};
+    static const char* const clavesSi[] = {"MostrarStockenConsultas",
+                                           "EXIGECLAVECONSULTALIKEARTICULOS",
+                                           "UsaConsultaLike",
+                                           "SS_CONFIDENCIALIDAD",
+                                           "UsaMultilesMonedas",
+                                           "UsaFacturaProforma",
+                                           "USACCOSTO",
+                                           "USA_STK_STOCK_UDKG",
+                                           "RazonSocialPorUneg",
+                                           "VALIDACODIGOBARRA",
+                                           "SS_BloqueoActivo",
+                                           "UTILIZARFECHADIA",
+                                           "AsignacionAutomaticaDeLoteING",
+                                           "AsignacionAutomaticaDeLoteINGOP"};
     for (const char* c : clavesSi) {
         const QString clave = QString::fromLatin1(c);
         pasos::Silenciosos([&] {
@@ -155,9 +169,11 @@ void CargaConfiguracion(const QString& Carpeta) {
             m[clave] = si(v);
         });
     }
-    pasos::Silenciosos([&] { m[QStringLiteral("ModuloOrdenDeTrabajo")] = Cfg(QStringLiteral("ModuloOrdenDeTrabajo")).trimmed() != QLatin1String("NO"); });
-    static const char* const clavesNoVacias[] = {"V_ModificaCPrecio", "C_ModificaCPrecio", "MADERERA", "PideClave_StockNeg",
-                                                 "PideClave_MarkUpBase", "PideClave_LimiteCredito"};
+    pasos::Silenciosos([&] {
+        m[QStringLiteral("ModuloOrdenDeTrabajo")] = Cfg(QStringLiteral("ModuloOrdenDeTrabajo")).trimmed() != QLatin1String("NO");
+    });
+    static const char* const clavesNoVacias[] = {"V_ModificaCPrecio",  "C_ModificaCPrecio",    "MADERERA",
+                                                 "PideClave_StockNeg", "PideClave_MarkUpBase", "PideClave_LimiteCredito"};
     for (const char* c : clavesNoVacias) {
         const QString clave = QString::fromLatin1(c);
         pasos::Silenciosos([&] {
@@ -165,9 +181,20 @@ void CargaConfiguracion(const QString& Carpeta) {
             m[clave] = !(v.isEmpty() || v == QLatin1String("NO"));
         });
     }
-    static const char* const clavesTexto[] = {"TituloClientes", "TituloProveedores", "UNIDADDEMEDIDA_M3", "UNIDADDEMEDIDA_BL",
-                                              "UNIDADDEMEDIDA_KG", "MAD_TIRAS", "MAD_P2", "MAD_ML", "MAD_M2", "MAD_HOJAS",
-                                              "MAD_ML_P2", "MAD_M2_P2", "MAD_ML_M2", "CuentaCtroDist"};
+    static const char* const clavesTexto[] = {"TituloClientes",
+                                              "TituloProveedores",
+                                              "UNIDADDEMEDIDA_M3",
+                                              "UNIDADDEMEDIDA_BL",
+                                              "UNIDADDEMEDIDA_KG",
+                                              "MAD_TIRAS",
+                                              "MAD_P2",
+                                              "MAD_ML",
+                                              "MAD_M2",
+                                              "MAD_HOJAS",
+                                              "MAD_ML_P2",
+                                              "MAD_M2_P2",
+                                              "MAD_ML_M2",
+                                              "CuentaCtroDist"};
     for (const char* c : clavesTexto) {
         const QString clave = QString::fromLatin1(c);
         pasos::Silenciosos([&] { m[clave] = Cfg(clave).trimmed(); });
@@ -203,7 +230,8 @@ void CargaConfiguracion(const QString& Carpeta) {
         },
         [&] {
             if (rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_())) return;
-            m[QStringLiteral("clasepusa")] = fc.TextoCampo(rs.Fields(QStringLiteral("clasepusa")).Value).trimmed().remove(QLatin1Char(','));
+            m[QStringLiteral("clasepusa")] =
+                fc.TextoCampo(rs.Fields(QStringLiteral("clasepusa")).Value).trimmed().remove(QLatin1Char(','));
         },
         [&] { gBaseDatos().CierraRecordset(rs); });
     if (s.gUnidadNegocio.isEmpty()) s.gUnidadNegocio = QStringLiteral("   1");
@@ -230,7 +258,9 @@ void DatosEmpresa(const QString& UnidadNegocio, DatosDeEmpresa& d) {
         [&] {
             if (UnidadNegocio.isEmpty()) return;
             const QString un = fc.FormatoLongitud(UnidadNegocio, 4);
-            if (!gBaseDatos().ExisteEnTabla(QStringLiteral("v_ta_unidadNegocio"), un, QStringLiteral("codigo"), &rs, 8, QString(), true)) return;
+            if (!gBaseDatos().ExisteEnTabla(QStringLiteral("v_ta_unidadNegocio"), un, QStringLiteral("codigo"), &rs, 8, QString(),
+                                            true))
+                return;
             d.RazonSocial = fc.TextoCampo(rs.Fields(QStringLiteral("razon_social")).Value);
             d.Cuit = fc.TextoCampo(rs.Fields(QStringLiteral("Cuit")).Value);
             const QString u = UnidadNegocio.trimmed();
@@ -266,7 +296,8 @@ void DatosEmpresa(const QString& UnidadNegocio, DatosDeEmpresa& d) {
         },
         [&] {
             if (d.Domicilio.trimmed().isEmpty())
-                d.Domicilio = Cfg(QStringLiteral("CALLE")) + QStringLiteral(" ") + Cfg(QStringLiteral("NUMERO")) + QStringLiteral("  ") +
-                              Cfg(QStringLiteral("PISO")) + QStringLiteral(" ") + Cfg(QStringLiteral("Departamento"));
+                d.Domicilio = Cfg(QStringLiteral("CALLE")) + QStringLiteral(" ") + Cfg(QStringLiteral("NUMERO")) +
+                              QStringLiteral("  ") + Cfg(QStringLiteral("PISO")) + QStringLiteral(" ") +
+                              Cfg(QStringLiteral("Departamento"));
         });
 }

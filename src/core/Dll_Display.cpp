@@ -84,12 +84,14 @@ void Lbf_CtrlDisplay::showEvent(QShowEvent* e) {
         move(r.left() + (r.width() - width()) / 2, r.top() + (r.height() - height()) / 2);
     }
     CmdDisplayCancelar->setText(CmdDisplayCancelar->text() == QLatin1String("Abortado") ? CmdDisplayCancelar->text()
-                                                                                          : QStringLiteral("&Cancelar"));
+                                                                                        : QStringLiteral("&Cancelar"));
     Timer1->start();
     QWidget::showEvent(e);
 }
 
-Dll_Display::~Dll_Display() { delete ventana_.data(); }
+Dll_Display::~Dll_Display() {
+    delete ventana_.data();
+}
 
 void Dll_Display::CartelInicio(const QString& Titulo, bool PermiteCancelar) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;  // no desktop: nothing to show

@@ -31,32 +31,32 @@ std::function<void(const QString&)>& avisoCarpeta() {
 void ConectaEstadisticas() {
     auto& s = sesion();
     auto& e = gBaseEstadisticas();
-    pasos::Silenciosos(
-        [&] { s.gTimeOut = 90; },
-        [&] {
-            if (e.gOpenFlag || e.gCnn().State() != driver::adStateClosed) e.gCnn().Close();
-        },
-        [&] {
-            e.gProveedor = gBaseDatos().gProveedor.isEmpty() ? DB_Dll::pSQLOLEDB() : gBaseDatos().gProveedor;
-            e.gServidor = gBaseDatos().gServidor;
-            e.gDBName = QStringLiteral("TV_ESTADISTICAS");
-            e.gUsuario = QStringLiteral("TV_ESTADISTICAS");
-            e.gUserPassWord = QStringLiteral("QR_PLANIFICADOS");
-            e.OpenServerADODB(false, 3, QString(), true, false);
-        },
-        [&] {
-            if (e.gOpenFlag) e.gCnn().SetDefaultDatabase(QStringLiteral("TV_ESTADISTICAS"));
-        },
-        [&] {
-            QString aux;
-            s.gTimeOut = FuncionesComunes::instancia().ValorEntero(CfgTV(QStringLiteral("TimeOut"), aux));
-        },
-        [&] {
-            if (s.gTimeOut == 0) GrabaCfgTV(QStringLiteral("TimeOut"), 0, QString(), false, QStringLiteral("BaseDeDatos"), true);
-        },
-        [&] {
-            if (s.gTimeOut == 0) s.gTimeOut = 90;
-        });
+    pasos::Silenciosos([&] { s.gTimeOut = 90; },
+                       [&] {
+                           if (e.gOpenFlag || e.gCnn().State() != driver::adStateClosed) e.gCnn().Close();
+                       },
+                       [&] {
+                           e.gProveedor = gBaseDatos().gProveedor.isEmpty() ? DB_Dll::pSQLOLEDB() : gBaseDatos().gProveedor;
+                           e.gServidor = gBaseDatos().gServidor;
+                           e.gDBName = QStringLiteral("TV_ESTADISTICAS");
+                           e.gUsuario = QStringLiteral("TV_ESTADISTICAS");
+                           e.gUserPassWord = QStringLiteral("QR_PLANIFICADOS");
+                           e.OpenServerADODB(false, 3, QString(), true, false);
+                       },
+                       [&] {
+                           if (e.gOpenFlag) e.gCnn().SetDefaultDatabase(QStringLiteral("TV_ESTADISTICAS"));
+                       },
+                       [&] {
+                           QString aux;
+                           s.gTimeOut = FuncionesComunes::instancia().ValorEntero(CfgTV(QStringLiteral("TimeOut"), aux));
+                       },
+                       [&] {
+                           if (s.gTimeOut == 0)
+                               GrabaCfgTV(QStringLiteral("TimeOut"), 0, QString(), false, QStringLiteral("BaseDeDatos"), true);
+                       },
+                       [&] {
+                           if (s.gTimeOut == 0) s.gTimeOut = 90;
+                       });
 }
 
 }  // namespace
@@ -66,7 +66,9 @@ AjustesConsultas& gAjustesConsultas() {
     return a;
 }
 
-void EstablecerAvisoCarpetaInforme(std::function<void(const QString&)> aviso) { avisoCarpeta() = std::move(aviso); }
+void EstablecerAvisoCarpetaInforme(std::function<void(const QString&)> aviso) {
+    avisoCarpeta() = std::move(aviso);
+}
 
 void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaConexion, long Cursor) {
     auto& s = sesion();
@@ -94,7 +96,10 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
                 db.gUserPassWord = baseDatos;
                 db.gServidor = inicio::NombreServidor(servidor);
             },
-            [&] { db.OpenServerADODB(servidor.trimmed().isEmpty() || usuario.trimmed().isEmpty(), Cursor, CadenaConexion, true, true); },
+            [&] {
+                db.OpenServerADODB(servidor.trimmed().isEmpty() || usuario.trimmed().isEmpty(), Cursor, CadenaConexion, true,
+                                   true);
+            },
             [&] {
                 if (!db.gOpenFlag) {
                     gDisplay().CartelCerrar();
@@ -114,8 +119,8 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
             QStringLiteral("IniciarAplicacion"), reportero,
             [&] {
                 if (db.gDBName.isEmpty()) return;
-                s.gCadenaODBC = QStringLiteral("DSN=") + db.gDBName + QStringLiteral("; UID=") + db.gUsuario + QStringLiteral("; PWD=") +
-                                db.gUserPassWord;
+                s.gCadenaODBC = QStringLiteral("DSN=") + db.gDBName + QStringLiteral("; UID=") + db.gUsuario +
+                                QStringLiteral("; PWD=") + db.gUserPassWord;
                 if (avisoCarpeta()) avisoCarpeta()(carpeta);
                 db.gCnn().SetDefaultDatabase(db.gDBName);
                 auto& a = gAjustesConsultas();
@@ -156,7 +161,8 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
         [&] {
             gDisplay().CartelInicio(QStringLiteral("Conectando Base de Datos"), false);
             bool c = false;
-            gDisplay().CartelMostrar(c, QStringLiteral("Iniciando Aplicacion"), plataforma().NombreEjecutable(), QStringLiteral("Espere por favor"));
+            gDisplay().CartelMostrar(c, QStringLiteral("Iniciando Aplicacion"), plataforma().NombreEjecutable(),
+                                     QStringLiteral("Espere por favor"));
         },
         [&] { carpeta = fc.CarpetaPrograma(); },  // the help file of the suite has no place here
         [&] {
@@ -170,17 +176,19 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
             auto& ini = FuncionesIni::instancia();
             QString srv = ini.Leer(kArchivoIni, seccion, QStringLiteral("Servidor"), QString());
             QString base = ini.Leer(kArchivoIni, seccion, QStringLiteral("DbName"), QString());
-            QString usu = fc.Decodificar(ini.Leer(kArchivoIni, seccion, QStringLiteral("Usuario"), fc.Codificar(QStringLiteral("Tolvane"))));
-            QString cla =
-                fc.Decodificar(ini.Leer(kArchivoIni, seccion, QStringLiteral("UserPassWord"), fc.Codificar(QStringLiteral("quenral"))));
+            QString usu = fc.Decodificar(
+                ini.Leer(kArchivoIni, seccion, QStringLiteral("Usuario"), fc.Codificar(QStringLiteral("Tolvane"))));
+            QString cla = fc.Decodificar(
+                ini.Leer(kArchivoIni, seccion, QStringLiteral("UserPassWord"), fc.Codificar(QStringLiteral("quenral"))));
             for (QString* v : {&srv, &base, &usu, &cla}) v->remove(QLatin1Char('|'));
-            parametros = QStringLiteral("@server=") + srv + QStringLiteral("; @dbname= ") + base + QStringLiteral("; @usuario= ") + usu +
-                         QStringLiteral("; @Password= ") + cla + QStringLiteral("; @ParametroAdicional=; @Caja=1;orbe@");
+            parametros = QStringLiteral("@server=") + srv + QStringLiteral("; @dbname= ") + base +
+                         QStringLiteral("; @usuario= ") + usu + QStringLiteral("; @Password= ") + cla +
+                         QStringLiteral("; @ParametroAdicional=; @Caja=1;orbe@");
         },
         [&] { s.gPuestoTrabajo = inicio::PuestoTrabajo(fs.NombreEquipo(), fs.UsuarioEquipo()); },
         [&] {
-            s.gBarrasPlanas = fc.ValorNumerico(FuncionesIni::instancia().Leer(kArchivoIni, s.gPuestoTrabajo, QStringLiteral("FlatToolbars"),
-                                                                              QStringLiteral("1")));
+            s.gBarrasPlanas = fc.ValorNumerico(FuncionesIni::instancia().Leer(
+                kArchivoIni, s.gPuestoTrabajo, QStringLiteral("FlatToolbars"), QStringLiteral("1")));
         },
         [&]() -> bool {
             if (db.gOpenFlag) {
@@ -205,8 +213,9 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
             if (servidor.startsWith(QLatin1Char('#'))) {
                 servidor = servidor.mid(1);
                 if (CadenaConexion.isEmpty())
-                    CadenaConexion = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=") + baseDatos + QStringLiteral(";User Id=") +
-                                     usuario + QStringLiteral(";Password=") + item("@Password").value_or(QString()) + QStringLiteral(";");
+                    CadenaConexion = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=") + baseDatos +
+                                     QStringLiteral(";User Id=") + usuario + QStringLiteral(";Password=") +
+                                     item("@Password").value_or(QString()) + QStringLiteral(";");
             }
             reabrir = true;
             return true;
@@ -218,7 +227,8 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
         db.gOpenFlag = false;
         conectarYEntrar();
     }
-    pasos::Pasos(QStringLiteral("IniciarAplicacion"), reportero, [&] { RegistraIngreso(QString()); }, [&] { gDisplay().CartelCerrar(); });
+    pasos::Pasos(
+        QStringLiteral("IniciarAplicacion"), reportero, [&] { RegistraIngreso(QString()); }, [&] { gDisplay().CartelCerrar(); });
 }
 
 void AplicaEstiloVentana(QWidget* Ventana) {
@@ -234,7 +244,8 @@ void AplicaEstiloVentana(QWidget* Ventana) {
         [&] { FuncionesSistema::instancia().TratarVentana(Ventana); },
         [&] {
             for (const char* nombre : {"UtilKit1", "TBarRep1", "Util0011"})
-                if (QObject* c = Ventana->findChild<QObject*>(QString::fromLatin1(nombre))) c->setProperty("StyleBar", sesion().gBarrasPlanas);
+                if (QObject* c = Ventana->findChild<QObject*>(QString::fromLatin1(nombre)))
+                    c->setProperty("StyleBar", sesion().gBarrasPlanas);
         },
         [&] { plataforma().ProcesarEventos(); });
 }
@@ -250,8 +261,8 @@ void MenuExes(const QString& Programa, QString& ParametroAdicional, qint64& IdPr
             if (blanco >= 0) ParametroAdicional = ParametroAdicional.mid(blanco + 1);
         },
         [&] {
-            const QString params = inicio::CadenaMenuExes(gBaseDatos().gServidor, gBaseDatos().gDBName, s.gUsuarioSistema, s.gClaveUsuario,
-                                                          ParametroAdicional, s.gCaja);
+            const QString params = inicio::CadenaMenuExes(gBaseDatos().gServidor, gBaseDatos().gDBName, s.gUsuarioSistema,
+                                                          s.gClaveUsuario, ParametroAdicional, s.gCaja);
             comando = inicio::ComandoMenuExes(Programa, FuncionesComunes::instancia().CarpetaPrograma(), params);
         },
         [&] {
@@ -266,7 +277,8 @@ void MenuExes(const QString& Programa, QString& ParametroAdicional, qint64& IdPr
         },
         [&] {
             if (IdProceso == 0)
-                plataforma().MsgBox(QStringLiteral("Opcion no Implementada!") + QStringLiteral("\r") + QStringLiteral("Comuniquese con su proveedor de sistemas"),
+                plataforma().MsgBox(QStringLiteral("Opcion no Implementada!") + QStringLiteral("\r") +
+                                        QStringLiteral("Comuniquese con su proveedor de sistemas"),
                                     vb::Critical, QStringLiteral("Atención"));
         });
 }

@@ -12,7 +12,9 @@
 
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
-QString SinComillas(QString v) { return v.remove(QLatin1Char('\'')); }
+QString SinComillas(QString v) {
+    return v.remove(QLatin1Char('\''));
+}
 }  // namespace
 
 bool ValidaUsuario(const QString& Usuario, const QString& Clave) {
@@ -24,7 +26,8 @@ bool ValidaUsuario(const QString& Usuario, const QString& Clave) {
     const QString sistemas = plataforma().NombreEjecutable().toUpper() == QLatin1String("TORVAL")
                                  ? QStringLiteral("(SISTEMA = 'TORVAL')")
                                  : QStringLiteral("(SISTEMA = 'qm210ax' OR SISTEMA = 'ORBE')");
-    QString q = QStringLiteral("SELECT * FROM TA_USUARIOS WHERE NOMBRE = '") + SinComillas(Usuario.trimmed()) + QStringLiteral("' AND ") + sistemas;
+    QString q = QStringLiteral("SELECT * FROM TA_USUARIOS WHERE NOMBRE = '") + SinComillas(Usuario.trimmed()) +
+                QStringLiteral("' AND ") + sistemas;
     driver::Recordset rs;
     bool resultado = false;
     pasos::Silenciosos(
@@ -43,8 +46,9 @@ bool ValidaUsuario(const QString& Usuario, const QString& Clave) {
 ResultadoLogin ReintentoLogin(QString& baseDatos, QString& servidor) {
     auto& s = sesion();
     auto& db = gBaseDatos();
-    plataforma().MsgBox(QStringLiteral("El usuario o clave en la base de datos es incorrecto!") + CRLF + QStringLiteral("Intentelo nuevamente"),
-                        vb::Critical, QStringLiteral("Atencion!"));
+    plataforma().MsgBox(
+        QStringLiteral("El usuario o clave en la base de datos es incorrecto!") + CRLF + QStringLiteral("Intentelo nuevamente"),
+        vb::Critical, QStringLiteral("Atencion!"));
     for (int intento = 1; intento <= 3; ++intento) {
         auto dlg = CrearDialogoConexion();
         if (!dlg) plataforma().Terminar(1);
@@ -57,7 +61,8 @@ ResultadoLogin ReintentoLogin(QString& baseDatos, QString& servidor) {
                                    QStringLiteral("Intento de inicio de sesion fallido"), QString(), false);
             continue;
         }
-        if (dlg->BaseDatos().compare(db.gDBName, Qt::CaseInsensitive) == 0 && dlg->Servidor().compare(db.gServidor, Qt::CaseInsensitive) == 0)
+        if (dlg->BaseDatos().compare(db.gDBName, Qt::CaseInsensitive) == 0 &&
+            dlg->Servidor().compare(db.gServidor, Qt::CaseInsensitive) == 0)
             return ResultadoLogin::Aceptado;
         baseDatos = dlg->BaseDatos();
         servidor = dlg->Servidor();
@@ -65,7 +70,8 @@ ResultadoLogin ReintentoLogin(QString& baseDatos, QString& servidor) {
         db.gServidor = servidor;
         return ResultadoLogin::Reabrir;
     }
-    plataforma().MsgBox(QStringLiteral("Demasiados intentos para iniciar sesión!") + CRLF + QStringLiteral("Comuniquese con el administrador de sistemas"),
+    plataforma().MsgBox(QStringLiteral("Demasiados intentos para iniciar sesión!") + CRLF +
+                            QStringLiteral("Comuniquese con el administrador de sistemas"),
                         vb::Critical, QStringLiteral("Atencion!"));
     plataforma().Terminar(1);
     return ResultadoLogin::Aceptado;  // not reached: Terminar does not return
@@ -107,8 +113,10 @@ void RegistraIngreso(const QString& Programa) {
     pasos::Silenciosos(
         [&] {
             gSentencias().clear();
-            ingreso = Formatear(plataforma().Ahora(), FmtFecha()) + QStringLiteral(" ") + Formatear(plataforma().Ahora(), FmtHora());
-            AgregaCampo(QStringLiteral("Maquina"), FuncionesSistema::instancia().NombreEquipo().trimmed().toUpper(), QStringLiteral("'"), true);
+            ingreso =
+                Formatear(plataforma().Ahora(), FmtFecha()) + QStringLiteral(" ") + Formatear(plataforma().Ahora(), FmtHora());
+            AgregaCampo(QStringLiteral("Maquina"), FuncionesSistema::instancia().NombreEquipo().trimmed().toUpper(),
+                        QStringLiteral("'"), true);
             AgregaCampo(QStringLiteral("Usuario"), s.gUsuarioSistema.trimmed().toUpper(), QStringLiteral("'"), false);
             AgregaCampo(QStringLiteral("Formulario"), programa.trimmed().toUpper(), QStringLiteral("'"), false);
             AgregaCampo(QStringLiteral("Tarea"), tarea.trimmed().toUpper(), QStringLiteral("'"), false);
@@ -128,8 +136,8 @@ void RegistraIngreso(const QString& Programa) {
             if (id == 0) {
                 driver::Recordset rs;
                 QString q = QStringLiteral("SELECT MAX(id) AS ID FROM Control_Acceso  with(nolock)  WHERE Maquina = '") +
-                            SinComillas(FuncionesSistema::instancia().NombreEquipo().trimmed().toUpper()) + QStringLiteral("' AND Ingreso = '") +
-                            ingreso + QStringLiteral("' AND EGRESO IS NULL");
+                            SinComillas(FuncionesSistema::instancia().NombreEquipo().trimmed().toUpper()) +
+                            QStringLiteral("' AND Ingreso = '") + ingreso + QStringLiteral("' AND EGRESO IS NULL");
                 db.AbrirRecordset(q, rs, nullptr, driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true);
                 if (rs.State() != driver::adStateClosed && !(rs.BOF() && rs.EOF_())) id = rs.Fields(0).Value.toLongLong();
                 db.CierraRecordset(rs);
@@ -140,9 +148,11 @@ void RegistraIngreso(const QString& Programa) {
 
 void RegistraEgreso() {
     try {
-        QString q = QStringLiteral("UPDATE CONTROL_ACCESO ") + QStringLiteral(" SET EGRESO = '") + Formatear(plataforma().Ahora(), FmtFecha()) +
-                    QStringLiteral(" ") + Formatear(plataforma().Ahora(), FmtHora()) + QStringLiteral("'") +
-                    QStringLiteral(" WHERE EGRESO IS NULL AND ") + QStringLiteral(" ID = ") + QString::number(sesion().gIdControlAcceso);
+        QString q = QStringLiteral("UPDATE CONTROL_ACCESO ") + QStringLiteral(" SET EGRESO = '") +
+                    Formatear(plataforma().Ahora(), FmtFecha()) + QStringLiteral(" ") +
+                    Formatear(plataforma().Ahora(), FmtHora()) + QStringLiteral("'") +
+                    QStringLiteral(" WHERE EGRESO IS NULL AND ") + QStringLiteral(" ID = ") +
+                    QString::number(sesion().gIdControlAcceso);
         long n = 0;
         gBaseDatos().EjecutaConsultaSQL(q, n, nullptr);
     } catch (const ErrorEjecucion& e) {

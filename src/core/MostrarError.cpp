@@ -10,4 +10,6 @@ int MostrarError(const ErrorEjecucion& error, int botones, const QString& rutina
     return informe::Informar(error, botones, rutina, o);
 }
 
-int ReportarMostrarError(const ErrorEjecucion& error, const QString& rutina) { return MostrarError(error, 18, rutina); }
+int ReportarMostrarError(const ErrorEjecucion& error, const QString& rutina) {
+    return MostrarError(error, 18, rutina);
+}

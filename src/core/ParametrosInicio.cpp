@@ -25,14 +25,13 @@ QString NombreServidor(const QString& texto) {
 
 QString CadenaMenuExes(const QString& servidor, const QString& baseDatos, const QString& usuario, const QString& clave,
                        const QString& parametroAdicional, const QString& caja) {
-    return QStringLiteral(" ; @server=") + servidor + QStringLiteral("; @dbname=") + baseDatos + QStringLiteral("; @usuario=") + usuario +
-           QStringLiteral("; @Password=") + clave + QStringLiteral("; @ParametroAdicional=") + parametroAdicional +
+    return QStringLiteral(" ; @server=") + servidor + QStringLiteral("; @dbname=") + baseDatos + QStringLiteral("; @usuario=") +
+           usuario + QStringLiteral("; @Password=") + clave + QStringLiteral("; @ParametroAdicional=") + parametroAdicional +
            QStringLiteral("; orbe@ ; @UsuarioLogeado = ") + usuario + QStringLiteral("; @Caja=") + caja + QStringLiteral(";");
 }
 
 QString ComandoMenuExes(const QString& programa, const QString& carpetaPrograma, const QString& parametros) {
-    if (programa.contains(QLatin1Char('\\')) || programa.contains(QLatin1Char('/')) )
-        return programa.mid(6) + parametros;
+    if (programa.contains(QLatin1Char('\\')) || programa.contains(QLatin1Char('/'))) return programa.mid(6) + parametros;
     if (programa.contains(QStringLiteral("SHELL"), Qt::CaseInsensitive)) return carpetaPrograma + programa.mid(6) + parametros;
     return carpetaPrograma + programa + parametros;
 }

@@ -30,29 +30,34 @@ QStringList& gSentencias() {
 
 void AgregaCampo(const QString& Campo, QString& Valor, const QString& Tipo, bool Nuevo) {
     auto& campos = gCampos();
-    if (Nuevo) campos = ListaCampos{CampoPendiente()};
-    else campos.append(CampoPendiente());
+    if (Nuevo)
+        campos = ListaCampos{CampoPendiente()};
+    else
+        campos.append(CampoPendiente());
     Valor.remove(QLatin1Char('\''));
     campos.last().first = Campo;
     campos.last().second =
         Valor.toUpper() == QLatin1String("NULL") ? QStringLiteral("Null") : DB_Dll::SQLValue(QVariant(Valor), Tipo);
 }
 
-void ArmaSentencia(ListaCampos& campos, QStringList& sentencias, const QString& Tabla, bool EsUpdate, QString& Where, bool Conservar) {
+void ArmaSentencia(ListaCampos& campos, QStringList& sentencias, const QString& Tabla, bool EsUpdate, QString& Where,
+                   bool Conservar) {
     QString sentencia;
     if (EsUpdate) {
         QStringList asignaciones;
         for (const auto& c : campos) asignaciones << c.first + QStringLiteral(" = ") + c.second;
         if (!Where.contains(QStringLiteral("WHERE"), Qt::CaseInsensitive)) Where = QStringLiteral(" WHERE ") + Where;
-        sentencia = QStringLiteral("UPDATE ") + Tabla + QStringLiteral(" SET ") + asignaciones.join(QLatin1Char(',')) + QStringLiteral(" ") + Where;
+        sentencia = QStringLiteral("UPDATE ") + Tabla + QStringLiteral(" SET ") + asignaciones.join(QLatin1Char(',')) +
+                    QStringLiteral(" ") + Where;
     } else {
         QStringList nombres, valores;
         for (const auto& c : campos) {
             nombres << c.first;
             valores << c.second;
         }
-        sentencia = QStringLiteral("INSERT INTO ") + Tabla + QStringLiteral(" ") + QStringLiteral("(") + nombres.join(QLatin1Char(',')) +
-                    QStringLiteral(")") + QStringLiteral(" VALUES (") + valores.join(QLatin1Char(',')) + QStringLiteral(")");
+        sentencia = QStringLiteral("INSERT INTO ") + Tabla + QStringLiteral(" ") + QStringLiteral("(") +
+                    nombres.join(QLatin1Char(',')) + QStringLiteral(")") + QStringLiteral(" VALUES (") +
+                    valores.join(QLatin1Char(',')) + QStringLiteral(")");
     }
     sentencias.append(sentencia);
     sentencias.append(QString());
@@ -70,8 +75,8 @@ void ArmaInsert(QString& Texto, ListaCampos& campos, bool Borrar) {
     if (Borrar) campos.clear();
 }
 
-void GActualizarDatoScript(const QStringList& sentencias, bool& Fallo, long& ErrorNativo, bool AvisarDuplicado, bool AvisarReferencia,
-                           QString& Script, QString& Mensajes, bool MostrarMensaje) {
+void GActualizarDatoScript(const QStringList& sentencias, bool& Fallo, long& ErrorNativo, bool AvisarDuplicado,
+                           bool AvisarReferencia, QString& Script, QString& Mensajes, bool MostrarMensaje) {
     QString unido, texto;
     long numero = 0;
     pasos::Pasos(
@@ -99,7 +104,8 @@ void GActualizarDatoScript(const QStringList& sentencias, bool& Fallo, long& Err
             auto linea = [&](int i) {
                 return QString::number(errores.Item(i).NativeError) + QStringLiteral(" : ") + errores.Item(i).Description + CRLF;
             };
-            if (errores.Count() == 1) texto = linea(0);
+            if (errores.Count() == 1)
+                texto = linea(0);
             else
                 for (int i = 0; i < errores.Count() - 1; ++i) texto += linea(i);
             Mensajes = texto;
@@ -165,7 +171,8 @@ QDateTime FechaServidor() {
                 QDateTime dt = v.toDateTime();
                 if (!dt.isValid()) dt = QDateTime::fromString(v.toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
                 // Written as dd/mm/yyyy hh:mm:ss and read back: whole seconds.
-                resultado = QDateTime::fromString(dt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")), QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+                resultado = QDateTime::fromString(dt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
+                                                  QStringLiteral("dd/MM/yyyy HH:mm:ss"));
                 if (!resultado.isValid()) resultado = plataforma().Ahora();
             } else if (sesion().gUtilizarFechaDia) {
                 QString aux;

@@ -28,7 +28,8 @@ inline void AgregaCampo(const QString& Campo, const QString& Valor, const QStrin
 }
 // Builds an INSERT (or an UPDATE with Where) from the field list and appends it, followed by an
 // empty entry, to the statement list. Unless Conservar, the field list is emptied afterwards.
-void ArmaSentencia(ListaCampos& campos, QStringList& sentencias, const QString& Tabla, bool EsUpdate, QString& Where, bool Conservar);
+void ArmaSentencia(ListaCampos& campos, QStringList& sentencias, const QString& Tabla, bool EsUpdate, QString& Where,
+                   bool Conservar);
 // Appends "(names) VALUES (values)" to Texto; with Borrar the field list is emptied.
 void ArmaInsert(QString& Texto, ListaCampos& campos, bool Borrar);
 
@@ -43,9 +44,15 @@ QString AdaptaSQLPlataforma(const QString& texto);
 
 QDateTime FechaServidor();
 // Format texts of the suite (Visual Basic format syntax) and their application to a date.
-inline QString FmtFechaHora() { return QStringLiteral("dd/mm/yy hh:mm"); }
-inline QString FmtFecha() { return QStringLiteral("dd/mm/yy"); }
-inline QString FmtHora() { return QStringLiteral("hh:mm"); }
+inline QString FmtFechaHora() {
+    return QStringLiteral("dd/mm/yy hh:mm");
+}
+inline QString FmtFecha() {
+    return QStringLiteral("dd/mm/yy");
+}
+inline QString FmtHora() {
+    return QStringLiteral("hh:mm");
+}
 QString Formatear(const QDateTime& momento, const QString& formatoVB);
 
 bool ExisteArchivo(const QString& ruta);

@@ -1,7 +1,7 @@
 #include "db/DB_Dll.h"
 
-#include "db/DialogoConexion.h"
 #include "db/Dialecto.h"
+#include "db/DialogoConexion.h"
 #include "db/Guion.h"
 #include "db/Literales.h"
 #include "db/Sinonimos.h"
@@ -21,7 +21,9 @@ namespace {
 const QString CR = QStringLiteral("\r");
 const QString CRLF = QStringLiteral("\r\n");
 
-bool Contiene(const QString& texto, const QString& buscado) { return texto.contains(buscado, Qt::CaseInsensitive); }
+bool Contiene(const QString& texto, const QString& buscado) {
+    return texto.contains(buscado, Qt::CaseInsensitive);
+}
 
 std::unique_ptr<DB_Dll>& instanciaPrincipal() {
     static std::unique_ptr<DB_Dll> p;
@@ -89,14 +91,16 @@ driver::Conexion& DB_Dll::gCnn() {
     return *cnn_;
 }
 
-bool DB_Dll::EsOracle() const { return cnn_ && Contiene(cnn_->ConnectionString(), QStringLiteral("ORACLE")); }
+bool DB_Dll::EsOracle() const {
+    return cnn_ && Contiene(cnn_->ConnectionString(), QStringLiteral("ORACLE"));
+}
 
 // ---------------------------------------------------------------- connection management
 
 QString DB_Dll::CadenaSqlServer() const {
     return QStringLiteral("PROVIDER=") + pSQLOLEDB() + QStringLiteral(";") + QStringLiteral("Server=") + gServidor +
-           QStringLiteral(";") + QStringLiteral("Database =") + gDBName + QStringLiteral(";") + QStringLiteral("UId=") + gUsuario +
-           QStringLiteral(";") + QStringLiteral("Pwd=") + gUserPassWord + QStringLiteral(";") + gExtended;
+           QStringLiteral(";") + QStringLiteral("Database =") + gDBName + QStringLiteral(";") + QStringLiteral("UId=") +
+           gUsuario + QStringLiteral(";") + QStringLiteral("Pwd=") + gUserPassWord + QStringLiteral(";") + gExtended;
 }
 
 QString DB_Dll::CadenaOracle() const {
@@ -131,8 +135,11 @@ void DB_Dll::DialogoParametros() {
     }
 }
 
-void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString& ConnString, bool ValidaAdmin, bool MuestraError) {
-    auto armar = [this] { return gServidor.contains(QLatin1Char('#'), Qt::CaseInsensitive) ? CadenaOracle() : CadenaSqlServer(); };
+void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString& ConnString, bool ValidaAdmin,
+                             bool MuestraError) {
+    auto armar = [this] {
+        return gServidor.contains(QLatin1Char('#'), Qt::CaseInsensitive) ? CadenaOracle() : CadenaSqlServer();
+    };
     bool abandonar = false;
     bool reintento3705 = false;
     std::vector<std::function<bool()>> lista{
@@ -168,8 +175,8 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
                 gEsAdmin = true;
                 return;
             }
-            const QVariant v = DatosTabla(QStringLiteral("ta_usuarios"), sesion().gUsuarioSistema, QStringLiteral("Administrador"),
-                                          QStringLiteral("nombre"), 8, QString(), true, false);
+            const QVariant v = DatosTabla(QStringLiteral("ta_usuarios"), sesion().gUsuarioSistema,
+                                          QStringLiteral("Administrador"), QStringLiteral("nombre"), 8, QString(), true, false);
             gEsAdmin = FuncionesComunes::instancia().Val(v.toString()) == 1.0;
         }),
     };
@@ -192,13 +199,16 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
         }
         const driver::ErrorProveedor p = errores.Item(0);
         const QString texto =
-            QStringLiteral(" Estado de Sql: ") + p.SQLState + CR + QStringLiteral("Numero de Error: ") + QString::number(p.Number) + CR +
-            QStringLiteral("Descripcion: ") + p.Description + CR + QStringLiteral("Codigo Nativo: ") + QString::number(p.NativeError) +
-            CR + CRLF + QStringLiteral("Nombre de Proceso: ") + plataforma().NombreEjecutable() + CR + CRLF + CRLF +
+            QStringLiteral(" Estado de Sql: ") + p.SQLState + CR + QStringLiteral("Numero de Error: ") +
+            QString::number(p.Number) + CR + QStringLiteral("Descripcion: ") + p.Description + CR +
+            QStringLiteral("Codigo Nativo: ") + QString::number(p.NativeError) + CR + CRLF +
+            QStringLiteral("Nombre de Proceso: ") + plataforma().NombreEjecutable() + CR + CRLF + CRLF +
             QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF +
-            QStringLiteral("2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
-            gServidor + QStringLiteral("\\ORBEKIT") + CRLF + QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") +
-            gUsuario + QStringLiteral(" existe") + CRLF + CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
+            QStringLiteral(
+                "2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
+            gServidor + QStringLiteral("\\ORBEKIT") + CRLF +
+            QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + gUsuario + QStringLiteral(" existe") + CRLF +
+            CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
         const int r = plataforma().MsgBox(texto, vb::YesNo + vb::Critical, QStringLiteral(" Error de Conexion a Base de Datos"));
         if (r == vb::Yes) {
             errores.Clear();
@@ -227,9 +237,10 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
             gDBName = elegido;
         }
         const QString cadena = ConnString.isEmpty()
-                                   ? QStringLiteral("PROVIDER=") + gProveedor + QStringLiteral(";") + QStringLiteral("Data Source =") +
-                                         gDBName + QStringLiteral(";") + CadenaID + QStringLiteral("=") + gUsuario + QStringLiteral(";") +
-                                         CadenaPWD + QStringLiteral("=") + gUserPassWord + QStringLiteral(";") + gExtended
+                                   ? QStringLiteral("PROVIDER=") + gProveedor + QStringLiteral(";") +
+                                         QStringLiteral("Data Source =") + gDBName + QStringLiteral(";") + CadenaID +
+                                         QStringLiteral("=") + gUsuario + QStringLiteral(";") + CadenaPWD + QStringLiteral("=") +
+                                         gUserPassWord + QStringLiteral(";") + gExtended
                                    : ConnString;
         try {
             gCnn().Errors().Clear();
@@ -252,12 +263,14 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
                     // The stored password is refused again: stop after a few tries instead of looping.
                     if (++clavesRechazadas > 3) {
                         gOpenFlag = false;
-                        plataforma().MsgBox(QStringLiteral("La base de datos rechazó la contraseña guardada."), vb::Critical, QString());
+                        plataforma().MsgBox(QStringLiteral("La base de datos rechazó la contraseña guardada."), vb::Critical,
+                                            QString());
                         return;
                     }
                     fragmentoClave = QStringLiteral("Jet OLEDB:Database Password=") + gUserPassWord + QStringLiteral(";");
                 } else {
-                    const auto r = plataforma().InputBox(QStringLiteral("ingrese el password:"), QStringLiteral("Password Access"), QString());
+                    const auto r = plataforma().InputBox(QStringLiteral("ingrese el password:"),
+                                                         QStringLiteral("Password Access"), QString());
                     if (!r) {
                         gOpenFlag = false;
                         return;
@@ -277,10 +290,8 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
 
 void DB_Dll::ReintentaConectar() {
     std::vector<std::function<bool()>> lista{
-        P([&] { gOpenFlag = false; }),
-        P([&] { gCnn().SetCommandTimeout(90); }),
-        P([&] { gCnn().Close(); }),
-        P([&] { gCnn().Open(gCnn().ConnectionString(), gUsuario, gUserPassWord, -1); }),
+        P([&] { gOpenFlag = false; }), P([&] { gCnn().SetCommandTimeout(90); }),
+        P([&] { gCnn().Close(); }),    P([&] { gCnn().Open(gCnn().ConnectionString(), gUsuario, gUserPassWord, -1); }),
         P([&] { gOpenFlag = true; }),
     };
     CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
@@ -322,8 +333,8 @@ bool DB_Dll::RecuperaConexion(Variante variante, int& cuenta) {
             ++cuenta;
             if (cuenta < 3) continue;
         }
-        const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") + gBaseDatos().gDBName +
-                              CRLF + QStringLiteral(" Servidor ") + gBaseDatos().gServidor + CRLF + CRLF +
+        const QString texto = CRLF + CRLF + CRLF + QStringLiteral("Se perdio la conexion con la base de datos ") +
+                              gBaseDatos().gDBName + CRLF + QStringLiteral(" Servidor ") + gBaseDatos().gServidor + CRLF + CRLF +
                               QStringLiteral("Elija SI para reintentar conectarse") + CRLF +
                               QStringLiteral("Elija NO para cerrar la aplicacion") + CRLF + CRLF + CRLF;
         if (plataforma().MsgBox(texto, vb::YesNo + vb::Critical, QStringLiteral("AVISO AL OPERADOR")) != vb::Yes)
@@ -432,8 +443,8 @@ void DB_Dll::AbrirRecordset(const QString& SentenciaSQL, Recordset& Lrcs, int Cu
     AbrirRecordset(s, Lrcs, nullptr, CursorType, LockType, -1, true);
 }
 
-void DB_Dll::AbrirRecordset(QString& SentenciaSQL, Recordset& Lrcs, driver::Conexion* Conexionactiva, int CursorType, int LockType,
-                            long Options, bool ConvOracle) {
+void DB_Dll::AbrirRecordset(QString& SentenciaSQL, Recordset& Lrcs, driver::Conexion* Conexionactiva, int CursorType,
+                            int LockType, long Options, bool ConvOracle) {
     int cuenta = 2;
     std::vector<std::function<bool()>> lista{
         P([&] { CierraRecordset(Lrcs); }),
@@ -474,24 +485,44 @@ void DB_Dll::CierraRecordset(Recordset& LrcsTemp) {
 
 // ---------------------------------------------------------------- dialect, scripts, synonyms
 
-QString DB_Dll::ORACLE_Dicc(const QString& Valor) const { return dialecto::ORACLE_Dicc(Valor, gConnString); }
+QString DB_Dll::ORACLE_Dicc(const QString& Valor) const {
+    return dialecto::ORACLE_Dicc(Valor, gConnString);
+}
 
 QString DB_Dll::SS_TSinonimos(const QString& SQL) const {
     return sinonimos::SS_TSinonimos(SQL, gEsAdmin, sesion().gConfidencialidad, plataforma().NombreEjecutable());
 }
 
-QString DB_Dll::DepuraSentencia(QString& Sentencia) const { return guion::DepuraSentencia(Sentencia); }
+QString DB_Dll::DepuraSentencia(QString& Sentencia) const {
+    return guion::DepuraSentencia(Sentencia);
+}
 
 // ---------------------------------------------------------------- literals
 
-bool DB_Dll::adodate(const QVariant& q) { return literales::adodate(q); }
-QString DB_Dll::ADOComilla(const QVariant& q) { return literales::ADOComilla(q); }
-bool DB_Dll::ADOText(const QVariant& q) { return literales::ADOText(q); }
-bool DB_Dll::ADONumeric(const QVariant& q) { return literales::ADONumeric(q); }
-bool DB_Dll::ADOCurrency(const QVariant& q) { return literales::ADOCurrency(q); }
-bool DB_Dll::ADOBoolean(const QVariant& q) { return literales::ADOBoolean(q); }
-QString DB_Dll::SQLValue(const QVariant& v, const QString& t) { return literales::SQLValue(v, t); }
-QString DB_Dll::SQLValue2(const QVariant& v, const QString& t) { return literales::SQLValue2(v, t); }
+bool DB_Dll::adodate(const QVariant& q) {
+    return literales::adodate(q);
+}
+QString DB_Dll::ADOComilla(const QVariant& q) {
+    return literales::ADOComilla(q);
+}
+bool DB_Dll::ADOText(const QVariant& q) {
+    return literales::ADOText(q);
+}
+bool DB_Dll::ADONumeric(const QVariant& q) {
+    return literales::ADONumeric(q);
+}
+bool DB_Dll::ADOCurrency(const QVariant& q) {
+    return literales::ADOCurrency(q);
+}
+bool DB_Dll::ADOBoolean(const QVariant& q) {
+    return literales::ADOBoolean(q);
+}
+QString DB_Dll::SQLValue(const QVariant& v, const QString& t) {
+    return literales::SQLValue(v, t);
+}
+QString DB_Dll::SQLValue2(const QVariant& v, const QString& t) {
+    return literales::SQLValue2(v, t);
+}
 
 // ---------------------------------------------------------------- schema helpers
 
@@ -504,7 +535,10 @@ bool DB_Dll::ExisteTablaDB(const QString& Tabla) {
             if (!rs || rs->State() == driver::adStateClosed || (rs->BOF() && rs->EOF_())) return false;
             rs->MoveFirst();
             while (!rs->EOF_()) {
-                if (rs->Fields(QStringLiteral("TABLE_NAME")).Value.toString().trimmed().compare(Tabla.trimmed(), Qt::CaseInsensitive) == 0) {
+                if (rs->Fields(QStringLiteral("TABLE_NAME"))
+                        .Value.toString()
+                        .trimmed()
+                        .compare(Tabla.trimmed(), Qt::CaseInsensitive) == 0) {
                     resultado = true;
                     return false;
                 }
@@ -522,12 +556,17 @@ bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo) {
     bool resultado = false;
     std::unique_ptr<Recordset> rs;
     std::vector<std::function<bool()>> lista{
-        P([&] { rs = gCnn().OpenSchema(driver::adSchemaColumns, {gDBName, QString(), Tabla, QString()}); }),
+        P([&] {
+            rs = gCnn().OpenSchema(driver::adSchemaColumns, {gDBName, QString(), Tabla, QString()});
+        }),
         P([&]() -> bool {
             if (!rs || rs->State() == driver::adStateClosed || (rs->BOF() && rs->EOF_())) return false;
             rs->MoveFirst();
             while (!rs->EOF_()) {
-                if (rs->Fields(QStringLiteral("COLUMN_NAME")).Value.toString().trimmed().compare(Campo.trimmed(), Qt::CaseInsensitive) == 0) {
+                if (rs->Fields(QStringLiteral("COLUMN_NAME"))
+                        .Value.toString()
+                        .trimmed()
+                        .compare(Campo.trimmed(), Qt::CaseInsensitive) == 0) {
                     resultado = true;
                     return false;
                 }
@@ -540,13 +579,14 @@ bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo) {
     return resultado;
 }
 
-void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos, const QVariant& ValorDefault) {
+void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos,
+                      const QVariant& ValorDefault) {
     std::vector<std::function<bool()>> lista{P([&] {
         QString s = QStringLiteral("ALTER TABLE dbo.") + Tabla + QStringLiteral(" ADD ") + Campo + QStringLiteral(" ") + Tipo +
                     (PermiteNulos ? QStringLiteral(" Null ") : QStringLiteral(" Not Null "));
         if (ValorDefault.isValid())
-            s += QStringLiteral(" CONSTRAINT DF_") + Tabla.trimmed() + QStringLiteral("_") + Campo.trimmed() + QStringLiteral(" DEFAULT (") +
-                 ValorDefault.toString() + QStringLiteral(")");
+            s += QStringLiteral(" CONSTRAINT DF_") + Tabla.trimmed() + QStringLiteral("_") + Campo.trimmed() +
+                 QStringLiteral(" DEFAULT (") + ValorDefault.toString() + QStringLiteral(")");
         long n = 0;
         EjecutaConsultaSQL(s, n, nullptr);
     })};
@@ -605,8 +645,8 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
                                      : QStringLiteral("SELECT TOP 1 * FROM ") + T + QStringLiteral(" with(nolock)  WHERE ");
         if (tipo == 8) {
             texto = simple ? desde + C + QStringLiteral(" ='") + SinComillas(V) + QStringLiteral("'")
-                           : QStringLiteral("SELECT TOP 1  * FROM ") + T + QStringLiteral(" with(nolock)  WHERE LTRIM(RTRIM(") + C +
-                                 QStringLiteral(")) ='") + SinComillas(V.trimmed()) + QStringLiteral("'");
+                           : QStringLiteral("SELECT TOP 1  * FROM ") + T + QStringLiteral(" with(nolock)  WHERE LTRIM(RTRIM(") +
+                                 C + QStringLiteral(")) ='") + SinComillas(V.trimmed()) + QStringLiteral("'");
         } else if (tipo == 7) {
             texto = desde + C + QStringLiteral(" = ") + V.trimmed() + QStringLiteral(" ");
         } else if (tipo == 3 || tipo == 5 || tipo == 4) {
@@ -652,7 +692,8 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
         if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
             if (RecuperaConexion(Variante::A, cuenta)) return pasos::Reintentar;
         }
-        const int r = plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
+        const int r =
+            plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
         if (r == vb::Retry) return pasos::Reintentar;
         if (r == vb::Ignore) return pasos::Ignorar;
         return 0;
@@ -670,14 +711,15 @@ bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, 
     return ExisteEnTablaComun(true, Tabla, ValorBuscado, Campo, Lrcs, Tipodato, Condicion, SoloLectura);
 }
 
-QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& CampoDevuelto, const QString& C, const QVariant& Tipodato,
-                            const QString& Condicion, bool UsaTrim, bool IgnoraError) {
+QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& CampoDevuelto, const QString& C,
+                            const QVariant& Tipodato, const QString& Condicion, bool UsaTrim, bool IgnoraError) {
     const int tipo = CodigoTipo(Tipodato);
     const QString sufijo = Condicion.trimmed().isEmpty() ? QString() : QStringLiteral(" AND ") + Condicion;
     const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + T + QStringLiteral(" with(nolock)  WHERE ");
     QString texto;
     if (tipo == 8 && UsaTrim)
-        texto = inicio + QStringLiteral("LTRIM(RTRIM(") + C + QStringLiteral(")) ='") + SinComillas(V.trimmed()) + QStringLiteral("' ") + sufijo;
+        texto = inicio + QStringLiteral("LTRIM(RTRIM(") + C + QStringLiteral(")) ='") + SinComillas(V.trimmed()) +
+                QStringLiteral("' ") + sufijo;
     else if (tipo == 8)
         texto = inicio + C + QStringLiteral(" ='") + SinComillas(V) + QStringLiteral("' ") + sufijo;
     else if (tipo == 7)
@@ -701,8 +743,10 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
                 if (IgnoraError) resultado = QString();
                 return false;
             }
-            if (rs.BOF() && rs.EOF_()) resultado = QString();
-            else resultado = FuncionesComunes::instancia().TextoCampo(rs.Fields(CampoDevuelto).Value);
+            if (rs.BOF() && rs.EOF_())
+                resultado = QString();
+            else
+                resultado = FuncionesComunes::instancia().TextoCampo(rs.Fields(CampoDevuelto).Value);
             return true;
         }),
         P([&] { CierraRecordset(rs); }),
@@ -716,7 +760,8 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
         if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
             if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
         }
-        const int r = plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
+        const int r =
+            plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
         if (r == vb::Retry) return pasos::Reintentar;
         if (r == vb::Ignore) return pasos::Ignorar;
         return 0;
@@ -734,11 +779,14 @@ QVariant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, c
         rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
         if (rs.BOF() && rs.EOF_()) return QVariant();
         const QString mayor = FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MAYOR")).Value);
-        if (QueTabla.compare(QStringLiteral("V_MA_ARTICULOS"), Qt::CaseInsensitive) == 0 && mayor.trimmed().startsWith(QLatin1Char('0'))) {
+        if (QueTabla.compare(QStringLiteral("V_MA_ARTICULOS"), Qt::CaseInsensitive) == 0 &&
+            mayor.trimmed().startsWith(QLatin1Char('0'))) {
             // Article codes starting with "0" are never proposed as the greatest code.
             QString* c = Condicion ? Condicion : &condicionPropia;
-            if (c->trimmed().isEmpty()) *c = QStringLiteral(" substring(ltrim(idarticulo),1,1)<>'0'");
-            else *c += QStringLiteral(" and substring(ltrim(idarticulo),1,1)<>'0'");
+            if (c->trimmed().isEmpty())
+                *c = QStringLiteral(" substring(ltrim(idarticulo),1,1)<>'0'");
+            else
+                *c += QStringLiteral(" and substring(ltrim(idarticulo),1,1)<>'0'");
             Condicion = c;
             rs.Close();
             continue;
@@ -750,13 +798,15 @@ QVariant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, c
 }
 
 QVariant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, const QVariant&, const QString* Condicion) {
-    QString texto = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
+    QString texto = QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla +
+                    QStringLiteral("  with(nolock) ");
     if (Condicion) texto += QStringLiteral(" WHERE ") + Condicion->trimmed();
     Recordset rs;
     UltimaSentencia = texto;
     rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
     if (rs.BOF() && rs.EOF_()) return QVariant();
-    const QVariant r = FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MENOR")).Value));
+    const QVariant r =
+        FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MENOR")).Value));
     rs.Close();
     return r;
 }
@@ -768,7 +818,8 @@ QVariant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCa
     UltimaSentencia = texto;
     rs.Open(texto, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
     if (rs.BOF() && rs.EOF_()) return QVariant();
-    const QVariant r = FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MAYOR")).Value));
+    const QVariant r =
+        FuncionesComunes::instancia().Val(FuncionesComunes::instancia().TextoCampo(rs.Fields(QStringLiteral("MAYOR")).Value));
     rs.Close();
     return r;
 }
@@ -782,16 +833,22 @@ void DB_Dll::EjecutaScript(QString& script, long& afectadas) {
     while (const auto paso = guion::SiguientePaso(script, gConnString)) {
         if (paso->accion) {
             switch (paso->accion->tipo) {
-            case guion::AccionGuion::Tipo::IniciarTransaccion: gCnn().BeginTrans(); break;
-            case guion::AccionGuion::Tipo::ConfirmarTransaccion: gCnn().CommitTrans(); break;
-            case guion::AccionGuion::Tipo::DeshacerTransaccion: gCnn().RollbackTrans(); break;
-            case guion::AccionGuion::Tipo::Ejecutar: {
-                long n = 0;
-                UltimaSentencia = paso->accion->sentencia;
-                gCnn().Execute(paso->accion->sentencia, &n, -1);
-                afectadas += n;
-                break;
-            }
+                case guion::AccionGuion::Tipo::IniciarTransaccion:
+                    gCnn().BeginTrans();
+                    break;
+                case guion::AccionGuion::Tipo::ConfirmarTransaccion:
+                    gCnn().CommitTrans();
+                    break;
+                case guion::AccionGuion::Tipo::DeshacerTransaccion:
+                    gCnn().RollbackTrans();
+                    break;
+                case guion::AccionGuion::Tipo::Ejecutar: {
+                    long n = 0;
+                    UltimaSentencia = paso->accion->sentencia;
+                    gCnn().Execute(paso->accion->sentencia, &n, -1);
+                    afectadas += n;
+                    break;
+                }
             }
         }
         script = paso->resto;

@@ -21,11 +21,11 @@ public:
     DB_Dll& operator=(const DB_Dll&) = delete;
 
     // ---- connection state (public fields, as every caller reads and writes them) ----
-    QString gUsuarioClave;                  // password put into the connection window
-    bool gOpenFlag = false;                 // the last open or re-open succeeded
-    std::optional<bool> gIgnoraPassWord;    // a refused local-file password: true = use gUserPassWord
-    QString gProveedor;                     // empty reads as "SQLOLEDB"
-    QString gServidor;                      // "#" anywhere marks an Oracle server
+    QString gUsuarioClave;                // password put into the connection window
+    bool gOpenFlag = false;               // the last open or re-open succeeded
+    std::optional<bool> gIgnoraPassWord;  // a refused local-file password: true = use gUserPassWord
+    QString gProveedor;                   // empty reads as "SQLOLEDB"
+    QString gServidor;                    // "#" anywhere marks an Oracle server
     QString gDBName;
     QString gUsuario;
     bool gEsAdmin = false;
@@ -100,8 +100,9 @@ public:
     // ---- existence checks and single values ----
     bool ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo, driver::Recordset* Lrcs = nullptr,
                        const QVariant& Tipodato = 8, const QString& Condicion = QString(), bool SoloLectura = true);
-    bool ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, const QString& Campo, driver::Recordset* Lrcs = nullptr,
-                         const QVariant& Tipodato = 8, const QString& Condicion = QString(), bool SoloLectura = true);
+    bool ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                         driver::Recordset* Lrcs = nullptr, const QVariant& Tipodato = 8, const QString& Condicion = QString(),
+                         bool SoloLectura = true);
     // The text of column CampoDevuelto of the first matching row: "" when there is none, an
     // empty (invalid) QVariant after a failed open.
     QVariant DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto, const QString& Campo,

@@ -13,4 +13,6 @@ FabricaDialogoConexion EstablecerDialogoConexion(FabricaDialogoConexion nueva) {
     return anterior;
 }
 
-std::unique_ptr<DialogoConexion> CrearDialogoConexion() { return fabrica() ? fabrica()() : nullptr; }
+std::unique_ptr<DialogoConexion> CrearDialogoConexion() {
+    return fabrica() ? fabrica()() : nullptr;
+}

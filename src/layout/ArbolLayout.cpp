@@ -11,7 +11,9 @@ QString ImagenesLayout::Etiqueta(int indice) const {
     return indice >= 1 && indice <= imagenes_.size() ? imagenes_[indice - 1].etiqueta : QString();
 }
 
-QIcon ImagenesLayout::Icono(int indice) const { return indice >= 1 && indice <= imagenes_.size() ? imagenes_[indice - 1].icono : QIcon(); }
+QIcon ImagenesLayout::Icono(int indice) const {
+    return indice >= 1 && indice <= imagenes_.size() ? imagenes_[indice - 1].icono : QIcon();
+}
 
 int ImagenesLayout::IndiceImagen(const QString& nombre) const {
     const QString buscado = nombre.trimmed();
@@ -215,7 +217,8 @@ void ModeloArbolLayout::Terminar() {
         for (size_t i = 0; i < nodos_.size(); ++i)
             if (cuentas_[i] > 0) nodos_[i].hijos.reserve(static_cast<size_t>(cuentas_[i]));
         // In code order every child comes after its parent and after its elder siblings.
-        for (size_t i = 1; i < nodos_.size(); ++i) nodos_[static_cast<size_t>(nodos_[i].padre)].hijos.push_back(static_cast<int>(i));
+        for (size_t i = 1; i < nodos_.size(); ++i)
+            nodos_[static_cast<size_t>(nodos_[i].padre)].hijos.push_back(static_cast<int>(i));
         cuentas_.clear();
         cuentas_.shrink_to_fit();
     }
@@ -228,7 +231,8 @@ QModelIndex ModeloArbolLayout::AgregarNodo(const QString& relativa, const QStrin
     const QModelIndex rel = IndiceDeClave(relativa);
     if (!rel.isValid()) throw ErrorEjecucion(35601, QStringLiteral("Element not found"), QStringLiteral("TreeView1"));
     const quint32 hash = Hash(codigo);
-    if (Buscar(codigo, hash) >= 0) throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
+    if (Buscar(codigo, hash) >= 0)
+        throw ErrorEjecucion(35602, QStringLiteral("Key is not unique in collection"), QStringLiteral("TreeView1"));
     const int padre = NodoDe(rel);
     // A code longer than the levels allowed when the tree was built (the levels changed since):
     // its parent may now have children after all.
@@ -328,7 +332,9 @@ int ModeloArbolLayout::rowCount(const QModelIndex& parent) const {
     return id < 0 ? 0 : static_cast<int>(nodos_[id].hijos.size());
 }
 
-int ModeloArbolLayout::columnCount(const QModelIndex&) const { return 1; }
+int ModeloArbolLayout::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant ModeloArbolLayout::data(const QModelIndex& index, int role) const {
     const int id = NodoDe(index);
@@ -350,6 +356,7 @@ Qt::ItemFlags ModeloArbolLayout::flags(const QModelIndex& index) const {
     const int id = NodoDe(index);
     if (id < 0) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (largoMaximo_ > 0 && id > 0 && nodos_[id].largoCodigo >= largoMaximo_ && nodos_[id].hijos.empty()) f |= Qt::ItemNeverHasChildren;
+    if (largoMaximo_ > 0 && id > 0 && nodos_[id].largoCodigo >= largoMaximo_ && nodos_[id].hijos.empty())
+        f |= Qt::ItemNeverHasChildren;
     return f;
 }

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool Igual(const QString& a, const char* b) { return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0; }
+bool Igual(const QString& a, const char* b) {
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
 
 bool EnLista(const QString& t, const QStringList& lista) {
     for (const QString& x : lista)
@@ -23,19 +25,19 @@ QString ClaveDerivada(const QString& tabla, const QString& prefijo, bool quitarS
 }
 
 const QStringList kGrupoV = {
-    QStringLiteral("@admin_V_TA_Familias"), QStringLiteral("V_TA_Cajas"),       QStringLiteral("V_TA_Bancos"),
-    QStringLiteral("V_TA_MotivoVta"),       QStringLiteral("V_TA_MotivoCpra"),  QStringLiteral("V_TA_Deposito"),
-    QStringLiteral("V_TA_Tecnicos"),        QStringLiteral("V_TA_Tareas"),      QStringLiteral("V_TA_Unidad"),
-    QStringLiteral("V_TA_TipoArticulo"),    QStringLiteral("V_TA_Rubros"),      QStringLiteral("V_TA_MotivoStock"),
-    QStringLiteral("V_TA_CPRA_VTA"),        QStringLiteral("V_TA_CATEGORIA"),   QStringLiteral("V_TA_DESTINO"),
+    QStringLiteral("@admin_V_TA_Familias"), QStringLiteral("V_TA_Cajas"),      QStringLiteral("V_TA_Bancos"),
+    QStringLiteral("V_TA_MotivoVta"),       QStringLiteral("V_TA_MotivoCpra"), QStringLiteral("V_TA_Deposito"),
+    QStringLiteral("V_TA_Tecnicos"),        QStringLiteral("V_TA_Tareas"),     QStringLiteral("V_TA_Unidad"),
+    QStringLiteral("V_TA_TipoArticulo"),    QStringLiteral("V_TA_Rubros"),     QStringLiteral("V_TA_MotivoStock"),
+    QStringLiteral("V_TA_CPRA_VTA"),        QStringLiteral("V_TA_CATEGORIA"),  QStringLiteral("V_TA_DESTINO"),
     QStringLiteral("V_TA_ORIGEN")};
 const QStringList kGrupoP = {
-    QStringLiteral("P_TA_NIVELESTUDIO"),  QStringLiteral("P_TA_CONOCIMIENTOS"), QStringLiteral("P_TA_Categorizacion"),
-    QStringLiteral("P_TA_CentroMedico"),  QStringLiteral("P_TA_FormasDePago"),  QStringLiteral("P_MA_Empresas"),
-    QStringLiteral("P_TA_ZONARESIDENCIA"), QStringLiteral("P_TA_ObraSocial"),   QStringLiteral("P_TA_MotivoEgreso"),
-    QStringLiteral("P_TA_Grupos"),        QStringLiteral("P_TA_EstadoBusqueda"), QStringLiteral("P_TA_Areas"),
-    QStringLiteral("P_TA_IDIOMAS"),       QStringLiteral("P_TA_TITULOs"),       QStringLiteral("P_TA_ESTADOPOSTULANTE"),
-    QStringLiteral("P_TA_Parentesco"),    QStringLiteral("P_TA_EstadoCivil")};
+    QStringLiteral("P_TA_NIVELESTUDIO"),   QStringLiteral("P_TA_CONOCIMIENTOS"),  QStringLiteral("P_TA_Categorizacion"),
+    QStringLiteral("P_TA_CentroMedico"),   QStringLiteral("P_TA_FormasDePago"),   QStringLiteral("P_MA_Empresas"),
+    QStringLiteral("P_TA_ZONARESIDENCIA"), QStringLiteral("P_TA_ObraSocial"),     QStringLiteral("P_TA_MotivoEgreso"),
+    QStringLiteral("P_TA_Grupos"),         QStringLiteral("P_TA_EstadoBusqueda"), QStringLiteral("P_TA_Areas"),
+    QStringLiteral("P_TA_IDIOMAS"),        QStringLiteral("P_TA_TITULOs"),        QStringLiteral("P_TA_ESTADOPOSTULANTE"),
+    QStringLiteral("P_TA_Parentesco"),     QStringLiteral("P_TA_EstadoCivil")};
 const QStringList kGrupoT = {QStringLiteral("TA_Categoria"), QStringLiteral("TA_Deposito"), QStringLiteral("TA_MotivoStock"),
                              QStringLiteral("TA_TipoArticulo"), QStringLiteral("TA_Rubros")};
 
@@ -52,10 +54,14 @@ void Catalogo(const QString& t, QString& d, QString& k, QString& x) {
     if (EnLista(t, kGrupoV)) {
         const QString desc = Igual(t, "V_TA_Tecnicos") ? QStringLiteral("NOMBRE") : QStringLiteral("DESCRIPCION");
         QString clave;
-        if (Igual(t, "V_TA_CPRA_VTA")) clave = QStringLiteral("IDCOND_CPRA_VTA");
-        else if (Igual(t, "V_TA_TipoArticulo")) clave = QStringLiteral("IDTIPO");
-        else if (Igual(t, "V_TA_Cajas")) clave = QStringLiteral("IDCajas");
-        else clave = ClaveDerivada(t, QStringLiteral("V_TA_"));
+        if (Igual(t, "V_TA_CPRA_VTA"))
+            clave = QStringLiteral("IDCOND_CPRA_VTA");
+        else if (Igual(t, "V_TA_TipoArticulo"))
+            clave = QStringLiteral("IDTIPO");
+        else if (Igual(t, "V_TA_Cajas"))
+            clave = QStringLiteral("IDCajas");
+        else
+            clave = ClaveDerivada(t, QStringLiteral("V_TA_"));
         return fijar(desc, clave, QString());
     }
     if (EnLista(t, kGrupoP)) {
@@ -82,7 +88,8 @@ void Catalogo(const QString& t, QString& d, QString& k, QString& x) {
     if (Igual(t, "MA_CHOFERES")) return fijar(QStringLiteral("APELLIDO"), QStringLiteral("CODIGO"), QStringLiteral("NOMBRES"));
     if (Igual(t, "MA_DESTINATARIOS")) return fijar(QStringLiteral("NOMBRE"), QStringLiteral("CODIGO"), QStringLiteral("NOMBRE"));
     if (Igual(t, "MA_VEHICULOS")) return fijar(QStringLiteral("PATENTE"), QStringLiteral("PATENTE"), QStringLiteral("MODELO"));
-    if (Igual(t, "MV_EJERCICIOS")) return fijar(QStringLiteral("DESCRIPCION"), QStringLiteral("PERIODO"), QStringLiteral("DESCRIPCION"));
+    if (Igual(t, "MV_EJERCICIOS"))
+        return fijar(QStringLiteral("DESCRIPCION"), QStringLiteral("PERIODO"), QStringLiteral("DESCRIPCION"));
     if (Igual(t, "TA_USUARIOS")) return fijar(QStringLiteral("NOMBRE"), QStringLiteral("NOMBRE"), QString());
     if (Igual(t, "ta_unidad")) return fijar(QStringLiteral("Descripcion"), QStringLiteral("IdUnidad"), QString());
     if (t.startsWith(QStringLiteral("TA_"), Qt::CaseInsensitive))
@@ -102,11 +109,13 @@ void Catalogo(const QString& t, QString& d, QString& k, QString& x) {
         return fijar(QStringLiteral("Descripcion"), QStringLiteral("Codigo"), QStringLiteral("Descripcion"));
     }
     if (t.startsWith(QStringLiteral("[MA"), Qt::CaseInsensitive)) {
-        if (t.left(6).toUpper() == QLatin1String("[MA_CA")) return fijar(QStringLiteral("nombre"), QStringLiteral("Codigo"), QStringLiteral("nombre"));
+        if (t.left(6).toUpper() == QLatin1String("[MA_CA"))
+            return fijar(QStringLiteral("nombre"), QStringLiteral("Codigo"), QStringLiteral("nombre"));
         return;
     }
     if (t.startsWith(QStringLiteral("MV_"), Qt::CaseInsensitive)) {
-        if (t.left(6).toUpper() == QLatin1String("MV_PRO")) return fijar(QStringLiteral("ASUNTO"), QStringLiteral("ID"), QStringLiteral("ASUNTO"));
+        if (t.left(6).toUpper() == QLatin1String("MV_PRO"))
+            return fijar(QStringLiteral("ASUNTO"), QStringLiteral("ID"), QStringLiteral("ASUNTO"));
         return;
     }
 }
@@ -119,7 +128,8 @@ void DefinirConsulta(QString& tabla, QString& descripcion, QString& clave, QStri
     const QString desc = descripcion.trimmed().isEmpty() ? QStringLiteral(" * ") : descripcion;
     auto& motor = Lib_ClsCons3::instancia();
     motor.CampoDevuelto = clave;
-    const QString sql = QStringLiteral("select ") + desc + QStringLiteral(",") + clave + QStringLiteral(" from ") + tabla + QStringLiteral(" ") + condicion;
+    const QString sql = QStringLiteral("select ") + desc + QStringLiteral(",") + clave + QStringLiteral(" from ") + tabla +
+                        QStringLiteral(" ") + condicion;
     motor.ConsultaSearch(sql, false);
     const QString v = motor.ValorDevuelto.toString();
     clave = v.isEmpty() ? QString() : v;

@@ -59,15 +59,25 @@ const QString kTituloAviso = QStringLiteral("Aviso al operador...");
 const QString kRaiz = QStringLiteral("Definición de LayOut");
 const QString CRLF = QStringLiteral("\r\n");
 
-bool Igual(const QString& a, const char* b) { return a.trimmed().compare(QLatin1String(b), Qt::CaseInsensitive) == 0; }
+bool Igual(const QString& a, const char* b) {
+    return a.trimmed().compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
 
-FuncionesComunes& FC() { return FuncionesComunes::instancia(); }
-FuncionesFormulario& FF() { return FuncionesFormulario::instancia(); }
+FuncionesComunes& FC() {
+    return FuncionesComunes::instancia();
+}
+FuncionesFormulario& FF() {
+    return FuncionesFormulario::instancia();
+}
 
-bool SinFilas(const driver::Recordset& rs) { return rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_()); }
+bool SinFilas(const driver::Recordset& rs) {
+    return rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_());
+}
 
 // A number as the database reads it back: a point as decimal separator, no grouping.
-QString TextoNumero(double v) { return QString::number(v, 'g', 15); }
+QString TextoNumero(double v) {
+    return QString::number(v, 'g', 15);
+}
 
 // The reservation columns: table and key column of each, and the columns a valid code empties.
 struct Reserva {
@@ -91,7 +101,9 @@ QString FrmMa_Posic::MensajeSinDepositos() {
            QStringLiteral(" Defina al menos un Deposito para poder cargar su Layout.");
 }
 
-int FrmMa_Posic::Reportar(const ErrorEjecucion& e, const QString& rutina) const { return FC().ErrorRutina(e, rutina); }
+int FrmMa_Posic::Reportar(const ErrorEjecucion& e, const QString& rutina) const {
+    return FC().ErrorRutina(e, rutina);
+}
 
 // ------------------------------------------------------------------------------------- window
 
@@ -162,8 +174,11 @@ void FrmMa_Posic::ConstruirVentana() {
                  NuevoCampo(8, QStringLiteral("OrdenIngreso"), QString(), 0)};
     txtfields[0]->setProperty("EsClave", true);
 
-    const char* const chks[][2] = {
-        {"Habilitado", "HABILITADO"}, {"Reservado", "RESERVADO"}, {"Completa", "COMPLETA"}, {"Picking", "Picking"}, {"Titulo", "Titulo"}};
+    const char* const chks[][2] = {{"Habilitado", "HABILITADO"},
+                                   {"Reservado", "RESERVADO"},
+                                   {"Completa", "COMPLETA"},
+                                   {"Picking", "Picking"},
+                                   {"Titulo", "Titulo"}};
     for (int i = 0; i < 5; ++i) {
         auto* c = new QCheckBox(QString::fromLatin1(chks[i][0]), this);
         c->setObjectName(QStringLiteral("ChkFields_%1").arg(i));
@@ -340,7 +355,9 @@ void FrmMa_Posic::CargarDepositos() {
     CmbDeposito->setCurrentIndex(-1);
 }
 
-QString FrmMa_Posic::Deposito() const { return CmbDeposito->currentText().right(4); }
+QString FrmMa_Posic::Deposito() const {
+    return CmbDeposito->currentText().right(4);
+}
 
 void FrmMa_Posic::CambiarDeposito() {
     CargarIconosList(ImageList1);
@@ -364,9 +381,8 @@ void FrmMa_Posic::Inicializa() {
             Tabla = QStringLiteral("MA_Posiciones");
             AbrirRecordset(Tabla);
         },
-        [&] { FF().LimpiarCampos(this); },
-        [&] { FF().PrepararCampos(txtfields, Tabla, gBaseDatos().gConnString, &RsPosicion); }, [&] { InicializaDetalle(); },
-        [&] { DetalleOn(false); }, [&] { ChkFields[3]->setChecked(false); },
+        [&] { FF().LimpiarCampos(this); }, [&] { FF().PrepararCampos(txtfields, Tabla, gBaseDatos().gConnString, &RsPosicion); },
+        [&] { InicializaDetalle(); }, [&] { DetalleOn(false); }, [&] { ChkFields[3]->setChecked(false); },
         [&] {
             // Without a warehouse nothing can be typed or created.
             if (CmbDeposito->count() > 0) return;
@@ -375,7 +391,9 @@ void FrmMa_Posic::Inicializa() {
         });
 }
 
-void FrmMa_Posic::InicializaDetalle() { FF().LimpiarCampos(this, 1); }
+void FrmMa_Posic::InicializaDetalle() {
+    FF().LimpiarCampos(this, 1);
+}
 
 void FrmMa_Posic::DetalleOn(bool on) {
     for (QLineEdit* t : std::as_const(txtfields)) t->setEnabled(on);
@@ -391,7 +409,8 @@ void FrmMa_Posic::DetalleOn(bool on) {
 }
 
 void FrmMa_Posic::AbrirRecordset(const QString& tabla) {
-    gBaseDatos().AbrirRecordset(QStringLiteral("SELECT TOP 1 * FROM ") + tabla, RsPosicion, driver::adOpenDynamic, driver::adLockOptimistic);
+    gBaseDatos().AbrirRecordset(QStringLiteral("SELECT TOP 1 * FROM ") + tabla, RsPosicion, driver::adOpenDynamic,
+                                driver::adLockOptimistic);
 }
 
 void FrmMa_Posic::CargarRegistro() {
@@ -408,12 +427,13 @@ void FrmMa_Posic::CargarRegistro() {
 // ------------------------------------------------------------------------------------- tree
 
 void FrmMa_Posic::CargarIconosList(ImagenesLayout& lista) {
-    pasos::Pasos(QStringLiteral("CargarIconosList"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); },
-                 [&] {
-                     lista.Limpiar();
-                     for (const char* n : {"CALLE", "POSICION", "NIVEL", "NAVE"})
-                         lista.Agregar(QString::fromLatin1(n), ImagenesLayout::DibujarIcono(QString::fromLatin1(n)));
-                 });
+    pasos::Pasos(
+        QStringLiteral("CargarIconosList"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); },
+        [&] {
+            lista.Limpiar();
+            for (const char* n : {"CALLE", "POSICION", "NIVEL", "NAVE"})
+                lista.Agregar(QString::fromLatin1(n), ImagenesLayout::DibujarIcono(QString::fromLatin1(n)));
+        });
 }
 
 void FrmMa_Posic::ArmarTreeVAutomatico() {
@@ -446,8 +466,9 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
         [&] {
             const NivelesLayout& n = gNiveles();
             // The icon of each level end, looked up once for the whole pass.
-            const int icono[5] = {0, ImageList1.IndiceImagen(QStringLiteral("Nave")), ImageList1.IndiceImagen(QStringLiteral("Calle")),
-                                  ImageList1.IndiceImagen(QStringLiteral("Posicion")), ImageList1.IndiceImagen(QStringLiteral("Nivel"))};
+            const int icono[5] = {
+                0, ImageList1.IndiceImagen(QStringLiteral("Nave")), ImageList1.IndiceImagen(QStringLiteral("Calle")),
+                ImageList1.IndiceImagen(QStringLiteral("Posicion")), ImageList1.IndiceImagen(QStringLiteral("Nivel"))};
             const bool conDescripcion = rs.FieldCount() > 1;
             ModeloArbol->SetLargoMaximo(n.FinNivel[4]);
             ModeloArbol->Comenzar(cantidad, kRaiz);
@@ -513,37 +534,39 @@ void FrmMa_Posic::ActualizaTreeV(const QString& codigoCampo, const QString& desc
     }
     const int imagen = icono.isEmpty() ? 0 : ImageList1.IndiceImagen(icono);
     const QString texto = codigo + QStringLiteral(" - ") + descripcion;
-    pasos::Pasos(QStringLiteral("ActualizaTreev"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); }, [&] {
-        auto agregar = [&](const QString& relativa) { return ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen); };
-        QModelIndex nuevo;
-        try {
-            nuevo = agregar(QStringLiteral("A") + codigo.left(l - s));
-        } catch (const ErrorEjecucion& e) {
-            if (e.Number == 35602) {
-                // Already in the tree: an existing position was saved; its text follows the description.
-                const QModelIndex existente = ModeloArbol->IndiceDeClave(QStringLiteral("A") + codigo);
-                ModeloArbol->CambiarTexto(existente, texto);
-                TreeView1->setCurrentIndex(existente);
-                return;
-            }
-            if (e.Number != 35601) throw;
-            // The parent node is not in the tree (it changed since the last build): hang the node
-            // under its longest prefix that is, as a full build would.
-            const int padre = ModeloArbol->NodoPrefijoMasLargo(codigo);
-            if (padre < 0) throw;
-            QString relativa = QStringLiteral("A");
-            for (qsizetype k = codigo.size() - 1; k > 0; --k)
-                if (ModeloArbol->IndiceDeClave(QStringLiteral("A") + codigo.left(k)).isValid()) {
-                    relativa += codigo.left(k);
-                    break;
+    pasos::Pasos(
+        QStringLiteral("ActualizaTreev"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); },
+        [&] {
+            auto agregar = [&](const QString& relativa) { return ModeloArbol->AgregarNodo(relativa, codigo, texto, imagen); };
+            QModelIndex nuevo;
+            try {
+                nuevo = agregar(QStringLiteral("A") + codigo.left(l - s));
+            } catch (const ErrorEjecucion& e) {
+                if (e.Number == 35602) {
+                    // Already in the tree: an existing position was saved; its text follows the description.
+                    const QModelIndex existente = ModeloArbol->IndiceDeClave(QStringLiteral("A") + codigo);
+                    ModeloArbol->CambiarTexto(existente, texto);
+                    TreeView1->setCurrentIndex(existente);
+                    return;
                 }
-            nuevo = agregar(relativa);
-        }
-        TreeView1->expand(nuevo);
-        for (QModelIndex p = nuevo.parent(); p.isValid(); p = p.parent()) TreeView1->expand(p);
-        TreeView1->setCurrentIndex(nuevo);
-        TreeView1->scrollTo(nuevo);
-    });
+                if (e.Number != 35601) throw;
+                // The parent node is not in the tree (it changed since the last build): hang the node
+                // under its longest prefix that is, as a full build would.
+                const int padre = ModeloArbol->NodoPrefijoMasLargo(codigo);
+                if (padre < 0) throw;
+                QString relativa = QStringLiteral("A");
+                for (qsizetype k = codigo.size() - 1; k > 0; --k)
+                    if (ModeloArbol->IndiceDeClave(QStringLiteral("A") + codigo.left(k)).isValid()) {
+                        relativa += codigo.left(k);
+                        break;
+                    }
+                nuevo = agregar(relativa);
+            }
+            TreeView1->expand(nuevo);
+            for (QModelIndex p = nuevo.parent(); p.isValid(); p = p.parent()) TreeView1->expand(p);
+            TreeView1->setCurrentIndex(nuevo);
+            TreeView1->scrollTo(nuevo);
+        });
 }
 
 void FrmMa_Posic::TreeView1_NodeClick(const QModelIndex& nodo) {
@@ -589,8 +612,9 @@ void FrmMa_Posic::CampoValida(int indice) {
                 return true;
             }),
             pasos::paso([&] {
-                gBaseDatos().AbrirRecordset(QStringLiteral("select * from ma_posiciones where iddeposito='") + TextoSql(deposito) +
-                                                QStringLiteral("'and idposicion='") + TextoSql(valor) + QStringLiteral("'"),
+                gBaseDatos().AbrirRecordset(QStringLiteral("select * from ma_posiciones where iddeposito='") +
+                                                TextoSql(deposito) + QStringLiteral("'and idposicion='") + TextoSql(valor) +
+                                                QStringLiteral("'"),
                                             RsPosicion, driver::adOpenDynamic, driver::adLockOptimistic);
                 if (!SinFilas(RsPosicion)) {
                     EsNuevo = false;
@@ -603,11 +627,13 @@ void FrmMa_Posic::CampoValida(int indice) {
                 }
             }),
             pasos::paso([&]() -> bool {
-                if (valor.size() > gNiveles().LongitudTotal) return fallar(QStringLiteral(" Codigo Incorrecto, Supera Longitud permitida!"));
+                if (valor.size() > gNiveles().LongitudTotal)
+                    return fallar(QStringLiteral(" Codigo Incorrecto, Supera Longitud permitida!"));
                 if (!LongitudValida(valor)) return fallar(QStringLiteral(" Cantidad de Digitos Incorrecto!"));
                 // Quotes are removed from every value written, so such a code could never be
                 // stored as typed.
-                if (valor.contains(QLatin1Char('\''))) return fallar(QStringLiteral(" Codigo Incorrecto, no puede contener comillas!"));
+                if (valor.contains(QLatin1Char('\'')))
+                    return fallar(QStringLiteral(" Codigo Incorrecto, no puede contener comillas!"));
                 return true;
             }),
             pasos::paso([&]() -> bool {
@@ -620,14 +646,15 @@ void FrmMa_Posic::CampoValida(int indice) {
                 // warehouse; the same code in another warehouse is another position.
                 const QString padre = gNiveles().CodigoPadre(valor).trimmed();
                 driver::Recordset rs;
-                gBaseDatos().AbrirRecordset(
-                    QStringLiteral("SELECT * FROM MA_POSICiones WHERE RTRIM(LTRIM(IDPOSICION)) = '") + TextoSql(padre) +
-                        QStringLiteral("' AND iddeposito='") + TextoSql(deposito) +
-                        QStringLiteral("' AND (NOT IDARTICULO IS NULL OR NOT IdTipo IS NULL  OR NOT IDFAMILIA IS NULL OR NOT IDRUBRO IS NULL)"),
-                    rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
+                gBaseDatos().AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICiones WHERE RTRIM(LTRIM(IDPOSICION)) = '") +
+                                                TextoSql(padre) + QStringLiteral("' AND iddeposito='") + TextoSql(deposito) +
+                                                QStringLiteral("' AND (NOT IDARTICULO IS NULL OR NOT IdTipo IS NULL  OR NOT "
+                                                               "IDFAMILIA IS NULL OR NOT IDRUBRO IS NULL)"),
+                                            rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
                 const bool reservado = !SinFilas(rs);
                 gBaseDatos().CierraRecordset(rs);
-                if (reservado) return fallar(QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles"));
+                if (reservado)
+                    return fallar(QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles"));
                 return true;
             }),
             pasos::paso([&] { DetalleOn(true); }),
@@ -644,8 +671,8 @@ void FrmMa_Posic::CampoValida(int indice) {
             if (!titulo) {
                 // The suite never stores a quote, so a code holding one cannot exist.
                 const bool existe = !valor.contains(QLatin1Char('\'')) &&
-                                    gBaseDatos().ExisteEnTabla(QStringLiteral("V_TA_Unidad"), valor, QStringLiteral("idunidad"), nullptr, 8,
-                                                               QString(), true);
+                                    gBaseDatos().ExisteEnTabla(QStringLiteral("V_TA_Unidad"), valor, QStringLiteral("idunidad"),
+                                                               nullptr, 8, QString(), true);
                 if (!existe) return fallar(QStringLiteral(" Codigo de Unidad Inexistente!"));
             }
             VerRelacion();
@@ -658,8 +685,8 @@ void FrmMa_Posic::CampoValida(int indice) {
         lista = {pasos::paso([&, r]() -> bool {
             if (valor.isEmpty()) return true;
             const bool existe = !valor.contains(QLatin1Char('\'')) &&
-                                gBaseDatos().ExisteEnTabla(QString::fromLatin1(r->tabla), valor, QString::fromLatin1(r->clave), nullptr, 8,
-                                                           QString(), true);
+                                gBaseDatos().ExisteEnTabla(QString::fromLatin1(r->tabla), valor, QString::fromLatin1(r->clave),
+                                                           nullptr, 8, QString(), true);
             if (!existe) return fallar(QString::fromLatin1(r->mensaje));
             for (const char* v : r->vaciar) {
                 const int j = FF().IndiceCampo(QString::fromLatin1(v), txtfields);
@@ -680,8 +707,8 @@ void FrmMa_Posic::CampoValida(int indice) {
         })};
     }
 
-    const auto r = pasos::Ejecutar(QStringLiteral("CAMPO_VALIDA"), [this](const ErrorEjecucion& e, const QString& n) { return Reportar(e, n); },
-                                   lista);
+    const auto r = pasos::Ejecutar(
+        QStringLiteral("CAMPO_VALIDA"), [this](const ErrorEjecucion& e, const QString& n) { return Reportar(e, n); }, lista);
     if (r == pasos::Resultado::Abandonado) {
         mensajePendiente_.clear();
         return;
@@ -701,7 +728,8 @@ bool FrmMa_Posic::Datosvalidos() {
 
 void FrmMa_Posic::VerHabilitado() {
     if (ChkFields.size() < 5) return;
-    ChkFields[0]->setText(ChkFields[0]->checkState() != Qt::Unchecked ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
+    ChkFields[0]->setText(ChkFields[0]->checkState() != Qt::Unchecked ? QStringLiteral("Habilitado")
+                                                                      : QStringLiteral("Bloqueado"));
     ChkFields[4]->setToolTip(ChkFields[4]->isChecked() ? QStringLiteral("Es Titulo, No puede Recibir movimientos")
                                                        : QStringLiteral("No Es Titulo, Recibe movimientos"));
 }
@@ -714,7 +742,8 @@ void FrmMa_Posic::VerRelacion() {
         for (QLineEdit* campo : std::as_const(txtfields)) {
             const QString dato = FuncionesFormulario::DataField(campo).trimmed();
             const QString tabla = FuncionesFormulario::Tag(campo).trimmed();
-            if (dato.isEmpty() || tabla.isEmpty() || Igual(tabla, "FECHA") || datoEtiqueta.compare(dato, Qt::CaseInsensitive) != 0)
+            if (dato.isEmpty() || tabla.isEmpty() || Igual(tabla, "FECHA") ||
+                datoEtiqueta.compare(dato, Qt::CaseInsensitive) != 0)
                 continue;
             const QString texto = campo->text().trimmed();
             if (texto.isEmpty()) {
@@ -725,13 +754,13 @@ void FrmMa_Posic::VerRelacion() {
             const QString descripcion =
                 texto.contains(QLatin1Char('\''))
                     ? QString()
-                    : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, texto, FuncionesFormulario::Tag(etiqueta), datoEtiqueta, 8, QString(),
-                                                              true, false));
+                    : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, texto, FuncionesFormulario::Tag(etiqueta), datoEtiqueta, 8,
+                                                              QString(), true, false));
             etiqueta->setText(descripcion);
             if (descripcion.isEmpty()) {
                 ErrorValidacion = true;
-                plataforma().MsgBox(QStringLiteral("Codigo Inexistente, Tabla ") + FuncionesFormulario::Tag(campo), vb::Information,
-                                    kTituloAviso);
+                plataforma().MsgBox(QStringLiteral("Codigo Inexistente, Tabla ") + FuncionesFormulario::Tag(campo),
+                                    vb::Information, kTituloAviso);
                 if (CampoActual >= 0 && CampoActual < txtfields.size())
                     txtfields[CampoActual]->setSelection(0, static_cast<int>(txtfields[CampoActual]->text().trimmed().size()));
             }
@@ -771,18 +800,20 @@ void FrmMa_Posic::UtilKit1_Click(const QString& claveBoton) {
     auto reportero = [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); };
     const QString rutina = QStringLiteral("UtilKit1_Click");
     if (clave == QLatin1String("NUEVO")) {
-        pasos::Pasos(rutina, reportero, [&] { Inicializa(); },
-                     [&] {
-                         EsNuevo = true;
-                         Borrando = false;
-                         Existe = false;
-                     },
-                     [&] { EnfocarCodigo(); });
+        pasos::Pasos(
+            rutina, reportero, [&] { Inicializa(); },
+            [&] {
+                EsNuevo = true;
+                Borrando = false;
+                Existe = false;
+            },
+            [&] { EnfocarCodigo(); });
     } else if (clave == QLatin1String("BORRAR")) {
         pasos::Pasos(
             rutina, reportero,
             [&]() -> bool {
-                return plataforma().MsgBox(QStringLiteral("Confirma la baja de este registro?"), vb::YesNo + vb::Exclamation + vb::DefaultButton2,
+                return plataforma().MsgBox(QStringLiteral("Confirma la baja de este registro?"),
+                                           vb::YesNo + vb::Exclamation + vb::DefaultButton2,
                                            QStringLiteral("Atención!")) == vb::Yes;
             },
             [&] {
@@ -827,7 +858,8 @@ void FrmMa_Posic::UtilKit1_Click(const QString& claveBoton) {
         int cancelar = 0;
         Form_Unload(cancelar);
     } else if (clave == QLatin1String("CANCELAR")) {
-        pasos::Pasos(rutina, reportero, [&] { Inicializa(); }, [&] { EnfocarCodigo(); });
+        pasos::Pasos(
+            rutina, reportero, [&] { Inicializa(); }, [&] { EnfocarCodigo(); });
         Grabando = false;
     }
 }
@@ -835,11 +867,12 @@ void FrmMa_Posic::UtilKit1_Click(const QString& claveBoton) {
 void FrmMa_Posic::CmdEtiquetas_Click() {
     QStringList parametros{QString()};
     const QString deposito = FC().FormatoLongitud(Deposito().trimmed(), 4);
-    const QString formula = QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}=") + DB_Dll::SQLValue(deposito, QStringLiteral("'"));
+    const QString formula = QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}=") +
+                            DB_Dll::SQLValue(deposito, QStringLiteral("'"));
     const QString reporte = FC().RutaCarpeta(plataforma().CarpetaPrograma()) + QStringLiteral("ETIQUETA_POSIC01.rpt");
     QString t1, t2, t3, t4;
-    TvPrint2::instancia().ImprimirReporte(reporte, parametros, formula, sesion().gCadenaODBC, t1, t2, t3, t4, QVariant(), QString(), QString(),
-                                          QString());
+    TvPrint2::instancia().ImprimirReporte(reporte, parametros, formula, sesion().gCadenaODBC, t1, t2, t3, t4, QVariant(),
+                                          QString(), QString(), QString());
 }
 
 void FrmMa_Posic::CmdCallAsistente_Click() {
@@ -858,7 +891,7 @@ void FrmMa_Posic::ActualizarDatos() {
     QString deposito, codigo, script;
     QStringList sentencias;
     QLineEdit* enProceso = nullptr;
-    auto& errores = [] () -> driver::Errores& { return gBaseDatos().gCnn().Errors(); }();
+    auto& errores = []() -> driver::Errores& { return gBaseDatos().gCnn().Errors(); }();
 
     auto reportero = [&](const ErrorEjecucion& e, const QString&) -> int {
         ErrorValidacion = true;
@@ -965,8 +998,8 @@ void FrmMa_Posic::ActualizarDatos() {
     lista.push_back(pasos::paso([&] { AgregaCampo(QStringLiteral("Iddeposito"), deposito, QStringLiteral("'"), false); }));
     lista.push_back(pasos::paso([&] {
         if (Existe) {
-            QString donde = QStringLiteral(" Where IDDEPOSITO = '") + TextoSql(deposito) + QStringLiteral("' AND IDPOSICION='") + TextoSql(codigo) +
-                            QStringLiteral("'");
+            QString donde = QStringLiteral(" Where IDDEPOSITO = '") + TextoSql(deposito) + QStringLiteral("' AND IDPOSICION='") +
+                            TextoSql(codigo) + QStringLiteral("'");
             ArmaSentencia(gCampos(), sentencias, Tabla, true, donde, false);
         } else if (EsNuevo) {
             QString donde;
@@ -1049,7 +1082,9 @@ void FrmMa_Posic::txtfields_MouseDown(int indice, int boton) {
     if (boton == 2) ConsultarCampo();
 }
 
-bool FrmMa_Posic::Form_KeyDown(int codigoTecla, int shift) { return UtilKit1->Tecla(codigoTecla, shift); }
+bool FrmMa_Posic::Form_KeyDown(int codigoTecla, int shift) {
+    return UtilKit1->Tecla(codigoTecla, shift);
+}
 
 void FrmMa_Posic::Form_Unload(int& cancelar) {
     cancelar = 0;
@@ -1106,8 +1141,10 @@ bool FrmMa_Posic::eventFilter(QObject* objeto, QEvent* evento) {
         case QEvent::FocusOut: {
             const int i = txtfields.indexOf(qobject_cast<QLineEdit*>(objeto));
             if (i < 0) return false;
-            if (evento->type() == QEvent::FocusIn) txtfields_GotFocus(i);
-            else txtfields_LostFocus(i);
+            if (evento->type() == QEvent::FocusIn)
+                txtfields_GotFocus(i);
+            else
+                txtfields_LostFocus(i);
             return false;
         }
         case QEvent::MouseButtonPress: {

@@ -2,8 +2,8 @@
 
 #include "core/Configuracion.h"
 #include "db/DB_Dll.h"
-#include "services/Pasos.h"
 #include "services/FuncionesComunes.h"
+#include "services/Pasos.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,8 +54,8 @@ void CargarNivelesLayout() {
     auto& fc = FuncionesComunes::instancia();
     for (int i = 0; i < 4; ++i)
         if (Cfg(QString::fromLatin1(kLongitudes[i])).trimmed().isEmpty())
-            GrabaCfg(QString::fromLatin1(kLongitudes[i]), QString::fromLatin1(kDefectoLongitud[i]), QString(), false, QStringLiteral("DATOS"),
-                     true, false);
+            GrabaCfg(QString::fromLatin1(kLongitudes[i]), QString::fromLatin1(kDefectoLongitud[i]), QString(), false,
+                     QStringLiteral("DATOS"), true, false);
     n.LongitudTotal = 0;
     for (int i = 0; i < 4; ++i) {
         n.LongitudNivel[i + 1] = LongitudDeTexto(Cfg(QString::fromLatin1(kLongitudes[i])));
@@ -63,13 +63,14 @@ void CargarNivelesLayout() {
     }
     for (int i = 0; i < 4; ++i)
         if (Cfg(QString::fromLatin1(kTitulos[i])).trimmed().isEmpty())
-            GrabaCfg(QString::fromLatin1(kTitulos[i]), QString::fromLatin1(kDefectoTitulo[i]), QString(), false, QStringLiteral("DATOS"), true,
-                     false);
+            GrabaCfg(QString::fromLatin1(kTitulos[i]), QString::fromLatin1(kDefectoTitulo[i]), QString(), false,
+                     QStringLiteral("DATOS"), true, false);
     // Titles, articles and plurals are the stored texts as read (a missing key reads as one blank),
     // only put in proper case.
     for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(Cfg(QString::fromLatin1(kTitulos[i])));
     for (int i = 1; i <= 4; ++i)
-        n.ArticuloNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)) + QStringLiteral(" ") + n.TituloNivel[i]);
+        n.ArticuloNivel[i] =
+            fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)) + QStringLiteral(" ") + n.TituloNivel[i]);
     for (int i = 1; i <= 4; ++i) n.PluralNivel[i] = fc.NombrePropio(Cfg(QStringLiteral("PLURAL_LAYOUT_NIVEL_%1").arg(i)));
 }
 
@@ -78,7 +79,9 @@ void ActualizarNivelesLayout() {
     gNiveles().CalcularFines();
 }
 
-bool LongitudValida(const QString& codigo) { return gNiveles().Nivel(codigo) != 0; }
+bool LongitudValida(const QString& codigo) {
+    return gNiveles().Nivel(codigo) != 0;
+}
 
 QString TextoSql(const QString& texto) {
     QString r = texto;
@@ -90,14 +93,17 @@ QString PatronLike(const QString& texto) {
     QString r;
     r.reserve(texto.size() + 4);
     for (const QChar c : texto) {
-        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('[')) r += QLatin1Char('!');
+        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('['))
+            r += QLatin1Char('!');
         r += c;
     }
     return TextoSql(r);
 }
 
 namespace {
-int ReportarError(const ErrorEjecucion& e, const QString& rutina) { return FuncionesComunes::instancia().ErrorRutina(e, rutina); }
+int ReportarError(const ErrorEjecucion& e, const QString& rutina) {
+    return FuncionesComunes::instancia().ErrorRutina(e, rutina);
+}
 }  // namespace
 
 bool ExisteNivelSuperior(QString& codigo, const QString& deposito, QString& marca) {
@@ -135,8 +141,9 @@ bool ExisteNivelInferior(QString& codigo, const QString& deposito) {
         [&] {
             const QString n = QString::number(codigo.size());
             gBaseDatos().AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='") + TextoSql(deposito) +
-                                            QStringLiteral("' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,") + n + QStringLiteral(") = '") +
-                                            TextoSql(codigo) + QStringLiteral("' AND LEN(RTRIM(LTRIM(IDPOSICION))) > ") + n,
+                                            QStringLiteral("' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,") + n +
+                                            QStringLiteral(") = '") + TextoSql(codigo) +
+                                            QStringLiteral("' AND LEN(RTRIM(LTRIM(IDPOSICION))) > ") + n,
                                         rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
         },
         [&] { resultado = rs.State() != driver::adStateClosed && !(rs.BOF() && rs.EOF_()); },

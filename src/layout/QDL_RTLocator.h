@@ -7,7 +7,7 @@
 struct NivelesLayout {
     int LongitudNivel[5] = {0, 0, 0, 0, 0};  // index 1..4
     int LongitudTotal = 0;
-    int FinNivel[5] = {0, 0, 0, 0, 0};       // index 1..4
+    int FinNivel[5] = {0, 0, 0, 0, 0};  // index 1..4
     QString TituloNivel[5];
     QString ArticuloNivel[5];
     QString PluralNivel[5];

@@ -12,7 +12,9 @@
 
 namespace {
 
-QModelIndex Columna0(const QModelIndex& i) { return i.isValid() && i.column() != 0 ? i.sibling(i.row(), 0) : i; }
+QModelIndex Columna0(const QModelIndex& i) {
+    return i.isValid() && i.column() != 0 ? i.sibling(i.row(), 0) : i;
+}
 
 }  // namespace
 
@@ -33,7 +35,9 @@ VistaArbol::VistaArbol(QWidget* padre) : QTreeView(padre) {
     QAccessible::installActivationObserver(this);
 }
 
-VistaArbol::~VistaArbol() { QAccessible::removeActivationObserver(this); }
+VistaArbol::~VistaArbol() {
+    QAccessible::removeActivationObserver(this);
+}
 
 void VistaArbol::accessibilityActiveChanged(bool activa) {
     lector_ = activa;
@@ -70,7 +74,8 @@ void VistaArbol::Propagar(QModelIndex desde, int delta) {
         if (!r) return;
         r->visibles += delta;
         if (hijo >= 0) {
-            const auto e = std::lower_bound(r->abiertos.begin(), r->abiertos.end(), hijo, [](const Abierto& a, int fila) { return a.fila < fila; });
+            const auto e = std::lower_bound(r->abiertos.begin(), r->abiertos.end(), hijo,
+                                            [](const Abierto& a, int fila) { return a.fila < fila; });
             if (e != r->abiertos.end() && e->fila == hijo) e->visibles += delta;
         }
         if (!desde.isValid()) return;
@@ -117,8 +122,9 @@ void VistaArbol::AlPlegar(const QModelIndex& nodo) {
     ramas_.erase(it);
     const QModelIndex padre = x.parent();
     if (Rama* rp = RamaDe(padre)) {
-        rp->abiertos.erase(std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const Abierto& e) { return e.fila == x.row(); }),
-                           rp->abiertos.end());
+        rp->abiertos.erase(
+            std::remove_if(rp->abiertos.begin(), rp->abiertos.end(), [&](const Abierto& e) { return e.fila == x.row(); }),
+            rp->abiertos.end());
         Propagar(padre, -v);
     }
     // The current node may now be hidden: the collapsed node takes its place.
@@ -151,7 +157,8 @@ int VistaArbol::Visitar(const QModelIndex& x, QHash<quintptr, Rama>& nuevas, con
 void VistaArbol::Recalcular(const Abre& abre) {
     QHash<quintptr, Rama> nuevas;
     if (model())
-        Visitar(QModelIndex(), nuevas, abre ? abre : Abre([this](const QModelIndex& x, int) { return QTreeView::isExpanded(x); }));
+        Visitar(QModelIndex(), nuevas,
+                abre ? abre : Abre([this](const QModelIndex& x, int) { return QTreeView::isExpanded(x); }));
     else
         raiz_ = Rama();
     ramas_ = std::move(nuevas);
@@ -239,7 +246,8 @@ void VistaArbol::rowsAboutToBeRemoved(const QModelIndex& padre, int primera, int
     }
     if (Rama* r = RamaDe(padre)) {
         auto& a = r->abiertos;
-        a.erase(std::remove_if(a.begin(), a.end(), [&](const Abierto& e) { return e.fila >= primera && e.fila <= ultima; }), a.end());
+        a.erase(std::remove_if(a.begin(), a.end(), [&](const Abierto& e) { return e.fila >= primera && e.fila <= ultima; }),
+                a.end());
         for (auto& e : a)
             if (e.fila > ultima) e.fila -= k;
         Propagar(padre, -quitadas);
@@ -387,7 +395,9 @@ int VistaArbol::Profundidad(QModelIndex indice) const {
     return p;
 }
 
-bool VistaArbol::TieneHijos(const QModelIndex& indice) const { return model() && model()->hasChildren(indice); }
+bool VistaArbol::TieneHijos(const QModelIndex& indice) const {
+    return model() && model()->hasChildren(indice);
+}
 
 bool VistaArbol::EsAncestro(const QModelIndex& ancestro, QModelIndex indice) const {
     indice = Columna0(indice);
@@ -410,7 +420,9 @@ int VistaArbol::AltoFila() const {
     return alto_;
 }
 
-int VistaArbol::Sangria(int profundidad) const { return (profundidad + (rootIsDecorated() ? 1 : 0)) * indentation(); }
+int VistaArbol::Sangria(int profundidad) const {
+    return (profundidad + (rootIsDecorated() ? 1 : 0)) * indentation();
+}
 
 QModelIndex VistaArbol::SignoEn(const QPoint& punto) const {
     const int y = punto.y() + verticalOffset();
@@ -440,11 +452,17 @@ QModelIndex VistaArbol::indexAt(const QPoint& punto) const {
     return IndiceEnFila(y / AltoFila());
 }
 
-bool VistaArbol::isIndexHidden(const QModelIndex& indice) const { return FilaVisible(indice) < 0; }
+bool VistaArbol::isIndexHidden(const QModelIndex& indice) const {
+    return FilaVisible(indice) < 0;
+}
 
-int VistaArbol::horizontalOffset() const { return horizontalScrollBar()->value(); }
+int VistaArbol::horizontalOffset() const {
+    return horizontalScrollBar()->value();
+}
 
-int VistaArbol::verticalOffset() const { return verticalScrollBar()->value(); }
+int VistaArbol::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
 
 void VistaArbol::scrollTo(const QModelIndex& nodo, ScrollHint pista) {
     const QModelIndex x = Columna0(nodo);
@@ -463,9 +481,15 @@ void VistaArbol::scrollTo(const QModelIndex& nodo, ScrollHint pista) {
             else if (y + alto > arriba + visible)
                 nuevo = y + alto - visible;
             break;
-        case PositionAtTop: nuevo = y; break;
-        case PositionAtBottom: nuevo = y + alto - visible; break;
-        case PositionAtCenter: nuevo = y - (visible - alto) / 2; break;
+        case PositionAtTop:
+            nuevo = y;
+            break;
+        case PositionAtBottom:
+            nuevo = y + alto - visible;
+            break;
+        case PositionAtCenter:
+            nuevo = y - (visible - alto) / 2;
+            break;
     }
     verticalScrollBar()->setValue(nuevo);
     // The start of the node's text in sight, with its expand sign when there is room.
@@ -483,13 +507,19 @@ QModelIndex VistaArbol::moveCursor(CursorAction accion, Qt::KeyboardModifiers) {
     auto o = [&](const QModelIndex& i) { return i.isValid() ? i : actual; };
     switch (accion) {
         case MoveUp:
-        case MovePrevious: return o(indexAbove(actual));
+        case MovePrevious:
+            return o(indexAbove(actual));
         case MoveDown:
-        case MoveNext: return o(indexBelow(actual));
-        case MovePageUp: return o(IndiceEnFila(std::max(0, FilaVisible(actual) - pagina)));
-        case MovePageDown: return o(IndiceEnFila(std::min(total - 1, FilaVisible(actual) + pagina)));
-        case MoveHome: return IndiceEnFila(0);
-        case MoveEnd: return IndiceEnFila(total - 1);
+        case MoveNext:
+            return o(indexBelow(actual));
+        case MovePageUp:
+            return o(IndiceEnFila(std::max(0, FilaVisible(actual) - pagina)));
+        case MovePageDown:
+            return o(IndiceEnFila(std::min(total - 1, FilaVisible(actual) + pagina)));
+        case MoveHome:
+            return IndiceEnFila(0);
+        case MoveEnd:
+            return IndiceEnFila(total - 1);
         case MoveLeft:
             if (isExpanded(actual) && TieneHijos(actual)) {
                 collapse(actual);
@@ -512,7 +542,8 @@ void VistaArbol::keyboardSearch(const QString& texto) {
     if (!model() || total == 0) return;
     // Letters typed in quick succession search together; a pause starts a new search, from the
     // node after the current one.
-    const bool nueva = texto.isEmpty() || !ultimaTecla_.isValid() || ultimaTecla_.elapsed() > QApplication::keyboardInputInterval();
+    const bool nueva =
+        texto.isEmpty() || !ultimaTecla_.isValid() || ultimaTecla_.elapsed() > QApplication::keyboardInputInterval();
     ultimaTecla_.start();
     busqueda_ = nueva ? texto : busqueda_ + texto;
     if (busqueda_.isEmpty()) return;
@@ -582,7 +613,9 @@ void VistaArbol::ActualizarBarras() {
     h->setRange(0, std::max(0, ancho_ - viewport()->width()));
 }
 
-void VistaArbol::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+void VistaArbol::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
+}
 
 // ------------------------------------------------------------------------------ painting and input
 
@@ -661,7 +694,9 @@ void VistaArbol::mouseReleaseEvent(QMouseEvent* evento) {
     QAbstractItemView::mouseReleaseEvent(evento);
 }
 
-void VistaArbol::mouseMoveEvent(QMouseEvent* evento) { QAbstractItemView::mouseMoveEvent(evento); }
+void VistaArbol::mouseMoveEvent(QMouseEvent* evento) {
+    QAbstractItemView::mouseMoveEvent(evento);
+}
 
 void VistaArbol::mouseDoubleClickEvent(QMouseEvent* evento) {
     const QModelIndex signo = evento->button() == Qt::LeftButton ? SignoEn(evento->position().toPoint()) : QModelIndex();
@@ -693,7 +728,8 @@ void VistaArbol::keyPressEvent(QKeyEvent* evento) {
                 expandRecursively(actual);
                 evento->accept();
                 return;
-            default: break;
+            default:
+                break;
         }
     }
     QAbstractItemView::keyPressEvent(evento);

@@ -15,7 +15,9 @@ namespace anchos {
 namespace {
 
 // The suite's whole-number rounding (half to even).
-double Redondear(double v) { return std::nearbyint(v); }
+double Redondear(double v) {
+    return std::nearbyint(v);
+}
 
 // Widths beyond this are not something an operator can have dragged: a sign of a damaged file.
 constexpr double kAnchoMaximoCreible = 200000;
@@ -25,7 +27,8 @@ bool PartirLinea(const QString& linea, QString& tabla, QString& anchos) {
     const QString l = linea.trimmed();
     if (l.size() < 5 || !l.startsWith(QLatin1Char('"')) || !l.endsWith(QLatin1Char('"'))) return false;
     const int cierre = l.indexOf(QLatin1Char('"'), 1);
-    if (cierre < 0 || cierre + 2 >= l.size() || l.at(cierre + 1) != QLatin1Char(',') || l.at(cierre + 2) != QLatin1Char('"')) return false;
+    if (cierre < 0 || cierre + 2 >= l.size() || l.at(cierre + 1) != QLatin1Char(',') || l.at(cierre + 2) != QLatin1Char('"'))
+        return false;
     tabla = l.mid(1, cierre - 1);
     anchos = l.mid(cierre + 3, l.size() - cierre - 4);
     if (anchos.contains(QLatin1Char('"')) || tabla.trimmed().isEmpty()) return false;
@@ -94,7 +97,8 @@ Disposicion Redimensionar(double anchoVentana, double altoVentana, const Medidas
 }
 
 QString TablaAnchos(const QString& tabla) {
-    if (tabla.trimmed().compare(QStringLiteral("Stk_ma_articulos"), Qt::CaseInsensitive) == 0) return QStringLiteral("VT_MA_ARTICULOS");
+    if (tabla.trimmed().compare(QStringLiteral("Stk_ma_articulos"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("VT_MA_ARTICULOS");
     return tabla.trimmed();
 }
 

@@ -20,14 +20,18 @@
 
 namespace {
 
-QString CfgTexto(const QString& clave) { return Cfg(clave).trimmed(); }
+QString CfgTexto(const QString& clave) {
+    return Cfg(clave).trimmed();
+}
 
 QVariant Nivel(const QString& clave) {
     const QString v = CfgTexto(clave);
     return v.isEmpty() ? QVariant(0) : QVariant(v);
 }
 
-bool Contiene(const QString& texto, const QString& buscado) { return texto.contains(buscado, Qt::CaseInsensitive); }
+bool Contiene(const QString& texto, const QString& buscado) {
+    return texto.contains(buscado, Qt::CaseInsensitive);
+}
 
 // A record of consultas.tvx is trusted only when it ends where a record ends and its table field
 // holds text: a short or shifted file must not lend garbage to a statement.
@@ -72,7 +76,8 @@ int Lib_ClsCons3::TopeConsulta() {
     return tope == 0 ? 1000 : tope;
 }
 
-std::optional<QString> Lib_ClsCons3::DesdeMascara(const QString& Sql, QString& CampoBusqueda, const QString& Where, int tope, bool& encontrada) {
+std::optional<QString> Lib_ClsCons3::DesdeMascara(const QString& Sql, QString& CampoBusqueda, const QString& Where, int tope,
+                                                  bool& encontrada) {
     encontrada = false;
     QFile f(gRutaMascaraConsultas);
     if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
@@ -97,7 +102,8 @@ std::optional<QString> Lib_ClsCons3::DesdeMascara(const QString& Sql, QString& C
     if (columnas.isEmpty()) columnas = QStringLiteral("*");
     if (CampoBusqueda.isEmpty()) {
         if (!columnas.contains(QLatin1Char(','))) {
-            plataforma().MsgBox(QStringLiteral("Debe configurar la consulta para esta tabla"), vb::Information, QStringLiteral("Aviso al operador"));
+            plataforma().MsgBox(QStringLiteral("Debe configurar la consulta para esta tabla"), vb::Information,
+                                QStringLiteral("Aviso al operador"));
             return std::nullopt;
         }
         CampoBusqueda = columnas.left(columnas.indexOf(QLatin1Char(',')));
@@ -105,7 +111,8 @@ std::optional<QString> Lib_ClsCons3::DesdeMascara(const QString& Sql, QString& C
     QString filtro = m.Filtro.trimmed();
     if (filtro.isEmpty() && !Where.trimmed().isEmpty()) filtro = Where;
     QString condicion;
-    if (tabla.compare(QStringLiteral("VT_PROVEEDORES"), Qt::CaseInsensitive) == 0 || tabla.compare(QStringLiteral("VT_CLIENTES"), Qt::CaseInsensitive) == 0) {
+    if (tabla.compare(QStringLiteral("VT_PROVEEDORES"), Qt::CaseInsensitive) == 0 ||
+        tabla.compare(QStringLiteral("VT_CLIENTES"), Qt::CaseInsensitive) == 0) {
         condicion = QStringLiteral("Dada_De_Baja = 0");
     } else if (tabla.compare(QStringLiteral("V_MA_ARTICULOS"), Qt::CaseInsensitive) == 0) {
         tabla = QStringLiteral("VT_MA_ARTICULOS");
@@ -114,14 +121,14 @@ std::optional<QString> Lib_ClsCons3::DesdeMascara(const QString& Sql, QString& C
     if (filtro.isEmpty()) filtro = condicion;
     const QString donde = filtro.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ");
     if (!CampoBusqueda.isEmpty())
-        return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") + tabla +
-               QStringLiteral("  with(nolock) ") + donde + filtro + QStringLiteral(" ORDER BY ") + CampoBusqueda;
-    return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") + tabla +
-           QStringLiteral(" with(nolock) ") + donde + filtro;
+        return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") +
+               tabla + QStringLiteral("  with(nolock) ") + donde + filtro + QStringLiteral(" ORDER BY ") + CampoBusqueda;
+    return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") +
+           tabla + QStringLiteral(" with(nolock) ") + donde + filtro;
 }
 
-QString Lib_ClsCons3::ArmaConsultaGenerica(const QString& Sql, QString& CampoBusqueda, const QString& Where, const QString& SentenciaOpcional,
-                                            int tope) {
+QString Lib_ClsCons3::ArmaConsultaGenerica(const QString& Sql, QString& CampoBusqueda, const QString& Where,
+                                           const QString& SentenciaOpcional, int tope) {
     if (!SentenciaOpcional.isEmpty()) return SentenciaOpcional;
     const QString tabla = Sql.trimmed();
     QString columnas;
@@ -145,7 +152,8 @@ QString Lib_ClsCons3::ArmaConsultaGenerica(const QString& Sql, QString& CampoBus
             for (int i = 0; i < rs.FieldCount(); ++i) {
                 const QString nombre = rs.Fields(i).Name;
                 const QString n = nombre.toUpper();
-                if (n == QLatin1String("ID") || n == QLatin1String("FECHAHORA_MODIFICACION") || n == QLatin1String("FECHAHORA_GRABACION")) {
+                if (n == QLatin1String("ID") || n == QLatin1String("FECHAHORA_MODIFICACION") ||
+                    n == QLatin1String("FECHAHORA_GRABACION")) {
                     if (conId) {
                         columnas.prepend(nombre + QLatin1Char(','));
                         CampoBusqueda = nombre;
@@ -163,14 +171,18 @@ QString Lib_ClsCons3::ArmaConsultaGenerica(const QString& Sql, QString& CampoBus
             db.CierraRecordset(rs);
         }
     }
-    if (columnas.isEmpty()) columnas = QStringLiteral(" * ");
-    else columnas.chop(1);
+    if (columnas.isEmpty())
+        columnas = QStringLiteral(" * ");
+    else
+        columnas.chop(1);
     const QString filtro = QStringLiteral(" ") + Where;
-    return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") + Sql +
-           (filtro.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ")) + filtro + QStringLiteral(" ORDER BY ") + CampoBusqueda;
+    return QStringLiteral("SELECT TOP ") + QString::number(tope) + QStringLiteral(" ") + columnas + QStringLiteral(" FROM ") +
+           Sql + (filtro.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ")) + filtro + QStringLiteral(" ORDER BY ") +
+           CampoBusqueda;
 }
 
-std::optional<QString> Lib_ClsCons3::ArmarSentencia(const QString& Sql, QString& CampoBusqueda, QString& Where, const QString& SentenciaOpcional) {
+std::optional<QString> Lib_ClsCons3::ArmarSentencia(const QString& Sql, QString& CampoBusqueda, QString& Where,
+                                                    const QString& SentenciaOpcional) {
     if (Where.trimmed().size() > 1 && !Where.trimmed().startsWith(QLatin1Char('(')))
         Where = QStringLiteral(" (") + Where + QStringLiteral(") ");
     const int tope = TopeConsulta();
@@ -191,8 +203,9 @@ std::optional<QString> Lib_ClsCons3::ArmarSentencia(const QString& Sql, QString&
     return ArmaConsultaGenerica(Sql, CampoBusqueda, Where, SentenciaOpcional, tope);
 }
 
-void Lib_ClsCons3::ConsultaSearch(const QString& Sql, QStringList* CmpsDevueltos, const QString& Clave, QString& CampoBusqueda, QString& Where,
-                                  const QString& SentenciaOpcional, bool TreeView, const QString& ValoresDefault) {
+void Lib_ClsCons3::ConsultaSearch(const QString& Sql, QStringList* CmpsDevueltos, const QString& Clave, QString& CampoBusqueda,
+                                  QString& Where, const QString& SentenciaOpcional, bool TreeView,
+                                  const QString& ValoresDefault) {
     const auto sentencia = ArmarSentencia(Sql, CampoBusqueda, Where, SentenciaOpcional);
     if (!sentencia) return;
     UltimaSentencia = *sentencia;
@@ -257,7 +270,8 @@ void Lib_ClsCons3::ConsultaSearch(const QString& Sql, bool TreeView) {
     ConsultaSearch(Sql, nullptr, QString(), campo, where, QString(), TreeView, QString());
 }
 
-QString Lib_ClsCons3::Opciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas, bool casillas, int largoMaximo) {
+QString Lib_ClsCons3::Opciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas, bool casillas,
+                               int largoMaximo) {
     lista_ = std::make_unique<Lib_FrmCons3>();
     auto& w = *lista_;
     w.Cargar();
@@ -300,7 +314,9 @@ void Lib_ClsCons3::CheckOpciones(const QString& Titulo, const QStringList& opcio
 
 QString Lib_ClsCons3::ConsultaDesdeArchivo(const QString& Titulo, const QString& QueArchivo, const QString&) {
     if (!ExisteArchivo(QueArchivo)) {
-        plataforma().MsgBox(QStringLiteral("No existe el archivo ") + QueArchivo + QStringLiteral(" que desea consultar consulta "), vb::OKOnly, QString());
+        plataforma().MsgBox(
+            QStringLiteral("No existe el archivo ") + QueArchivo + QStringLiteral(" que desea consultar consulta "), vb::OKOnly,
+            QString());
         return QString();
     }
     QFile f(QueArchivo);

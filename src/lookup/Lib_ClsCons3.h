@@ -19,8 +19,8 @@ public:
     ~Lib_ClsCons3();
 
     // Results.
-    QVariant ValorDevuelto;                // the accepted row's CampoDevuelto value; "" after a cancel
-    std::optional<QStringList> Valores;    // std::nullopt ("nothing") after a cancel
+    QVariant ValorDevuelto;              // the accepted row's CampoDevuelto value; "" after a cancel
+    std::optional<QStringList> Valores;  // std::nullopt ("nothing") after a cancel
     std::optional<QVariantList> Cantidades;
 
     // Per-lookup settings (cleared when a lookup ends).
@@ -41,8 +41,8 @@ public:
     // Sql: a SELECT statement or a bare table name. CmpsDevueltos: columns whose values go to
     // Valores for the accepted row (may be null; emptied afterwards).
     // CampoBusqueda and Where are in/out.
-    void ConsultaSearch(const QString& Sql, QStringList* CmpsDevueltos, const QString& Clave, QString& CampoBusqueda, QString& Where,
-                        const QString& SentenciaOpcional, bool TreeView, const QString& ValoresDefault);
+    void ConsultaSearch(const QString& Sql, QStringList* CmpsDevueltos, const QString& Clave, QString& CampoBusqueda,
+                        QString& Where, const QString& SentenciaOpcional, bool TreeView, const QString& ValoresDefault);
     // Convenience overload for callers that pass empty CampoBusqueda and Where.
     void ConsultaSearch(const QString& Sql, bool TreeView);
 
@@ -57,10 +57,14 @@ public:
 
 private:
     // The statement for a request, or std::nullopt when the lookup must end here.
-    std::optional<QString> ArmarSentencia(const QString& Sql, QString& CampoBusqueda, QString& Where, const QString& SentenciaOpcional);
-    std::optional<QString> DesdeMascara(const QString& Sql, QString& CampoBusqueda, const QString& Where, int tope, bool& encontrada);
-    QString ArmaConsultaGenerica(const QString& Sql, QString& CampoBusqueda, const QString& Where, const QString& SentenciaOpcional, int tope);
-    QString Opciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas, bool casillas, int largoMaximo);
+    std::optional<QString> ArmarSentencia(const QString& Sql, QString& CampoBusqueda, QString& Where,
+                                          const QString& SentenciaOpcional);
+    std::optional<QString> DesdeMascara(const QString& Sql, QString& CampoBusqueda, const QString& Where, int tope,
+                                        bool& encontrada);
+    QString ArmaConsultaGenerica(const QString& Sql, QString& CampoBusqueda, const QString& Where,
+                                 const QString& SentenciaOpcional, int tope);
+    QString Opciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas, bool casillas,
+                     int largoMaximo);
 
     std::unique_ptr<Lib_FrmCons3> lista_;
     std::unique_ptr<Lib_FrmCons3Tree> arbol_;

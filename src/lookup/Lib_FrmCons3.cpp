@@ -84,7 +84,9 @@ int Comparar(const Decimal& a, const Decimal& b) {
 
 const Decimal kCero;
 
-QString Numero(double v, int decimales) { return QString::number(v, 'f', decimales); }
+QString Numero(double v, int decimales) {
+    return QString::number(v, 'f', decimales);
+}
 
 }  // namespace
 
@@ -157,7 +159,9 @@ Lib_FrmCons3::Lib_FrmCons3(QWidget* padre) : QDialog(padre) {
 
 Lib_FrmCons3::~Lib_FrmCons3() = default;
 
-QString Lib_FrmCons3::ArchivoAnchos() { return FuncionesComunes::instancia().CarpetaPrograma() + QStringLiteral("CONSULTASLEN.TVX"); }
+QString Lib_FrmCons3::ArchivoAnchos() {
+    return FuncionesComunes::instancia().CarpetaPrograma() + QStringLiteral("CONSULTASLEN.TVX");
+}
 
 QComboBox* Lib_FrmCons3::CrearCaja(int i) {
     if (i < cajas_.size()) return cajas_.at(i);
@@ -207,7 +211,8 @@ void Lib_FrmCons3::Cargar() {
         },
         [&] {
             if (!Sql.startsWith(QLatin1Char(' '))) Sql.prepend(QLatin1Char(' '));
-            const auto m = QRegularExpression(QStringLiteral("\\bfrom\\s+(\\S+)"), QRegularExpression::CaseInsensitiveOption).match(Sql);
+            const auto m =
+                QRegularExpression(QStringLiteral("\\bfrom\\s+(\\S+)"), QRegularExpression::CaseInsensitiveOption).match(Sql);
             TablaConsulta = m.hasMatch() ? m.captured(1).trimmed() : QString();
             if (SqlInicial.isEmpty()) SqlInicial = Sql;
             SqlBase = Sql;
@@ -265,7 +270,8 @@ void Lib_FrmCons3::Encolumnar(driver::Recordset& rs) {
             if (x > 60) x = 60;
             QString encabezado = campo.Name;
             if (precios) {
-                const auto m = QRegularExpression(QStringLiteral("^PRECIO([1-8])$"), QRegularExpression::CaseInsensitiveOption).match(campo.Name);
+                const auto m = QRegularExpression(QStringLiteral("^PRECIO([1-8])$"), QRegularExpression::CaseInsensitiveOption)
+                                   .match(campo.Name);
                 if (m.hasMatch()) encabezado = Cfg(QStringLiteral("NOM_PCLASE") + m.captured(1)).trimmed();
             } else if (ValoresDefault == QLatin1String("@10")) {
                 x += 10;
@@ -308,10 +314,14 @@ void Lib_FrmCons3::Leer(driver::Recordset& rs) {
             const auto stock = LeerDecimal(rs.Fields(iStock).Value);
             if (punto && stock) {
                 const int cp = Comparar(*punto, kCero), cs = Comparar(*stock, kCero), c = Comparar(*stock, *punto);
-                if (cp == 0 && cs > 0) nivel = 0;
-                else if (cp > 0 && c > 0) nivel = 1;
-                else if (cp > 0 && c < 0) nivel = 2;
-                else nivel = 3;
+                if (cp == 0 && cs > 0)
+                    nivel = 0;
+                else if (cp > 0 && c > 0)
+                    nivel = 1;
+                else if (cp > 0 && c < 0)
+                    nivel = 2;
+                else
+                    nivel = 3;
             } else {
                 nivel = 3;  // NULL counts as no stock and no reorder point
             }
@@ -396,7 +406,9 @@ int Lib_FrmCons3::IndiceColumna(const QString& Columna) const {
     return 0;
 }
 
-int Lib_FrmCons3::Busqueda(int Clave, const QString& QueValor) const { return modelo_->Buscar(Clave, QueValor) + 1; }
+int Lib_FrmCons3::Busqueda(int Clave, const QString& QueValor) const {
+    return modelo_->Buscar(Clave, QueValor) + 1;
+}
 
 void Lib_FrmCons3::Seleccionar(int fila) {
     const QModelIndex i = modelo_->index(fila, 0);
@@ -463,21 +475,21 @@ bool Lib_FrmCons3::eventFilter(QObject* objeto, QEvent* evento) {
 
 bool Lib_FrmCons3::TeclaCaja(int i, int codigo, int) {
     switch (codigo) {
-    case teclas::F5:
-        BusquedaF5(i);
-        return true;
-    case teclas::Arriba:
-    case teclas::Abajo:
-    case teclas::RePag:
-    case teclas::AvPag:
-        ListView1->setFocus();
-        if (FilaSeleccionada() < 0 && modelo_->FilaCount() > 0) Seleccionar(0);
-        return true;
-    case teclas::Enter:
-        CmdAceptar_Click();
-        return true;
-    default:
-        return false;
+        case teclas::F5:
+            BusquedaF5(i);
+            return true;
+        case teclas::Arriba:
+        case teclas::Abajo:
+        case teclas::RePag:
+        case teclas::AvPag:
+            ListView1->setFocus();
+            if (FilaSeleccionada() < 0 && modelo_->FilaCount() > 0) Seleccionar(0);
+            return true;
+        case teclas::Enter:
+            CmdAceptar_Click();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -494,14 +506,17 @@ bool Lib_FrmCons3::TeclaLista(int codigo, int shift, const QString& texto) {
         } else if (codigo == teclas::Suprimir && UsaCantidades && !(shift & teclas::ShiftMask)) {
             consumida = true;
             Cantidad(-1);
-        } else if (codigo == teclas::Retroceso || (!texto.isEmpty() && texto.at(0).isPrint() && !(shift & (teclas::CtrlMask | teclas::AltMask)))) {
+        } else if (codigo == teclas::Retroceso ||
+                   (!texto.isEmpty() && texto.at(0).isPrint() && !(shift & (teclas::CtrlMask | teclas::AltMask)))) {
             // Typing in the list goes on in the search box: printable characters are appended,
             // Backspace takes the last one away.
             consumida = true;
             QComboBox* c = CmbSearch(IndiceBusqueda) ? CmbSearch(IndiceBusqueda) : CmbSearch(0);
             QString t = c->currentText();
-            if (codigo == teclas::Retroceso) t.chop(1);
-            else t += texto;
+            if (codigo == teclas::Retroceso)
+                t.chop(1);
+            else
+                t += texto;
             c->setFocus();
             c->setEditText(t);
         }
@@ -528,7 +543,8 @@ void Lib_FrmCons3::BusquedaF5(int i) {
     QString prefijo;
     if (base.contains(QStringLiteral("stk_ma_articulos"), Qt::CaseInsensitive)) prefijo = QStringLiteral("stk_ma_articulos.");
     if (base.contains(QStringLiteral("v_ma_articulos"), Qt::CaseInsensitive)) prefijo = QStringLiteral("v_ma_articulos.");
-    const QString union_ = sentencia.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString union_ =
+        sentencia.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
     const QString campo = caja->property("Tag").toString();
     // The typed text goes into a quoted literal: single quotes are removed, as the suite does with
     // every value, so a quote can neither break the statement nor change what it asks.
@@ -536,8 +552,8 @@ void Lib_FrmCons3::BusquedaF5(int i) {
     texto.remove(QLatin1Char('\''));
     QString nueva;
     if (CfgUsaConsultaLIKE) {
-        nueva = base + union_ + prefijo + campo + QStringLiteral(" like '%") + QString(texto).replace(QLatin1Char(' '), QLatin1Char('%')) +
-                QStringLiteral("%' ") + OrdenConsulta;
+        nueva = base + union_ + prefijo + campo + QStringLiteral(" like '%") +
+                QString(texto).replace(QLatin1Char(' '), QLatin1Char('%')) + QStringLiteral("%' ") + OrdenConsulta;
     } else {
         texto.replace(QLatin1Char('*'), QLatin1Char('%'));
         caja->setEditText(texto);
@@ -562,15 +578,16 @@ void Lib_FrmCons3::Faltante() {
         MostrarError(e, 18, QStringLiteral("Form_KeyDown"));
         return;
     }
-    const QString pregunta = QStringLiteral("Desea informar el articulo ") + codigo.trimmed() + QStringLiteral(" ") + descripcion.trimmed() +
-                             QStringLiteral("\n") + QStringLiteral("como un faltante de stock?");
+    const QString pregunta = QStringLiteral("Desea informar el articulo ") + codigo.trimmed() + QStringLiteral(" ") +
+                             descripcion.trimmed() + QStringLiteral("\n") + QStringLiteral("como un faltante de stock?");
     if (plataforma().MsgBox(pregunta, vb::YesNo + vb::Question, QStringLiteral("Atención!")) != vb::Yes) return;
     auto& fc = FuncionesComunes::instancia();
     auto limpio = [](QString t) { return t.remove(QLatin1Char('\'')); };
     const QString ahora = plataforma().Ahora().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    gBaseDatos().EjecutaConsultaSQL(QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") + ahora +
-                                    QStringLiteral("','") + limpio(fc.FormatoLongitud(codigo, 25)) + QStringLiteral("','") +
-                                    limpio(descripcion.trimmed()) + QStringLiteral("','") + limpio(gBaseDatos().gUsuario) + QStringLiteral("')"));
+    gBaseDatos().EjecutaConsultaSQL(
+        QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") + ahora +
+        QStringLiteral("','") + limpio(fc.FormatoLongitud(codigo, 25)) + QStringLiteral("','") + limpio(descripcion.trimmed()) +
+        QStringLiteral("','") + limpio(gBaseDatos().gUsuario) + QStringLiteral("')"));
 }
 
 void Lib_FrmCons3::Cantidad(int modo) {
@@ -582,8 +599,8 @@ void Lib_FrmCons3::Cantidad(int modo) {
     auto& fc = FuncionesComunes::instancia();
     const double actual = fc.ValorNumerico(modelo_->Texto(fila, columna));
     if (modo == 0) {
-        const auto r = plataforma().InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."), QStringLiteral("Carga de Datos"),
-                                             modelo_->Texto(fila, columna));
+        const auto r = plataforma().InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."),
+                                             QStringLiteral("Carga de Datos"), modelo_->Texto(fila, columna));
         const double v = r ? fc.ValorNumerico(*r) : 0;
         modelo_->SetTexto(fila, columna, Numero(v, 2));
         modelo_->SetMarca(fila, Qt::Checked);
@@ -622,8 +639,10 @@ void Lib_FrmCons3::CmdAceptar_Click() {
             if (CmpsDevueltos)
                 for (const QString& c : *CmpsDevueltos) Valores->append(ValorFila(fila, c));
             const int k = CampoDevuelto.trimmed().isEmpty() ? 0 : IndiceColumna(CampoDevuelto);
-            if (k > 0) ValorDevuelto = modelo_->Texto(fila, k - 1);
-            else ValorDevuelto = Valores->isEmpty() ? QString() : Valores->last();
+            if (k > 0)
+                ValorDevuelto = modelo_->Texto(fila, k - 1);
+            else
+                ValorDevuelto = Valores->isEmpty() ? QString() : Valores->last();
         });
     hide();
 }
@@ -635,7 +654,9 @@ void Lib_FrmCons3::CmdCancelar_Click() {
     hide();
 }
 
-void Lib_FrmCons3::reject() { CmdCancelar_Click(); }
+void Lib_FrmCons3::reject() {
+    CmdCancelar_Click();
+}
 
 void Lib_FrmCons3::CmdNueva_Click() {
     Sql = SqlInicial;
@@ -651,17 +672,22 @@ void Lib_FrmCons3::CmdTodos_Click() {
 void Lib_FrmCons3::CmdNuevo_Click() {
     const QString t = TablaConsulta.trimmed().toUpper();
     QString programa = QStringLiteral("SHELL:V_TA_TABLAS"), parametro = TablaConsulta.trimmed();
-    if (t == QLatin1String("VT_CLIENTES")) programa = QStringLiteral("SHELL:V_MA_CLIENTES"), parametro = QStringLiteral("1");
-    else if (t == QLatin1String("VT_PROVEEDORES")) programa = QStringLiteral("SHELL:V_MA_CLIENTES"), parametro = QStringLiteral("0");
-    else if (t == QLatin1String("V_TA_TECNICOS")) programa = QStringLiteral("SHELL:V_TA_Tecnicos"), parametro.clear();
-    else if (t == QLatin1String("V_TA_VENDEDORES")) programa = QStringLiteral("SHELL:V_TA_VENDEDORES"), parametro.clear();
+    if (t == QLatin1String("VT_CLIENTES"))
+        programa = QStringLiteral("SHELL:V_MA_CLIENTES"), parametro = QStringLiteral("1");
+    else if (t == QLatin1String("VT_PROVEEDORES"))
+        programa = QStringLiteral("SHELL:V_MA_CLIENTES"), parametro = QStringLiteral("0");
+    else if (t == QLatin1String("V_TA_TECNICOS"))
+        programa = QStringLiteral("SHELL:V_TA_Tecnicos"), parametro.clear();
+    else if (t == QLatin1String("V_TA_VENDEDORES"))
+        programa = QStringLiteral("SHELL:V_TA_VENDEDORES"), parametro.clear();
     else if (t == QLatin1String("V_MA_ARTICULOS") || t == QLatin1String("VT_MA_ARTICULOS"))
         programa = QStringLiteral("SHELL:V_MA_ARTICULOS"), parametro.clear();
     qint64 pid = 0;
     MenuExes(programa, parametro, pid);
 }
 
-void Lib_FrmCons3::PrepararOpciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas, double anchoTwips) {
+void Lib_FrmCons3::PrepararOpciones(const QString& Titulo, const QStringList& textos, const QVector<bool>& marcas,
+                                    double anchoTwips) {
     QVector<ModeloLista::Fila> filas;
     for (int i = 0; i < textos.size(); ++i) {
         ModeloLista::Fila f;
@@ -685,7 +711,8 @@ void Lib_FrmCons3::Descargar() {
     try {
         if (GrabarCfg && !TablaConsulta.isEmpty()) {
             QString error;
-            if (!anchos::GrabarAnchos(ArchivoAnchos(), TablaConsulta, anchos_, &error)) throw ErrorEjecucion(75, error, kProyecto);
+            if (!anchos::GrabarAnchos(ArchivoAnchos(), TablaConsulta, anchos_, &error))
+                throw ErrorEjecucion(75, error, kProyecto);
         }
     } catch (const ErrorEjecucion& e) {
         plataforma().MsgBox(e.Description, vb::Critical, QStringLiteral("Aviso al Operador"));

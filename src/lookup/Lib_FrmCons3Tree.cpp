@@ -16,7 +16,9 @@
 #include <QTreeView>
 
 namespace {
-QRect Rect(double x, double y, double w, double h) { return QRect(conv::Pixeles(x), conv::Pixeles(y), conv::Pixeles(w), conv::Pixeles(h)); }
+QRect Rect(double x, double y, double w, double h) {
+    return QRect(conv::Pixeles(x), conv::Pixeles(y), conv::Pixeles(w), conv::Pixeles(h));
+}
 }  // namespace
 
 Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* padre) : QDialog(padre) {
@@ -80,8 +82,10 @@ void Lib_FrmCons3Tree::showEvent(QShowEvent* e) {
 QString Lib_FrmCons3Tree::SentenciaFamilias() {
     return QStringLiteral("SELECT     TOP 100 PERCENT IdFamilia, Descripcion, ") +
            QStringLiteral("(SELECT     TOP 1 idfamilia FROM @Admin_v_ta_familias a  ") +
-           QStringLiteral(" Where a.IdFamilia < b.IdFamilia And (Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia)))) ") +
-           QStringLiteral(" ORDER BY idfamilia DESC) AS [relative] FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia");
+           QStringLiteral(
+               " Where a.IdFamilia < b.IdFamilia And (Len(LTrim(RTrim(a.IdFamilia))) < Len(LTrim(RTrim(b.IdFamilia)))) ") +
+           QStringLiteral(
+               " ORDER BY idfamilia DESC) AS [relative] FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' ORDER BY IdFamilia");
 }
 
 void Lib_FrmCons3Tree::Cargar() {
@@ -98,8 +102,10 @@ void Lib_FrmCons3Tree::Cargar() {
 }
 
 void Lib_FrmCons3Tree::Construir() {
-    if (Sql.contains(QStringLiteral("v_ta_familias"), Qt::CaseInsensitive)) ArmarTreeVFamilias();
-    else ArmarTreeVAutomatico();
+    if (Sql.contains(QStringLiteral("v_ta_familias"), Qt::CaseInsensitive))
+        ArmarTreeVFamilias();
+    else
+        ArmarTreeVAutomatico();
 }
 
 namespace {
@@ -129,7 +135,9 @@ void Armar(ModeloArbol& m, const QString& rutina, QString sentencia, Padre padre
                 try {
                     const QString codigo = fc.TextoCampo(filas.at(0).at(i));
                     const QString clave = QStringLiteral("A") + codigo;
-                    if (m.Buscar(clave) >= 0) throw ErrorEjecucion(errnum::TreeKeyNotUnique, QStringLiteral("Key is not unique in collection"), kProyecto);
+                    if (m.Buscar(clave) >= 0)
+                        throw ErrorEjecucion(errnum::TreeKeyNotUnique, QStringLiteral("Key is not unique in collection"),
+                                             kProyecto);
                     const int padre = padreDe(filas, i, clave);
                     m.Agregar(padre, clave, codigo + QStringLiteral(" - ") + fc.TextoCampo(filas.at(1).at(i)));
                     break;
@@ -150,12 +158,13 @@ void Armar(ModeloArbol& m, const QString& rutina, QString sentencia, Padre padre
 
 void Lib_FrmCons3Tree::ArmarTreeVFamilias() {
     Sql = SentenciaFamilias();
-    Armar(*modelo_, QStringLiteral("ArmarTreeVFamilias"), Sql, [this](const QVector<QVector<QVariant>>& filas, int i, const QString&) {
-        if (filas.size() < 3 || filas.at(2).at(i).isNull()) return 0;
-        const int p = modelo_->Buscar(QStringLiteral("A") + FuncionesComunes::instancia().TextoCampo(filas.at(2).at(i)));
-        if (p < 0) throw ErrorEjecucion(errnum::TreeNodeNotFound, QStringLiteral("Element not found"), kProyecto);
-        return p;
-    });
+    Armar(*modelo_, QStringLiteral("ArmarTreeVFamilias"), Sql,
+          [this](const QVector<QVector<QVariant>>& filas, int i, const QString&) {
+              if (filas.size() < 3 || filas.at(2).at(i).isNull()) return 0;
+              const int p = modelo_->Buscar(QStringLiteral("A") + FuncionesComunes::instancia().TextoCampo(filas.at(2).at(i)));
+              if (p < 0) throw ErrorEjecucion(errnum::TreeNodeNotFound, QStringLiteral("Element not found"), kProyecto);
+              return p;
+          });
     TreeV->expand(modelo_->IndiceDe(0));
 }
 
@@ -206,8 +215,10 @@ void Lib_FrmCons3Tree::BusquedaF5() {
     // Quotes typed in the box are removed: they must not end the literal.
     QString texto = caja_->currentText();
     texto.remove(QLatin1Char('\''));
-    const QString union_ = Sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
-    const QString nueva = SqlBase + union_ + QStringLiteral("Descripcion") + QStringLiteral(" like '%") + texto + QStringLiteral("%' ") + OrdenConsulta;
+    const QString union_ =
+        Sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString nueva = SqlBase + union_ + QStringLiteral("Descripcion") + QStringLiteral(" like '%") + texto +
+                          QStringLiteral("%' ") + OrdenConsulta;
     caja_->setEditText(QString());
     SqlBase = nueva;
     Sql = nueva;
@@ -224,20 +235,20 @@ bool Lib_FrmCons3Tree::eventFilter(QObject* objeto, QEvent* evento) {
         }
         if (objeto == caja_ || objeto == caja_->lineEdit()) {
             switch (codigo) {
-            case teclas::F5:
-                BusquedaF5();
-                return true;
-            case teclas::Arriba:
-            case teclas::Abajo:
-            case teclas::RePag:
-            case teclas::AvPag:
-                TreeV->setFocus();
-                return true;
-            case teclas::Enter:
-                CmdAceptar_Click();
-                return true;
-            default:
-                break;
+                case teclas::F5:
+                    BusquedaF5();
+                    return true;
+                case teclas::Arriba:
+                case teclas::Abajo:
+                case teclas::RePag:
+                case teclas::AvPag:
+                    TreeV->setFocus();
+                    return true;
+                case teclas::Enter:
+                    CmdAceptar_Click();
+                    return true;
+                default:
+                    break;
             }
         } else if (objeto == TreeV && codigo == teclas::Enter) {
             CmdAceptar_Click();
@@ -284,10 +295,14 @@ void Lib_FrmCons3Tree::CmdAceptar_Click() {
         if (n < 0) return;
         const QString codigo = modelo_->NodoEn(n).clave.mid(1);
         QStringList tablas;
-        if (campo == QLatin1String("IDFAMILIA")) tablas = {QStringLiteral("@admin_V_TA_FAMILIAS")};
-        else if (campo == QLatin1String("IDPOSICION")) tablas = {QStringLiteral("MA_POSICIONES")};
-        else if (campo == QLatin1String("CODIGO")) tablas = {QStringLiteral("TA_CCOSTO"), QStringLiteral("MA_CUENTAS")};
-        else return;
+        if (campo == QLatin1String("IDFAMILIA"))
+            tablas = {QStringLiteral("@admin_V_TA_FAMILIAS")};
+        else if (campo == QLatin1String("IDPOSICION"))
+            tablas = {QStringLiteral("MA_POSICIONES")};
+        else if (campo == QLatin1String("CODIGO"))
+            tablas = {QStringLiteral("TA_CCOSTO"), QStringLiteral("MA_CUENTAS")};
+        else
+            return;
         QString v;
         ValorDevuelto = buscar(tablas, codigo, v) ? v : QString();
     });
@@ -300,7 +315,9 @@ void Lib_FrmCons3Tree::CmdCancelar_Click() {
     hide();
 }
 
-void Lib_FrmCons3Tree::reject() { CmdCancelar_Click(); }
+void Lib_FrmCons3Tree::reject() {
+    CmdCancelar_Click();
+}
 
 void Lib_FrmCons3Tree::CmdNueva_Click() {
     Construir();

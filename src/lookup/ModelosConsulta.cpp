@@ -60,42 +60,48 @@ int ModeloLista::Buscar(int columna, const QString& texto) const {
     return -1;
 }
 
-int ModeloLista::rowCount(const QModelIndex& padre) const { return padre.isValid() ? 0 : FilaCount(); }
-int ModeloLista::columnCount(const QModelIndex& padre) const { return padre.isValid() ? 0 : static_cast<int>(encabezados_.size()); }
+int ModeloLista::rowCount(const QModelIndex& padre) const {
+    return padre.isValid() ? 0 : FilaCount();
+}
+int ModeloLista::columnCount(const QModelIndex& padre) const {
+    return padre.isValid() ? 0 : static_cast<int>(encabezados_.size());
+}
 
 QVariant ModeloLista::data(const QModelIndex& i, int rol) const {
     if (!checkIndex(i, CheckIndexOption::IndexIsValid)) return QVariant();
     const Fila& f = filas_.at(i.row());
     switch (rol) {
-    case Qt::DisplayRole:
-        return i.column() < f.celdas.size() ? f.celdas.at(i.column()) : QString();
-    case Qt::CheckStateRole:
-        if (casillas_ && i.column() == 0) return static_cast<int>(f.marca);
-        return QVariant();
-    case Qt::ForegroundRole:
-        return f.color.isValid() ? QVariant(f.color) : QVariant();
-    case Qt::FontRole:
-        if (f.negrita) {
-            QFont fuente;
-            fuente.setBold(true);
-            fuente.setPointSize(10);
-            return fuente;
-        }
-        return QVariant();
-    default:
-        return QVariant();
+        case Qt::DisplayRole:
+            return i.column() < f.celdas.size() ? f.celdas.at(i.column()) : QString();
+        case Qt::CheckStateRole:
+            if (casillas_ && i.column() == 0) return static_cast<int>(f.marca);
+            return QVariant();
+        case Qt::ForegroundRole:
+            return f.color.isValid() ? QVariant(f.color) : QVariant();
+        case Qt::FontRole:
+            if (f.negrita) {
+                QFont fuente;
+                fuente.setBold(true);
+                fuente.setPointSize(10);
+                return fuente;
+            }
+            return QVariant();
+        default:
+            return QVariant();
     }
 }
 
 bool ModeloLista::setData(const QModelIndex& i, const QVariant& v, int rol) {
-    if (!checkIndex(i, CheckIndexOption::IndexIsValid) || rol != Qt::CheckStateRole || !casillas_ || i.column() != 0) return false;
+    if (!checkIndex(i, CheckIndexOption::IndexIsValid) || rol != Qt::CheckStateRole || !casillas_ || i.column() != 0)
+        return false;
     filas_[i.row()].marca = static_cast<Qt::CheckState>(v.toInt()) == Qt::Checked ? Qt::Checked : Qt::Unchecked;
     Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
     return true;
 }
 
 QVariant ModeloLista::headerData(int seccion, Qt::Orientation o, int rol) const {
-    if (o == Qt::Horizontal && rol == Qt::DisplayRole && seccion >= 0 && seccion < encabezados_.size()) return encabezados_.at(seccion);
+    if (o == Qt::Horizontal && rol == Qt::DisplayRole && seccion >= 0 && seccion < encabezados_.size())
+        return encabezados_.at(seccion);
     return QAbstractTableModel::headerData(seccion, o, rol);
 }
 
@@ -235,7 +241,9 @@ int ModeloArbol::rowCount(const QModelIndex& padre) const {
     return n >= 0 && n < NodoCount() ? static_cast<int>(nodos_.at(n).hijos.size()) : 0;
 }
 
-int ModeloArbol::columnCount(const QModelIndex&) const { return 1; }
+int ModeloArbol::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant ModeloArbol::data(const QModelIndex& i, int rol) const {
     if (!checkIndex(i, CheckIndexOption::IndexIsValid)) return QVariant();

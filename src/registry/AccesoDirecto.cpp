@@ -14,11 +14,20 @@ QString EscaparValor(const QString& valor) {
     r.reserve(valor.size());
     for (const QChar c : valor) {
         switch (c.unicode()) {
-        case '\\': r += QLatin1String("\\\\"); break;
-        case '\n': r += QLatin1String("\\n"); break;
-        case '\t': r += QLatin1String("\\t"); break;
-        case '\r': r += QLatin1String("\\r"); break;
-        default: r += c;
+            case '\\':
+                r += QLatin1String("\\\\");
+                break;
+            case '\n':
+                r += QLatin1String("\\n");
+                break;
+            case '\t':
+                r += QLatin1String("\\t");
+                break;
+            case '\r':
+                r += QLatin1String("\\r");
+                break;
+            default:
+                r += c;
         }
     }
     // A leading blank would be lost by readers that trim values.
@@ -69,7 +78,8 @@ QString EscribirAccesoDirecto(const QString& carpeta, const QString& nombre, con
     texto += QLatin1String("Categories=Office;\n");
 
     QSaveFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly)) throw ErrorEjecucion(errnum::PathFileAccess, QStringLiteral("Path/File access error: ") + ruta);
+    if (!f.open(QIODevice::WriteOnly))
+        throw ErrorEjecucion(errnum::PathFileAccess, QStringLiteral("Path/File access error: ") + ruta);
     f.write(texto.toUtf8());
     if (!f.commit()) throw ErrorEjecucion(errnum::PathFileAccess, QStringLiteral("Path/File access error: ") + ruta);
     QFile::setPermissions(ruta, QFile::permissions(ruta) | QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup |

@@ -32,11 +32,21 @@ bool DialogoAcceso::Mostrar() {
     return v.Aceptar();
 }
 
-QString DialogoAcceso::BaseDatos() const { return ventana_ ? ventana_->TxtDbName->text() : QString(); }
-QString DialogoAcceso::Servidor() const { return ventana_ ? ventana_->TxtServidor->text() : QString(); }
-QString DialogoAcceso::Usuario() const { return ventana_ ? ventana_->TxtUserId->text() : QString(); }
-QString DialogoAcceso::Clave() const { return ventana_ ? ventana_->TxtUserPassword->text() : QString(); }
-int DialogoAcceso::Plataforma() const { return ventana_ ? ventana_->CboPlataformaDB->currentIndex() : 0; }
+QString DialogoAcceso::BaseDatos() const {
+    return ventana_ ? ventana_->TxtDbName->text() : QString();
+}
+QString DialogoAcceso::Servidor() const {
+    return ventana_ ? ventana_->TxtServidor->text() : QString();
+}
+QString DialogoAcceso::Usuario() const {
+    return ventana_ ? ventana_->TxtUserId->text() : QString();
+}
+QString DialogoAcceso::Clave() const {
+    return ventana_ ? ventana_->TxtUserPassword->text() : QString();
+}
+int DialogoAcceso::Plataforma() const {
+    return ventana_ ? ventana_->CboPlataformaDB->currentIndex() : 0;
+}
 
 void InstalarDialogoConexion() {
     EstablecerDialogoConexion([] { return std::make_unique<DialogoAcceso>(); });

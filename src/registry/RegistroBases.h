@@ -13,11 +13,11 @@
 // where "HOST,PORT" belongs; a field in double quotes may hold commas; each line is read as UTF-8
 // when it is valid UTF-8 and otherwise in the suite's single-byte code page (Windows-1252).
 struct RegistroConexion {
-    QString clave;      // "DB / SERVER"
+    QString clave;  // "DB / SERVER"
     QString baseDatos;
     QString usuario;
-    QString password;   // stored form (FuncionesComunes::Codificar)
-    QString servidor;   // with ":" and port when one was typed
+    QString password;  // stored form (FuncionesComunes::Codificar)
+    QString servidor;  // with ":" and port when one was typed
 };
 
 // The registry path: the program's folder with its trailing separator + "BASES.TXT".

@@ -36,10 +36,14 @@ const QString kHintServidor = QStringLiteral("ingrese el nombre del servidor e i
 // The hint colour of the suite: the value 2, red 2, green 0, blue 0 (nearly black).
 const QColor kColorHint(2, 0, 0);
 
-bool EsEnter(const QKeyEvent* e) { return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter; }
+bool EsEnter(const QKeyEvent* e) {
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
 
 // The number as the suite prints it in messages: a blank in front of a positive number.
-QString NumeroConSigno(long n) { return n >= 0 ? QLatin1Char(' ') + QString::number(n) : QString::number(n); }
+QString NumeroConSigno(long n) {
+    return n >= 0 ? QLatin1Char(' ') + QString::number(n) : QString::number(n);
+}
 
 // Errors a registration leaves behind without a word: the connection already closed, and the
 // service-control answers of a server that is already running or cannot be reached that way.
@@ -65,7 +69,9 @@ frmAcceso::frmAcceso(QWidget* parent) : QWidget(parent, Qt::Dialog) {
 
 frmAcceso::~frmAcceso() = default;
 
-QString frmAcceso::DireccionWeb() { return QStringLiteral("https://soporte.suite-gestion.example"); }
+QString frmAcceso::DireccionWeb() {
+    return QStringLiteral("https://soporte.suite-gestion.example");
+}
 
 void frmAcceso::ConstruirControles() {
     setObjectName(QStringLiteral("frmAcceso"));
@@ -194,8 +200,8 @@ void frmAcceso::ConstruirControles() {
     connect(CmdLineaComando, &QPushButton::clicked, this, &frmAcceso::CmdLineaComando_Click);
 
     // The keyboard path of the operator: user, password, database, server, "Conectar"; the rest after.
-    QWidget* orden[] = {TxtUserId,      TxtUserPassword, TxtDbName,    TxtServidor,     bcAceptar, bcCancelar,
-                        TxtPuerto,      CboPlataformaDB, CmdRegistrar, CmdLineaComando, lstBases};
+    QWidget* orden[] = {TxtUserId, TxtUserPassword, TxtDbName,    TxtServidor,     bcAceptar, bcCancelar,
+                        TxtPuerto, CboPlataformaDB, CmdRegistrar, CmdLineaComando, lstBases};
     for (std::size_t i = 0; i + 1 < std::size(orden); ++i) setTabOrder(orden[i], orden[i + 1]);
 
     resize(sizeHint().expandedTo(QSize(620, 360)));
@@ -237,7 +243,8 @@ void frmAcceso::llenarlist() {
     if (!ExisteArchivo(ruta)) return;
     QList<RegistroConexion> registros;
     pasos::Pasos(
-        QStringLiteral("FormLoad"), ReportarMostrarError, [&] { lstBases->clear(); }, [&] { registros = LeerRegistroBases(ruta); },
+        QStringLiteral("FormLoad"), ReportarMostrarError, [&] { lstBases->clear(); },
+        [&] { registros = LeerRegistroBases(ruta); },
         [&] {
             for (const RegistroConexion& r : registros)
                 if (!r.clave.trimmed().isEmpty()) lstBases->addItem(r.clave);
@@ -337,8 +344,9 @@ void frmAcceso::CmdRegistrar_Click() {
     bool saltar = false;
     const auto reportero = [&](const ErrorEjecucion& e, const QString&) -> int {
         if (!ErrorOmitido(e.Number)) {
-            plataforma().MsgBox(QStringLiteral("SQL Server start failed.  ") + QLatin1Char('\r') + QStringLiteral("SQL-DMO error:  ") +
-                                    NumeroConSigno(e.Number) + QLatin1Char(' ') + e.Description,
+            plataforma().MsgBox(QStringLiteral("SQL Server start failed.  ") + QLatin1Char('\r') +
+                                    QStringLiteral("SQL-DMO error:  ") + NumeroConSigno(e.Number) + QLatin1Char(' ') +
+                                    e.Description,
                                 vb::OKOnly, QString());
             saltar = true;
         }
@@ -352,7 +360,8 @@ void frmAcceso::CmdRegistrar_Click() {
             servidor_.clear();
             DatosBase(clave);
             if (servidor_.trimmed().isEmpty()) return true;
-            plataforma().MsgBox(QStringLiteral("La conexion que intenta registrar ya existe "), vb::Information, QStringLiteral("Atencion"));
+            plataforma().MsgBox(QStringLiteral("La conexion que intenta registrar ya existe "), vb::Information,
+                                QStringLiteral("Atencion"));
             return false;
         },
         [&] {
@@ -405,7 +414,8 @@ void frmAcceso::CmdRegistrar_Click() {
             const QString programa = fc.RutaCarpeta(plataforma().CarpetaPrograma()) + QStringLiteral("ODBC");
             if (!ExisteArchivo(programa)) return;
             plataforma().IniciarPrograma(
-                programa, {QStringLiteral("Server=") + TxtServidor->text() + QStringLiteral(";DB=") + db.gDBName + QStringLiteral(";")}, 6);
+                programa,
+                {QStringLiteral("Server=") + TxtServidor->text() + QStringLiteral(";DB=") + db.gDBName + QStringLiteral(";")}, 6);
         },
         [&] { db.gCnn().Close(); }, [&] { llenarlist(); });
 }
@@ -428,7 +438,9 @@ void frmAcceso::CmdLineaComando_Click() {
         });
 }
 
-void frmAcceso::Label8_Click() { AbrirEnlace(DireccionWeb(), true); }
+void frmAcceso::Label8_Click() {
+    AbrirEnlace(DireccionWeb(), true);
+}
 
 bool frmAcceso::eventFilter(QObject* objeto, QEvent* evento) {
     if (evento->type() == QEvent::KeyPress) {
@@ -436,10 +448,14 @@ bool frmAcceso::eventFilter(QObject* objeto, QEvent* evento) {
         if (EsEnter(tecla) && tecla->modifiers() == Qt::NoModifier) {
             // Enter walks the operator through the boxes to "Conectar".
             QWidget* siguiente = nullptr;
-            if (objeto == TxtUserId) siguiente = TxtUserPassword;
-            else if (objeto == TxtUserPassword) siguiente = TxtDbName;
-            else if (objeto == TxtDbName) siguiente = TxtServidor;
-            else if (objeto == TxtServidor) siguiente = bcAceptar;
+            if (objeto == TxtUserId)
+                siguiente = TxtUserPassword;
+            else if (objeto == TxtUserPassword)
+                siguiente = TxtDbName;
+            else if (objeto == TxtDbName)
+                siguiente = TxtServidor;
+            else if (objeto == TxtServidor)
+                siguiente = bcAceptar;
             if (siguiente) {
                 siguiente->setFocus(Qt::OtherFocusReason);
                 return true;

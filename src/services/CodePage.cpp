@@ -16,8 +16,10 @@ QString Decodificar(const QByteArray& bytes) {
     r.reserve(bytes.size());
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0 && kAltos[b - 0x80] != 0) r += QChar(kAltos[b - 0x80]);
-        else r += QChar(static_cast<char16_t>(b));
+        if (b >= 0x80 && b < 0xA0 && kAltos[b - 0x80] != 0)
+            r += QChar(kAltos[b - 0x80]);
+        else
+            r += QChar(static_cast<char16_t>(b));
     }
     return r;
 }

@@ -11,11 +11,17 @@ inline QColor ColorVB(long valor) {
     return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
 }
 
-inline long ValorVB(const QColor& c) { return static_cast<long>(c.red()) | (static_cast<long>(c.green()) << 8) | (static_cast<long>(c.blue()) << 16); }
+inline long ValorVB(const QColor& c) {
+    return static_cast<long>(c.red()) | (static_cast<long>(c.green()) << 8) | (static_cast<long>(c.blue()) << 16);
+}
 
 constexpr int kTwipsPorPixel = 15;  // at 96 dots per inch
 
-constexpr int Pixeles(double twips) { return static_cast<int>(twips / kTwipsPorPixel + (twips >= 0 ? 0.5 : -0.5)); }
-constexpr double Twips(int pixeles) { return static_cast<double>(pixeles) * kTwipsPorPixel; }
+constexpr int Pixeles(double twips) {
+    return static_cast<int>(twips / kTwipsPorPixel + (twips >= 0 ? 0.5 : -0.5));
+}
+constexpr double Twips(int pixeles) {
+    return static_cast<double>(pixeles) * kTwipsPorPixel;
+}
 
 }  // namespace conv

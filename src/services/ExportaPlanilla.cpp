@@ -41,7 +41,7 @@ Clase ClaseDe(int tipo) {
         case 131:  // adNumeric
         case 139:  // adVarNumeric
             return Clase::Numero;
-        case 11:   // adBoolean
+        case 11:  // adBoolean
             return Clase::Marca;
         case 7:    // adDate
         case 133:  // adDBDate
@@ -117,8 +117,10 @@ bool ComoNumero(const QVariant& v, double* n) {
 }
 
 bool ComoFecha(const QVariant& v, QDateTime* f) {
-    if (v.typeId() == QMetaType::QDateTime) *f = v.toDateTime();
-    else if (v.typeId() == QMetaType::QDate) *f = v.toDate().startOfDay();
+    if (v.typeId() == QMetaType::QDateTime)
+        *f = v.toDateTime();
+    else if (v.typeId() == QMetaType::QDate)
+        *f = v.toDate().startOfDay();
     else {
         const QString t = v.toString().trimmed();
         *f = QDateTime::fromString(t, Qt::ISODateWithMs);
@@ -149,7 +151,9 @@ struct LibroAbierto {
     }
 };
 
-QString TextoError(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
+QString TextoError(lxw_error e) {
+    return QString::fromUtf8(lxw_strerror(e));
+}
 
 }  // namespace
 
@@ -185,7 +189,8 @@ void ExportaPlanilla::Exportar(const QString& Tabla, const QString&, const QStri
     }
 }
 
-ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, const QString& Titulo, const QString& destino, QString* error) {
+ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, const QString& Titulo, const QString& destino,
+                                                      QString* error) {
     auto fallo = [&](const QString& texto) {
         if (error) *error = texto;
         return Resultado::Error;
@@ -199,10 +204,8 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
     // hidden name nobody else uses.
     static std::atomic<int> serie{0};
     const QFileInfo info(destino);
-    const QString temporal = info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
-                                                             .arg(info.fileName())
-                                                             .arg(QCoreApplication::applicationPid())
-                                                             .arg(++serie));
+    const QString temporal = info.absoluteDir().filePath(
+        QStringLiteral(".%1.%2-%3.tmp").arg(info.fileName()).arg(QCoreApplication::applicationPid()).arg(++serie));
     const QByteArray temporal8 = QFile::encodeName(temporal);
 
     // The rows come one at a time and go to the sheet at once: neither the reader nor the
@@ -226,7 +229,10 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
         total = c.total;
         ncol = static_cast<int>(c.columnas.size());
         if (total + 1 > kMaxFilas) {
-            problema = QStringLiteral("La tabla %1 tiene %2 filas: una hoja de cálculo admite %3.").arg(Tabla).arg(total).arg(kMaxFilas - 1);
+            problema = QStringLiteral("La tabla %1 tiene %2 filas: una hoja de cálculo admite %3.")
+                           .arg(Tabla)
+                           .arg(total)
+                           .arg(kMaxFilas - 1);
             return false;
         }
         if (ncol == 0) {
@@ -269,7 +275,9 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
     auto fila = [&](const QVariantList& valores) {
         // A table that grew between the count and the reading still fits the sheet or stops here.
         if (escritas + 2 > kMaxFilas) {
-            problema = QStringLiteral("La tabla %1 tiene más filas de las que admite una hoja de cálculo (%2).").arg(Tabla).arg(kMaxFilas - 1);
+            problema = QStringLiteral("La tabla %1 tiene más filas de las que admite una hoja de cálculo (%2).")
+                           .arg(Tabla)
+                           .arg(kMaxFilas - 1);
             return false;
         }
         const lxw_row_t r = static_cast<lxw_row_t>(++escritas);
@@ -313,17 +321,21 @@ ExportaPlanilla::Resultado ExportaPlanilla::ExportarA(const QString& Tabla, cons
     if (!e && progreso_.avance && !progreso_.avance(escritas, escritas)) return Resultado::Cancelado;
 
     for (int c = 0; c < ncol && !e; ++c)
-        e = worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), std::clamp(anchos[c] + 1, 6, 80), nullptr);
+        e = worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), std::clamp(anchos[c] + 1, 6, 80),
+                                 nullptr);
     worksheet_freeze_panes(ws, 1, 0);
     if (!e) e = worksheet_autofilter(ws, 0, 0, static_cast<lxw_row_t>(escritas), static_cast<lxw_col_t>(ncol - 1));
-    if (e) return fallo(QStringLiteral("No se pudo escribir la planilla \"%1\": %2").arg(QDir::toNativeSeparators(destino), TextoError(e)));
+    if (e)
+        return fallo(
+            QStringLiteral("No se pudo escribir la planilla \"%1\": %2").arg(QDir::toNativeSeparators(destino), TextoError(e)));
 
     lxw_workbook* wb = libro.libro;
     libro.libro = nullptr;  // workbook_close frees it, whatever it returns
     e = workbook_close(wb);
     if (e) {
         QFile::remove(temporal);
-        return fallo(QStringLiteral("No se pudo escribir la planilla \"%1\": %2").arg(QDir::toNativeSeparators(destino), TextoError(e)));
+        return fallo(
+            QStringLiteral("No se pudo escribir la planilla \"%1\": %2").arg(QDir::toNativeSeparators(destino), TextoError(e)));
     }
     // rename(2) replaces an existing destination in one step: the operator already agreed to
     // overwrite it in the save dialog, and there is never a moment without a whole file.

@@ -13,5 +13,8 @@ public:
     // The column's value; a null QVariant for NULL.
     virtual QVariant ValorCampo(const QString& nombre) const = 0;
     // The column's defined size in characters (text columns), 0 when unknown.
-    virtual int TamanoCampo(const QString& nombre) const { Q_UNUSED(nombre); return 0; }
+    virtual int TamanoCampo(const QString& nombre) const {
+        Q_UNUSED(nombre);
+        return 0;
+    }
 };

@@ -18,11 +18,15 @@ FuncionesComunes& FuncionesComunes::instancia() {
     return f;
 }
 
-QString FuncionesComunes::LimitarTexto(const QString& texto, int n) const { return n <= 0 ? QString() : texto.left(n); }
+QString FuncionesComunes::LimitarTexto(const QString& texto, int n) const {
+    return n <= 0 ? QString() : texto.left(n);
+}
 
 namespace {
 
-bool DigitoAscii(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool DigitoAscii(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // The leading number of a text as operators and the suite's files write it: optional sign, then
 // digits with commas and points. When both separators appear the last one is the decimal separator
@@ -37,8 +41,10 @@ bool NumeroInicial(const QString& texto, double& valor) {
     QString cuerpo;
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
-        if (DigitoAscii(c) || c == QLatin1Char(',') || c == QLatin1Char('.')) cuerpo += c;
-        else break;
+        if (DigitoAscii(c) || c == QLatin1Char(',') || c == QLatin1Char('.'))
+            cuerpo += c;
+        else
+            break;
     }
     int decimal = std::max(cuerpo.lastIndexOf(QLatin1Char(',')), cuerpo.lastIndexOf(QLatin1Char('.')));
     if (decimal >= 0 && cuerpo.count(cuerpo[decimal]) > 1) decimal = -1;
@@ -81,23 +87,27 @@ int FuncionesComunes::ValorEntero(const QString& texto) const {
 QString FuncionesComunes::TextoCampo(const QVariant& valor) const {
     if (!valor.isValid() || valor.isNull()) return QString();
     switch (valor.typeId()) {
-    case QMetaType::Bool: return valor.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double d = valor.toDouble();
-        if (d == std::floor(d) && std::fabs(d) < 1e15) return QString::number(static_cast<qint64>(d));
-        // A single-precision value only holds about 7 significant digits; more would show the
-        // binary rounding (0.1f is 0.100000001490116...).
-        return QString::number(d, 'g', valor.typeId() == QMetaType::Float ? 7 : 15);
-    }
-    case QMetaType::QTime: return valor.toTime().toString(QStringLiteral("HH:mm:ss"));
-    case QMetaType::QDateTime: {
-        const QDateTime dt = valor.toDateTime();
-        if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("dd/MM/yyyy"));
-        return dt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    }
-    case QMetaType::QDate: return valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    default: return valor.toString();
+        case QMetaType::Bool:
+            return valor.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = valor.toDouble();
+            if (d == std::floor(d) && std::fabs(d) < 1e15) return QString::number(static_cast<qint64>(d));
+            // A single-precision value only holds about 7 significant digits; more would show the
+            // binary rounding (0.1f is 0.100000001490116...).
+            return QString::number(d, 'g', valor.typeId() == QMetaType::Float ? 7 : 15);
+        }
+        case QMetaType::QTime:
+            return valor.toTime().toString(QStringLiteral("HH:mm:ss"));
+        case QMetaType::QDateTime: {
+            const QDateTime dt = valor.toDateTime();
+            if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("dd/MM/yyyy"));
+            return dt.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        }
+        case QMetaType::QDate:
+            return valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        default:
+            return valor.toString();
     }
 }
 
@@ -119,7 +129,8 @@ QString FuncionesComunes::ReemplazarTexto(const QString& texto, const QString& b
     return r;
 }
 
-void FuncionesComunes::SustituirTexto(const QString& texto, const QString& buscar, const QString& reemplazo, QString& resultado) const {
+void FuncionesComunes::SustituirTexto(const QString& texto, const QString& buscar, const QString& reemplazo,
+                                      QString& resultado) const {
     resultado = ReemplazarTexto(texto, buscar, reemplazo);
 }
 
@@ -174,7 +185,8 @@ const QByteArray kClave = QByteArrayLiteral("OrbeKitTolvane2021");
 
 QByteArray Mezclar(const QByteArray& datos) {
     QByteArray r = datos;
-    for (int i = 0; i < r.size(); ++i) r[i] = static_cast<char>(r[i] ^ kClave[i % kClave.size()] ^ static_cast<char>((i * 37) & 0xFF));
+    for (int i = 0; i < r.size(); ++i)
+        r[i] = static_cast<char>(r[i] ^ kClave[i % kClave.size()] ^ static_cast<char>((i * 37) & 0xFF));
     return r;
 }
 }  // namespace
@@ -222,9 +234,13 @@ QString FuncionesComunes::LimpiarCampoFijo(const QString& campo) const {
     return r.trimmed();
 }
 
-QString FuncionesComunes::AjustarTexto(const QVariant& valor) const { return TextoCampo(valor).trimmed(); }
+QString FuncionesComunes::AjustarTexto(const QVariant& valor) const {
+    return TextoCampo(valor).trimmed();
+}
 
-QString FuncionesComunes::CarpetaPrograma() const { return RutaCarpeta(plataforma().CarpetaPrograma()); }
+QString FuncionesComunes::CarpetaPrograma() const {
+    return RutaCarpeta(plataforma().CarpetaPrograma());
+}
 
 QVariant FuncionesComunes::ConvertirValor(const QString& texto) const {
     if (EsNumerico(texto)) return ValorNumerico(texto);
@@ -238,9 +254,12 @@ bool FuncionesComunes::EsNumerico(const QString& texto) const {
     if (t[0] == QLatin1Char('-') || t[0] == QLatin1Char('+')) ++i;
     int digitos = 0, separadores = 0;
     for (; i < t.size(); ++i) {
-        if (DigitoAscii(t[i])) ++digitos;
-        else if (t[i] == QLatin1Char(',') || t[i] == QLatin1Char('.')) ++separadores;
-        else return false;
+        if (DigitoAscii(t[i]))
+            ++digitos;
+        else if (t[i] == QLatin1Char(',') || t[i] == QLatin1Char('.'))
+            ++separadores;
+        else
+            return false;
     }
     return digitos > 0 && separadores <= 1;
 }
@@ -261,7 +280,8 @@ double FuncionesComunes::Val(const QString& texto) const {
         } else if (t[i] == QLatin1Char('.') && !punto) {
             n += t[i];
             punto = true;
-        } else break;
+        } else
+            break;
     }
     if (!digito) return 0.0;
     // An exponent (E or D, as the suite's numbers may be written) counts only when digits follow:

@@ -18,7 +18,9 @@ QString FuncionesFormulario::DataField(const QObject* control) {
     return control ? control->property("DataField").toString() : QString();
 }
 
-QString FuncionesFormulario::Tag(const QObject* control) { return control ? control->property("Tag").toString() : QString(); }
+QString FuncionesFormulario::Tag(const QObject* control) {
+    return control ? control->property("Tag").toString() : QString();
+}
 
 void FuncionesFormulario::LlenarCampos(const QList<QLineEdit*>& campos, const FuenteCampos& fila) const {
     for (QLineEdit* c : campos) {
@@ -56,7 +58,9 @@ void FuncionesFormulario::LimpiarCampos(QWidget* ventana, int modo) const {
         if (!DataField(c).isEmpty()) c->setChecked(false);
 }
 
-bool FuncionesFormulario::EsTeclaAvance(int codigoTecla) const { return codigoTecla == teclas::Enter || codigoTecla == teclas::Tab; }
+bool FuncionesFormulario::EsTeclaAvance(int codigoTecla) const {
+    return codigoTecla == teclas::Enter || codigoTecla == teclas::Tab;
+}
 
 void FuncionesFormulario::AvanzarFoco(int) const {
     QWidget* actual = QApplication::focusWidget();
@@ -96,6 +100,10 @@ int Indice(const QString& columna, const QList<Control*>& campos) {
 }
 }  // namespace
 
-int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const { return Indice(columna, campos); }
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const {
+    return Indice(columna, campos);
+}
 
-int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const { return Indice(columna, campos); }
+int FuncionesFormulario::IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const {
+    return Indice(columna, campos);
+}

@@ -9,11 +9,17 @@ FuncionesSistema& FuncionesSistema::instancia() {
     return f;
 }
 
-QString FuncionesSistema::NombreEquipo() const { return plataforma().NombreEquipo(); }
+QString FuncionesSistema::NombreEquipo() const {
+    return plataforma().NombreEquipo();
+}
 
-QString FuncionesSistema::UsuarioEquipo() const { return plataforma().UsuarioEquipo(); }
+QString FuncionesSistema::UsuarioEquipo() const {
+    return plataforma().UsuarioEquipo();
+}
 
-QString FuncionesSistema::CarpetaAlternativa() const { return plataforma().CarpetaTemporal(); }
+QString FuncionesSistema::CarpetaAlternativa() const {
+    return plataforma().CarpetaTemporal();
+}
 
 void FuncionesSistema::TratarVentana(QWidget* ventana) const {
     if (!ventana) return;

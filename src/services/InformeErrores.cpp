@@ -22,13 +22,20 @@ QString Titulo(const ErrorEjecucion& e, const QString& rutina, const QString& su
 
 QString PalabraRespuesta(int respuesta) {
     switch (respuesta) {
-    case 2: return QStringLiteral("Cancelar");
-    case 3: return QStringLiteral("Abortar");
-    case 4: return QStringLiteral("Reintentar");
-    case 5: return QStringLiteral("Ignorar");
-    case 6: return QStringLiteral("Sí");
-    case 7: return QStringLiteral("No");
-    default: return QString();
+        case 2:
+            return QStringLiteral("Cancelar");
+        case 3:
+            return QStringLiteral("Abortar");
+        case 4:
+            return QStringLiteral("Reintentar");
+        case 5:
+            return QStringLiteral("Ignorar");
+        case 6:
+            return QStringLiteral("Sí");
+        case 7:
+            return QStringLiteral("No");
+        default:
+            return QString();
     }
 }
 

@@ -12,9 +12,9 @@
 namespace informe {
 
 struct Opciones {
-    QString sufijoTitulo;     // " Aviso al operador!!! - 2 " or " Aviso al operador!!! - 5 "
-    QString rutaLog;          // full path of the log file
-    bool abrirAntes = true;   // open (and so create) the log before looking at the error number
+    QString sufijoTitulo;    // " Aviso al operador!!! - 2 " or " Aviso al operador!!! - 5 "
+    QString rutaLog;         // full path of the log file
+    bool abrirAntes = true;  // open (and so create) the log before looking at the error number
 };
 
 constexpr int EstiloPorDefecto = 18;  // Abort/Retry/Ignore with the critical icon

@@ -11,7 +11,9 @@ RecorridoFilas& recorrido() {
 }
 }  // namespace
 
-void EstablecerLectorFilas(LectorFilas l) { lector() = std::move(l); }
+void EstablecerLectorFilas(LectorFilas l) {
+    lector() = std::move(l);
+}
 
 ResultadoLectura LeerFilas(const QString& sql) {
     if (!lector()) {
@@ -22,7 +24,9 @@ ResultadoLectura LeerFilas(const QString& sql) {
     return lector()(sql);
 }
 
-void EstablecerRecorridoFilas(RecorridoFilas r) { recorrido() = std::move(r); }
+void EstablecerRecorridoFilas(RecorridoFilas r) {
+    recorrido() = std::move(r);
+}
 
 QString RecorrerFilas(const QString& sql, const Cabecera& cabecera, const FilaLeida& fila) {
     if (recorrido()) return recorrido()(sql, cabecera, fila);

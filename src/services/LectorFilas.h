@@ -12,7 +12,7 @@ struct ResultadoLectura {
     QStringList columnas;
     QVector<int> tipos;  // ADO type number of each column
     QVector<QVariantList> filas;
-    QString error;       // empty when the query ran
+    QString error;  // empty when the query ran
 };
 using LectorFilas = std::function<ResultadoLectura(const QString& sql)>;
 

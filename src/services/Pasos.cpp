@@ -2,7 +2,9 @@
 
 namespace pasos {
 
-int Silencioso(const ErrorEjecucion&, const QString&) { return Ignorar; }
+int Silencioso(const ErrorEjecucion&, const QString&) {
+    return Ignorar;
+}
 
 Resultado Ejecutar(const QString& rutina, const Reportero& reportero, const std::vector<Paso>& lista) {
     for (std::size_t i = 0; i < lista.size();) {
@@ -25,6 +27,8 @@ Resultado Ejecutar(const QString& rutina, const Reportero& reportero, const std:
     return Resultado::Completo;
 }
 
-Resultado EjecutarSilencioso(const std::vector<Paso>& lista) { return Ejecutar(QString(), Silencioso, lista); }
+Resultado EjecutarSilencioso(const std::vector<Paso>& lista) {
+    return Ejecutar(QString(), Silencioso, lista);
+}
 
 }  // namespace pasos

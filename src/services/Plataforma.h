@@ -54,7 +54,7 @@ public:
     virtual QString UsuarioEquipo() const = 0;
     virtual QDateTime Ahora() const = 0;
     virtual QString Entorno(const QString& variable) const = 0;
-    virtual QString CarpetaTemporal() const = 0;   // per-user temporary folder
+    virtual QString CarpetaTemporal() const = 0;  // per-user temporary folder
     virtual QString CarpetaEscritorio() const = 0;
 
     // Starts another program without waiting for it; returns its process id, 0 when nothing started.

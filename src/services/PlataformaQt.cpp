@@ -2,6 +2,8 @@
 
 #include "services/ErrorEjecucion.h"
 
+#include <pwd.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCoreApplication>
@@ -24,8 +26,6 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,14 +36,20 @@ struct BotonVB {
 
 std::vector<BotonVB> BotonesDeEstilo(int estilo) {
     switch (estilo & 7) {
-    case vb::OKCancel: return {{vb::OK, QMessageBox::AcceptRole}, {vb::Cancel, QMessageBox::RejectRole}};
-    case vb::AbortRetryIgnore:
-        return {{vb::Abort, QMessageBox::RejectRole}, {vb::Retry, QMessageBox::AcceptRole}, {vb::Ignore, QMessageBox::ActionRole}};
-    case vb::YesNoCancel:
-        return {{vb::Yes, QMessageBox::YesRole}, {vb::No, QMessageBox::NoRole}, {vb::Cancel, QMessageBox::RejectRole}};
-    case vb::YesNo: return {{vb::Yes, QMessageBox::YesRole}, {vb::No, QMessageBox::NoRole}};
-    case vb::RetryCancel: return {{vb::Retry, QMessageBox::AcceptRole}, {vb::Cancel, QMessageBox::RejectRole}};
-    default: return {{vb::OK, QMessageBox::AcceptRole}};
+        case vb::OKCancel:
+            return {{vb::OK, QMessageBox::AcceptRole}, {vb::Cancel, QMessageBox::RejectRole}};
+        case vb::AbortRetryIgnore:
+            return {{vb::Abort, QMessageBox::RejectRole},
+                    {vb::Retry, QMessageBox::AcceptRole},
+                    {vb::Ignore, QMessageBox::ActionRole}};
+        case vb::YesNoCancel:
+            return {{vb::Yes, QMessageBox::YesRole}, {vb::No, QMessageBox::NoRole}, {vb::Cancel, QMessageBox::RejectRole}};
+        case vb::YesNo:
+            return {{vb::Yes, QMessageBox::YesRole}, {vb::No, QMessageBox::NoRole}};
+        case vb::RetryCancel:
+            return {{vb::Retry, QMessageBox::AcceptRole}, {vb::Cancel, QMessageBox::RejectRole}};
+        default:
+            return {{vb::OK, QMessageBox::AcceptRole}};
     }
 }
 
@@ -67,13 +73,20 @@ private:
 
 QString PlataformaQt::TextoBoton(int respuesta) {
     switch (respuesta) {
-    case vb::OK: return QStringLiteral("Aceptar");
-    case vb::Cancel: return QStringLiteral("Cancelar");
-    case vb::Abort: return QStringLiteral("Anular");
-    case vb::Retry: return QStringLiteral("Reintentar");
-    case vb::Ignore: return QStringLiteral("Omitir");
-    case vb::Yes: return QStringLiteral("Sí");
-    case vb::No: return QStringLiteral("No");
+        case vb::OK:
+            return QStringLiteral("Aceptar");
+        case vb::Cancel:
+            return QStringLiteral("Cancelar");
+        case vb::Abort:
+            return QStringLiteral("Anular");
+        case vb::Retry:
+            return QStringLiteral("Reintentar");
+        case vb::Ignore:
+            return QStringLiteral("Omitir");
+        case vb::Yes:
+            return QStringLiteral("Sí");
+        case vb::No:
+            return QStringLiteral("No");
     }
     return QString();
 }
@@ -86,26 +99,37 @@ int PlataformaQt::MsgBox(const QString& texto, int estilo, const QString& titulo
     t.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     caja.setText(t);
     switch (estilo & 0x70) {
-    case vb::Critical: caja.setIcon(QMessageBox::Critical); break;
-    case vb::Question: caja.setIcon(QMessageBox::Question); break;
-    case vb::Exclamation: caja.setIcon(QMessageBox::Warning); break;
-    case vb::Information: caja.setIcon(QMessageBox::Information); break;
-    default: caja.setIcon(QMessageBox::NoIcon); break;
+        case vb::Critical:
+            caja.setIcon(QMessageBox::Critical);
+            break;
+        case vb::Question:
+            caja.setIcon(QMessageBox::Question);
+            break;
+        case vb::Exclamation:
+            caja.setIcon(QMessageBox::Warning);
+            break;
+        case vb::Information:
+            caja.setIcon(QMessageBox::Information);
+            break;
+        default:
+            caja.setIcon(QMessageBox::NoIcon);
+            break;
     }
     const auto botones = BotonesDeEstilo(estilo);
     std::vector<QPushButton*> creados;
     for (const auto& b : botones) creados.push_back(caja.addButton(TextoBoton(b.respuesta), b.rol));
     std::size_t porDefecto = 0;
-    if (estilo & vb::DefaultButton3) porDefecto = 2;
-    else if (estilo & vb::DefaultButton2) porDefecto = 1;
+    if (estilo & vb::DefaultButton3)
+        porDefecto = 2;
+    else if (estilo & vb::DefaultButton2)
+        porDefecto = 1;
     if (porDefecto >= creados.size()) porDefecto = 0;  // a default the box does not have: the first button
     caja.setDefaultButton(creados[porDefecto]);
     // Escape answers Cancel (or No, or the only button), as it does in the suite's boxes.
     int respuestaEscape = botones.front().respuesta;
     for (std::size_t i = 0; i < botones.size(); ++i) {
         if (botones[i].respuesta == vb::Cancel || (botones.size() == 1) ||
-            (botones[i].respuesta == vb::No && (estilo & 7) == vb::YesNo) ||
-            (botones[i].respuesta == vb::Abort)) {
+            (botones[i].respuesta == vb::No && (estilo & 7) == vb::YesNo) || (botones[i].respuesta == vb::Abort)) {
             caja.setEscapeButton(creados[i]);
             respuestaEscape = botones[i].respuesta;
         }
@@ -179,7 +203,9 @@ void PlataformaQt::MostrarModal(QWidget* ventana) {
     }
 }
 
-void PlataformaQt::ProcesarEventos() { QCoreApplication::processEvents(); }
+void PlataformaQt::ProcesarEventos() {
+    QCoreApplication::processEvents();
+}
 
 QString PlataformaQt::CarpetaPrograma() const {
     if (!carpeta_.isEmpty()) return carpeta_;
@@ -193,7 +219,9 @@ QString PlataformaQt::NombreEjecutable() const {
     return n.isEmpty() ? kNombrePrograma : n;
 }
 
-QString PlataformaQt::NombreEquipo() const { return QSysInfo::machineHostName(); }
+QString PlataformaQt::NombreEquipo() const {
+    return QSysInfo::machineHostName();
+}
 
 QString PlataformaQt::UsuarioEquipo() const {
     QString u = qEnvironmentVariable("USER");
@@ -203,11 +231,17 @@ QString PlataformaQt::UsuarioEquipo() const {
     return u;
 }
 
-QDateTime PlataformaQt::Ahora() const { return QDateTime::currentDateTime(); }
+QDateTime PlataformaQt::Ahora() const {
+    return QDateTime::currentDateTime();
+}
 
-QString PlataformaQt::Entorno(const QString& variable) const { return qEnvironmentVariable(variable.toLocal8Bit().constData()); }
+QString PlataformaQt::Entorno(const QString& variable) const {
+    return qEnvironmentVariable(variable.toLocal8Bit().constData());
+}
 
-QString PlataformaQt::CarpetaTemporal() const { return QDir::tempPath(); }
+QString PlataformaQt::CarpetaTemporal() const {
+    return QDir::tempPath();
+}
 
 QString PlataformaQt::CarpetaEscritorio() const {
     const QString xdg = qEnvironmentVariable("XDG_DESKTOP_DIR");

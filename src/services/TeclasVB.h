@@ -15,6 +15,8 @@ constexpr int ShiftMask = 1, CtrlMask = 2, AltMask = 4;
 int CodigoVB(int teclaQt);
 // The VB shift state (1 shift, 2 ctrl, 4 alt) of Qt modifiers.
 int ShiftVB(Qt::KeyboardModifiers m);
-inline int CodigoVB(const QKeyEvent* e) { return CodigoVB(e->key()); }
+inline int CodigoVB(const QKeyEvent* e) {
+    return CodigoVB(e->key());
+}
 
 }  // namespace teclas

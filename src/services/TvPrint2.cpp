@@ -35,9 +35,9 @@ struct Elemento {
     double puntos = 10;
     bool negrita = false;
     Qt::Alignment alineacion = Qt::AlignLeft;
-    QString plantilla;     // texts: "{Column}" replaced by the trimmed value
-    int simbologia = 0;    // barcodes: zint symbology
-    QString campo;         // barcodes: the column encoded
+    QString plantilla;   // texts: "{Column}" replaced by the trimmed value
+    int simbologia = 0;  // barcodes: zint symbology
+    QString campo;       // barcodes: the column encoded
 };
 
 struct Informe {
@@ -47,9 +47,9 @@ struct Informe {
     QString orden;
     QSizeF papel;  // mm, already turned to the chosen orientation
     int columnas = 1, filas = 1;
-    QMarginsF margen;    // mm: left, top, right, bottom
-    QSizeF etiqueta;     // mm
-    QSizeF separacion;   // mm between labels: horizontal, vertical
+    QMarginsF margen;   // mm: left, top, right, bottom
+    QSizeF etiqueta;    // mm
+    QSizeF separacion;  // mm between labels: horizontal, vertical
     bool borde = false;
     QVector<Elemento> elementos;
 };
@@ -59,7 +59,9 @@ const QRegularExpression& Identificador() {
     return re;
 }
 
-bool EsIdentificador(const QString& s) { return Identificador().match(s).hasMatch(); }
+bool EsIdentificador(const QString& s) {
+    return Identificador().match(s).hasMatch();
+}
 
 // A problem in the report file, with the line it was found on (0: the file as a whole).
 struct FalloInforme {
@@ -109,15 +111,19 @@ double Medida(const QString& texto, int linea, const QString& que, bool admiteCe
 int Entero(const QString& texto, int linea, const QString& que) {
     bool ok = false;
     const int v = texto.toInt(&ok);
-    if (!ok || v < 1 || v > 100) throw FalloInforme{linea, QStringLiteral("%1 debe ser un número entre 1 y 100: \"%2\"").arg(que, texto)};
+    if (!ok || v < 1 || v > 100)
+        throw FalloInforme{linea, QStringLiteral("%1 debe ser un número entre 1 y 100: \"%2\"").arg(que, texto)};
     return v;
 }
 
 // "70 x 37", "70x37" or "70 37".
 QSizeF Tamano(const QString& texto, int linea, const QString& que, bool admiteCero = false) {
-    const QStringList partes = QString(texto).replace(QLatin1Char('x'), QLatin1Char(' ')).replace(QLatin1Char('X'), QLatin1Char(' '))
+    const QStringList partes = QString(texto)
+                                   .replace(QLatin1Char('x'), QLatin1Char(' '))
+                                   .replace(QLatin1Char('X'), QLatin1Char(' '))
                                    .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (partes.size() != 2) throw FalloInforme{linea, QStringLiteral("%1 debe ser ANCHO x ALTO en milímetros: \"%2\"").arg(que, texto)};
+    if (partes.size() != 2)
+        throw FalloInforme{linea, QStringLiteral("%1 debe ser ANCHO x ALTO en milímetros: \"%2\"").arg(que, texto)};
     return {Medida(partes[0], linea, que, admiteCero), Medida(partes[1], linea, que, admiteCero)};
 }
 
@@ -137,12 +143,14 @@ Elemento LeerElemento(const QString& linea, int numero) {
     Elemento e;
     const QString clase = p.value(0).texto.toLower();
     auto caja = [&] {
-        e.caja = QRectF(Medida(p[1].texto, numero, QStringLiteral("X"), true), Medida(p[2].texto, numero, QStringLiteral("Y"), true),
-                        Medida(p[3].texto, numero, QStringLiteral("ANCHO")), Medida(p[4].texto, numero, QStringLiteral("ALTO")));
+        e.caja =
+            QRectF(Medida(p[1].texto, numero, QStringLiteral("X"), true), Medida(p[2].texto, numero, QStringLiteral("Y"), true),
+                   Medida(p[3].texto, numero, QStringLiteral("ANCHO")), Medida(p[4].texto, numero, QStringLiteral("ALTO")));
     };
     if (clase == QLatin1String("texto")) {
         if (p.size() != 9 || !p[8].entreComillas)
-            throw FalloInforme{numero, QStringLiteral("se esperaba: texto X Y ANCHO ALTO PUNTOS ESTILO ALINEACION \"plantilla\"")};
+            throw FalloInforme{numero,
+                               QStringLiteral("se esperaba: texto X Y ANCHO ALTO PUNTOS ESTILO ALINEACION \"plantilla\"")};
         e.tipo = Elemento::Tipo::Texto;
         caja();
         e.puntos = Medida(p[5].texto, numero, QStringLiteral("PUNTOS"));
@@ -151,10 +159,15 @@ Elemento LeerElemento(const QString& linea, int numero) {
             throw FalloInforme{numero, QStringLiteral("el estilo debe ser normal o negrita: \"%1\"").arg(p[6].texto)};
         e.negrita = estilo == QLatin1String("negrita");
         const QString al = p[7].texto.toLower();
-        if (al == QLatin1String("izquierda")) e.alineacion = Qt::AlignLeft;
-        else if (al == QLatin1String("centro")) e.alineacion = Qt::AlignHCenter;
-        else if (al == QLatin1String("derecha")) e.alineacion = Qt::AlignRight;
-        else throw FalloInforme{numero, QStringLiteral("la alineación debe ser izquierda, centro o derecha: \"%1\"").arg(p[7].texto)};
+        if (al == QLatin1String("izquierda"))
+            e.alineacion = Qt::AlignLeft;
+        else if (al == QLatin1String("centro"))
+            e.alineacion = Qt::AlignHCenter;
+        else if (al == QLatin1String("derecha"))
+            e.alineacion = Qt::AlignRight;
+        else
+            throw FalloInforme{numero,
+                               QStringLiteral("la alineación debe ser izquierda, centro o derecha: \"%1\"").arg(p[7].texto)};
         e.plantilla = p[8].texto;
         Campos(e.plantilla, numero);
     } else if (clase == QLatin1String("barras")) {
@@ -163,13 +176,18 @@ Elemento LeerElemento(const QString& linea, int numero) {
         e.tipo = Elemento::Tipo::Barras;
         caja();
         const QString tipo = p[5].texto.toLower();
-        if (tipo == QLatin1String("code128")) e.simbologia = BARCODE_CODE128;
-        else if (tipo == QLatin1String("qr")) e.simbologia = BARCODE_QRCODE;
-        else throw FalloInforme{numero, QStringLiteral("el tipo de código debe ser code128 o qr: \"%1\"").arg(p[5].texto)};
-        if (!EsIdentificador(p[6].texto)) throw FalloInforme{numero, QStringLiteral("\"%1\" no es un nombre de columna").arg(p[6].texto)};
+        if (tipo == QLatin1String("code128"))
+            e.simbologia = BARCODE_CODE128;
+        else if (tipo == QLatin1String("qr"))
+            e.simbologia = BARCODE_QRCODE;
+        else
+            throw FalloInforme{numero, QStringLiteral("el tipo de código debe ser code128 o qr: \"%1\"").arg(p[5].texto)};
+        if (!EsIdentificador(p[6].texto))
+            throw FalloInforme{numero, QStringLiteral("\"%1\" no es un nombre de columna").arg(p[6].texto)};
         e.campo = p[6].texto;
     } else {
-        throw FalloInforme{numero, QStringLiteral("elemento desconocido \"%1\" (se esperaba texto o barras)").arg(p.value(0).texto)};
+        throw FalloInforme{numero,
+                           QStringLiteral("elemento desconocido \"%1\" (se esperaba texto o barras)").arg(p.value(0).texto)};
     }
     return e;
 }
@@ -194,11 +212,13 @@ Informe LeerInforme(const QString& ruta) {
         ++numero;
         if (linea.isEmpty() || linea.startsWith(QLatin1Char('#'))) continue;
         if (linea.startsWith(QLatin1Char('['))) {
-            if (!linea.endsWith(QLatin1Char(']'))) throw FalloInforme{numero, QStringLiteral("falta cerrar el corchete de la sección")};
+            if (!linea.endsWith(QLatin1Char(']')))
+                throw FalloInforme{numero, QStringLiteral("falta cerrar el corchete de la sección")};
             seccion = linea.mid(1, linea.size() - 2).trimmed().toLower();
             if (seccion != QLatin1String("informe") && seccion != QLatin1String("hoja") && seccion != QLatin1String("etiqueta"))
                 throw FalloInforme{numero, QStringLiteral("sección desconocida \"%1\"").arg(seccion)};
-            if (vistas.contains(seccion)) throw FalloInforme{numero, QStringLiteral("la sección [%1] está repetida").arg(seccion)};
+            if (vistas.contains(seccion))
+                throw FalloInforme{numero, QStringLiteral("la sección [%1] está repetida").arg(seccion)};
             vistas.insert(seccion, numero);
             continue;
         }
@@ -232,9 +252,11 @@ Informe LeerInforme(const QString& ruta) {
             inf.filas = Entero(valor, numero, QStringLiteral("filas"));
         } else if (id == QLatin1String("hoja.margen")) {
             const QStringList m = valor.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            if (m.size() != 4) throw FalloInforme{numero, QStringLiteral("el margen lleva cuatro medidas: superior derecho inferior izquierdo")};
-            inf.margen = QMarginsF(Medida(m[3], numero, QStringLiteral("margen"), true), Medida(m[0], numero, QStringLiteral("margen"), true),
-                                   Medida(m[1], numero, QStringLiteral("margen"), true), Medida(m[2], numero, QStringLiteral("margen"), true));
+            if (m.size() != 4)
+                throw FalloInforme{numero, QStringLiteral("el margen lleva cuatro medidas: superior derecho inferior izquierdo")};
+            inf.margen = QMarginsF(
+                Medida(m[3], numero, QStringLiteral("margen"), true), Medida(m[0], numero, QStringLiteral("margen"), true),
+                Medida(m[1], numero, QStringLiteral("margen"), true), Medida(m[2], numero, QStringLiteral("margen"), true));
         } else if (id == QLatin1String("hoja.etiqueta")) {
             etiqueta = Tamano(valor, numero, QStringLiteral("etiqueta"));
         } else if (id == QLatin1String("hoja.separacion")) {
@@ -249,33 +271,46 @@ Informe LeerInforme(const QString& ruta) {
         }
     }
     for (const char* s : {"informe", "hoja", "etiqueta"})
-        if (!vistas.contains(QLatin1String(s))) throw FalloInforme{0, QStringLiteral("falta la sección [%1]").arg(QLatin1String(s))};
+        if (!vistas.contains(QLatin1String(s)))
+            throw FalloInforme{0, QStringLiteral("falta la sección [%1]").arg(QLatin1String(s))};
     if (inf.tabla.isEmpty()) throw FalloInforme{vistas.value(QStringLiteral("informe")), QStringLiteral("falta la clave tabla")};
     if (inf.orden.isEmpty()) throw FalloInforme{vistas.value(QStringLiteral("informe")), QStringLiteral("falta la clave orden")};
-    if (!etiqueta.isValid() || etiqueta.isEmpty()) throw FalloInforme{vistas.value(QStringLiteral("hoja")), QStringLiteral("falta la clave etiqueta")};
-    if (inf.elementos.isEmpty()) throw FalloInforme{vistas.value(QStringLiteral("etiqueta")), QStringLiteral("la etiqueta no tiene ningún elemento")};
+    if (!etiqueta.isValid() || etiqueta.isEmpty())
+        throw FalloInforme{vistas.value(QStringLiteral("hoja")), QStringLiteral("falta la clave etiqueta")};
+    if (inf.elementos.isEmpty())
+        throw FalloInforme{vistas.value(QStringLiteral("etiqueta")), QStringLiteral("la etiqueta no tiene ningún elemento")};
     inf.etiqueta = etiqueta;
 
-    if (papel.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0) inf.papel = QSizeF(210, 297);
-    else if (papel.compare(QLatin1String("Carta"), Qt::CaseInsensitive) == 0) inf.papel = QSizeF(215.9, 279.4);
-    else inf.papel = Tamano(papel, lineaPapel, QStringLiteral("papel"));
+    if (papel.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        inf.papel = QSizeF(210, 297);
+    else if (papel.compare(QLatin1String("Carta"), Qt::CaseInsensitive) == 0)
+        inf.papel = QSizeF(215.9, 279.4);
+    else
+        inf.papel = Tamano(papel, lineaPapel, QStringLiteral("papel"));
     const bool apaisado = orientacion == QLatin1String("horizontal");
     if (apaisado != (inf.papel.width() > inf.papel.height())) inf.papel.transpose();
 
     // Everything must fit: a grid wider than the sheet would silently cut labels in half.
     constexpr double tolerancia = 0.01;
-    const double ancho = inf.margen.left() + inf.margen.right() + inf.columnas * etiqueta.width() + (inf.columnas - 1) * inf.separacion.width();
-    const double alto = inf.margen.top() + inf.margen.bottom() + inf.filas * etiqueta.height() + (inf.filas - 1) * inf.separacion.height();
+    const double ancho =
+        inf.margen.left() + inf.margen.right() + inf.columnas * etiqueta.width() + (inf.columnas - 1) * inf.separacion.width();
+    const double alto =
+        inf.margen.top() + inf.margen.bottom() + inf.filas * etiqueta.height() + (inf.filas - 1) * inf.separacion.height();
     if (ancho > inf.papel.width() + tolerancia || alto > inf.papel.height() + tolerancia)
         throw FalloInforme{vistas.value(QStringLiteral("hoja")),
                            QStringLiteral("%1 x %2 etiquetas de %3 x %4 mm no caben en una hoja de %5 x %6 mm")
-                               .arg(inf.columnas).arg(inf.filas).arg(etiqueta.width()).arg(etiqueta.height())
-                               .arg(inf.papel.width()).arg(inf.papel.height())};
+                               .arg(inf.columnas)
+                               .arg(inf.filas)
+                               .arg(etiqueta.width())
+                               .arg(etiqueta.height())
+                               .arg(inf.papel.width())
+                               .arg(inf.papel.height())};
     const QRectF dentro(QPointF(0, 0), etiqueta);
     for (const Elemento& e : inf.elementos)
         if (!dentro.adjusted(-tolerancia, -tolerancia, tolerancia, tolerancia).contains(e.caja))
-            throw FalloInforme{vistas.value(QStringLiteral("etiqueta")), QStringLiteral("un elemento sale de la etiqueta de %1 x %2 mm")
-                                                                             .arg(etiqueta.width()).arg(etiqueta.height())};
+            throw FalloInforme{
+                vistas.value(QStringLiteral("etiqueta")),
+                QStringLiteral("un elemento sale de la etiqueta de %1 x %2 mm").arg(etiqueta.width()).arg(etiqueta.height())};
     return inf;
 }
 
@@ -343,11 +378,13 @@ private:
                 // A doubled quote is how the engine writes a quote inside a text; a quote of the
                 // other kind is a quote all the same. Neither is ever needed for a code, and
                 // refusing them keeps every literal trivially safe.
-                if (fin + 1 < n && f_[fin + 1] == c) Rechazar(QStringLiteral("un texto entre comillas no puede contener comillas"), i);
+                if (fin + 1 < n && f_[fin + 1] == c)
+                    Rechazar(QStringLiteral("un texto entre comillas no puede contener comillas"), i);
                 for (const QChar t : texto) {
                     if (t == QLatin1Char('\'') || t == QLatin1Char('"'))
                         Rechazar(QStringLiteral("un texto entre comillas no puede contener comillas"), i);
-                    if (t.category() == QChar::Other_Control) Rechazar(QStringLiteral("un texto entre comillas no puede contener caracteres de control"), i);
+                    if (t.category() == QChar::Other_Control)
+                        Rechazar(QStringLiteral("un texto entre comillas no puede contener caracteres de control"), i);
                 }
                 tokens_.append({T::Texto, texto, i});
                 i = fin + 1;
@@ -366,12 +403,18 @@ private:
                 const QString palabra = f_.mid(i, j - i);
                 const QString p = palabra.toLower();
                 T tipo;
-                if (p == QLatin1String("true")) tipo = T::Verdadero;
-                else if (p == QLatin1String("false")) tipo = T::Falso;
-                else if (p == QLatin1String("and")) tipo = T::Y;
-                else if (p == QLatin1String("or")) tipo = T::O;
-                else if (p == QLatin1String("not")) tipo = T::No;
-                else Rechazar(QStringLiteral("\"%1\" no está permitido").arg(palabra), i);
+                if (p == QLatin1String("true"))
+                    tipo = T::Verdadero;
+                else if (p == QLatin1String("false"))
+                    tipo = T::Falso;
+                else if (p == QLatin1String("and"))
+                    tipo = T::Y;
+                else if (p == QLatin1String("or"))
+                    tipo = T::O;
+                else if (p == QLatin1String("not"))
+                    tipo = T::No;
+                else
+                    Rechazar(QStringLiteral("\"%1\" no está permitido").arg(palabra), i);
                 tokens_.append({tipo, palabra, i});
                 i = j;
             } else {
@@ -451,7 +494,8 @@ private:
             case T::Falso:
                 return QStringLiteral("0");
             default:
-                Rechazar(QStringLiteral("se esperaba un campo, un texto, TRUE o FALSE en lugar de \"%1\"").arg(t->texto), t->columna);
+                Rechazar(QStringLiteral("se esperaba un campo, un texto, TRUE o FALSE en lugar de \"%1\"").arg(t->texto),
+                         t->columna);
         }
     }
 
@@ -588,8 +632,10 @@ int Pintar(QPagedPaintDevice& dispositivo, const Informe& inf, const Datos& d, Q
         const QVariantList& fila = d.filas[n];
         for (const Elemento& e : inf.elementos) {
             const QRectF caja = e.caja.translated(origen);
-            if (e.tipo == Elemento::Tipo::Texto) DibujarTexto(p, k, caja, e, Plantilla(d, fila, e.plantilla));
-            else DibujarBarras(p, k, caja, e, Valor(d, fila, e.campo));
+            if (e.tipo == Elemento::Tipo::Texto)
+                DibujarTexto(p, k, caja, e, Plantilla(d, fila, e.plantilla));
+            else
+                DibujarBarras(p, k, caja, e, Valor(d, fila, e.campo));
         }
     }
     p.end();
@@ -627,8 +673,8 @@ QString TvPrint2::RutaInforme(const QString& Reporte) const {
     return QDir(carpeta).filePath(Reporte);
 }
 
-void TvPrint2::ImprimirReporte(const QString& Reporte, const QStringList&, const QString& Formula, const QString&, QString&, QString&,
-                               QString&, QString&, const QVariant&, const QString&, const QString&, const QString&) {
+void TvPrint2::ImprimirReporte(const QString& Reporte, const QStringList&, const QString& Formula, const QString&, QString&,
+                               QString&, QString&, QString&, const QVariant&, const QString&, const QString&, const QString&) {
     Imprimir(Reporte, Formula, Salida::Vista, QString());
 }
 
@@ -646,13 +692,15 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
 
     const QString ruta = RutaInforme(Reporte);
     if (!QFileInfo::exists(ruta))
-        return avisar(QStringLiteral("No se encuentra el archivo de informe \"%1\".").arg(QDir::toNativeSeparators(ruta)), vb::Critical);
+        return avisar(QStringLiteral("No se encuentra el archivo de informe \"%1\".").arg(QDir::toNativeSeparators(ruta)),
+                      vb::Critical);
     Informe inf;
     try {
         inf = LeerInforme(ruta);
     } catch (const FalloInforme& f) {
         const QString donde = f.linea > 0 ? QStringLiteral("línea %1: ").arg(f.linea) : QString();
-        return avisar(QStringLiteral("El archivo de informe \"%1\" no es válido: %2%3.").arg(QDir::toNativeSeparators(ruta), donde, f.problema),
+        return avisar(QStringLiteral("El archivo de informe \"%1\" no es válido: %2%3.")
+                          .arg(QDir::toNativeSeparators(ruta), donde, f.problema),
                       vb::Critical);
     }
 
@@ -660,12 +708,14 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
     if (!TraducirFormula(Formula, inf.tabla, &condicion, &motivo))
         return avisar(QStringLiteral("La fórmula de selección no es válida: %1. No se imprimió nada.").arg(motivo), vb::Critical);
 
-    const QString sql = QStringLiteral("SELECT * FROM ") + inf.tabla + (condicion.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion) +
-                        QStringLiteral(" ORDER BY ") + inf.orden;
+    const QString sql = QStringLiteral("SELECT * FROM ") + inf.tabla +
+                        (condicion.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion) + QStringLiteral(" ORDER BY ") +
+                        inf.orden;
     ResultadoLectura leido = LeerFilas(sql);
     if (!leido.error.isEmpty())
-        return avisar(QStringLiteral("No se pudieron leer los datos del informe \"%1\": %2").arg(QFileInfo(ruta).fileName(), leido.error),
-                      vb::Critical);
+        return avisar(
+            QStringLiteral("No se pudieron leer los datos del informe \"%1\": %2").arg(QFileInfo(ruta).fileName(), leido.error),
+            vb::Critical);
 
     Datos d;
     for (int i = 0; i < leido.columnas.size(); ++i) d.indice.insert(leido.columnas[i].toLower(), i);
@@ -697,11 +747,13 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
             pdf.setPageLayout(Diseno(inf));
             res.paginas = Pintar(pdf, inf, d, &error);
         }
-        if (res.paginas == 0 || (QFile::exists(archivoPdf) && !QFile::remove(archivoPdf)) || !QFile::rename(temporal, archivoPdf)) {
+        if (res.paginas == 0 || (QFile::exists(archivoPdf) && !QFile::remove(archivoPdf)) ||
+            !QFile::rename(temporal, archivoPdf)) {
             QFile::remove(temporal);
-            return avisar(QStringLiteral("No se pudo escribir el archivo \"%1\"%2.")
-                              .arg(QDir::toNativeSeparators(archivoPdf), error.isEmpty() ? QString() : QStringLiteral(": ") + error),
-                          vb::Critical);
+            return avisar(
+                QStringLiteral("No se pudo escribir el archivo \"%1\"%2.")
+                    .arg(QDir::toNativeSeparators(archivoPdf), error.isEmpty() ? QString() : QStringLiteral(": ") + error),
+                vb::Critical);
         }
     } else {
         QPrinter impresora(QPrinter::HighResolution);

@@ -15,8 +15,8 @@ struct Definicion {
     int tecla;  // VB key code of its shortcut, 0 when none
 };
 const Definicion kBotones[] = {
-    {"NUEVO", "&Nuevo", 10, QStyle::SP_FileIcon, teclas::F1 + 1},               // F2
-    {"GRABAR", "&Grabar", 11, QStyle::SP_DialogSaveButton, teclas::F1 + 9},     // F10
+    {"NUEVO", "&Nuevo", 10, QStyle::SP_FileIcon, teclas::F1 + 1},            // F2
+    {"GRABAR", "&Grabar", 11, QStyle::SP_DialogSaveButton, teclas::F1 + 9},  // F10
     {"CANCELAR", "Ca&ncelar", 12, QStyle::SP_DialogCancelButton, teclas::Escape},
     {"CONSULTAR", "C&onsultar", 14, QStyle::SP_FileDialogContentsView, teclas::F1 + 2},  // F3
     {"PLANILLA", "&Planilla", 15, QStyle::SP_FileDialogDetailedView, teclas::F1 + 5},    // F6
@@ -46,7 +46,8 @@ UtilKit::UtilKit(QWidget* padre) : QWidget(padre) {
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);  // the toolbar never takes the focus from the fields
         const QString atajo = NombreTecla(d.tecla);
-        b->setToolTip(atajo.isEmpty() ? b->text().remove(QLatin1Char('&')) : b->text().remove(QLatin1Char('&')) + QStringLiteral(" (") + atajo + QLatin1Char(')'));
+        b->setToolTip(atajo.isEmpty() ? b->text().remove(QLatin1Char('&'))
+                                      : b->text().remove(QLatin1Char('&')) + QStringLiteral(" (") + atajo + QLatin1Char(')'));
         b->setMinimumWidth(64);
         connect(b, &QToolButton::clicked, this, [this, clave] { emit Click(clave); });
         botones_.insert(clave, b);
@@ -74,7 +75,9 @@ void UtilKit::SetHabilitado(int bandera, bool valor) {
         if (d.bandera == bandera) botones_.value(QString::fromLatin1(d.clave))->setEnabled(valor);
 }
 
-bool UtilKit::Habilitado(int bandera) const { return banderas_.value(bandera, false); }
+bool UtilKit::Habilitado(int bandera) const {
+    return banderas_.value(bandera, false);
+}
 
 void UtilKit::Pulsar(const QString& clave) {
     QToolButton* b = botones_.value(clave.toUpper());

@@ -101,8 +101,9 @@ private slots:
         const QString total = QString::number(s.Contar(QStringLiteral("MA_POSICIONES")));
         const QString entero = dir.filePath(QStringLiteral("LayOut.xlsx"));
         QString error;
-        QCOMPARE(ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), entero, &error),
-                 ExportaPlanilla::Resultado::Escrito);
+        QCOMPARE(
+            ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), entero, &error),
+            ExportaPlanilla::Resultado::Escrito);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(QFileInfo(entero).size() > 0);
         QVERIFY(siempreVisible);
@@ -113,8 +114,9 @@ private slots:
         pulsar = true;
         lineas.clear();
         const QString cancelado = dir.filePath(QStringLiteral("Cancelado.xlsx"));
-        QCOMPARE(ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), cancelado, &error),
-                 ExportaPlanilla::Resultado::Cancelado);
+        QCOMPARE(
+            ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_POSICIONES"), QStringLiteral("LayOut"), cancelado, &error),
+            ExportaPlanilla::Resultado::Cancelado);
         QCOMPARE(lineas.size(), 1);
         QVERIFY(!QFile::exists(cancelado));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LayOut.xlsx")});

@@ -28,8 +28,10 @@ private slots:
 
     void grabarRecortaCambiaYBorra() {
         SesionPrueba s;
-        GrabaCfg(QStringLiteral("  nueva_clave "), QStringLiteral("  valor "), QStringLiteral(" aux "), false, QStringLiteral("DATOS"), true, false);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Clave FROM TA_CONFIGURACION WHERE Clave = 'NUEVA_CLAVE'")), QStringLiteral("NUEVA_CLAVE"));
+        GrabaCfg(QStringLiteral("  nueva_clave "), QStringLiteral("  valor "), QStringLiteral(" aux "), false,
+                 QStringLiteral("DATOS"), true, false);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Clave FROM TA_CONFIGURACION WHERE Clave = 'NUEVA_CLAVE'")),
+                 QStringLiteral("NUEVA_CLAVE"));
         QString aux;
         QCOMPARE(Cfg(QStringLiteral("nueva_clave"), aux), QStringLiteral("valor"));
         QCOMPARE(aux, QStringLiteral("aux"));
@@ -77,17 +79,19 @@ private slots:
         SesionPrueba s;
         sesion().gUsuarioSistema = QStringLiteral("JUAN");
         QString complemento;
-        GrabaAccionComprobante(QString(), QString(), complemento, true, false, false, QStringLiteral("Intento de inicio de sesion fallido"),
-                               QString(), false);
+        GrabaAccionComprobante(QString(), QString(), complemento, true, false, false,
+                               QStringLiteral("Intento de inicio de sesion fallido"), QString(), false);
         QCOMPARE(complemento, QStringLiteral("0"));
         QCOMPARE(s.Contar(QStringLiteral("V_MV_CPTEACCIONES")), 1);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Tipo_accion || '|' || IdComplemento || '|' || SYSTEMUSER || '|' || Usuario FROM V_MV_CPTEACCIONES")),
+        QCOMPARE(s.Sql(QStringLiteral(
+                     "SELECT Tipo_accion || '|' || IdComplemento || '|' || SYSTEMUSER || '|' || Usuario FROM V_MV_CPTEACCIONES")),
                  QStringLiteral("A|0|Intento de inicio de sesion fallido|JUAN"));
         QString proceso;
         GrabaErrorProceso(QStringLiteral("SELECT 1"), proceso, 547, QString(300, QLatin1Char('x')));
         QCOMPARE(proceso, QStringLiteral("MA_POSICIONES"));
         QCOMPARE(s.Sql(QStringLiteral("SELECT length(Descripcion) FROM AUX_ERR")), QStringLiteral("250"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Error || '|' || Sql || '|' || PC FROM AUX_ERR")), QStringLiteral("547|SELECT 1|PC7"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Error || '|' || Sql || '|' || PC FROM AUX_ERR")),
+                 QStringLiteral("547|SELECT 1|PC7"));
         QVERIFY(s.guion().Cajas().isEmpty());
 
         // A process text longer than its column is cut to it: the row is kept, not refused.
@@ -95,8 +99,9 @@ private slots:
         proceso = QStringLiteral("P") + QString(400, QLatin1Char('y'));
         GrabaErrorProceso(QStringLiteral("SELECT 2"), proceso, 0, QStringLiteral("corto"));
         QCOMPARE(s.Contar(QStringLiteral("AUX_ERR")), 1);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT length(Proceso) || '|' || substr(Proceso, 1, 2) || '|' || Descripcion FROM AUX_ERR")),
-                 QStringLiteral("255|Py|corto"));
+        QCOMPARE(
+            s.Sql(QStringLiteral("SELECT length(Proceso) || '|' || substr(Proceso, 1, 2) || '|' || Descripcion FROM AUX_ERR")),
+            QStringLiteral("255|Py|corto"));
     }
 };
 

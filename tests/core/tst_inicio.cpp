@@ -15,7 +15,8 @@ private slots:
     void arranqueCompletoDesdeLaLineaDeParametros() {
         SesionPrueba s(false, QStringLiteral("EMPRESA"));
         QString cadena;
-        IniciarAplicacion(false, QStringLiteral("@server= SQLITE; @dbname= EMPRESA; @usuario= DEMO; @Password= demo; @Caja= 3;"), cadena, 3);
+        IniciarAplicacion(false, QStringLiteral("@server= SQLITE; @dbname= EMPRESA; @usuario= DEMO; @Password= demo; @Caja= 3;"),
+                          cadena, 3);
         auto& db = gBaseDatos();
         QVERIFY(db.gOpenFlag);
         QCOMPARE(db.gDBName, QStringLiteral("EMPRESA"));
@@ -28,7 +29,8 @@ private slots:
         QVERIFY(sesion().gTimeOut > 0);
         QVERIFY(sesion().gIdControlAcceso > 0);
         QCOMPARE(s.Contar(QStringLiteral("Control_Acceso")), 1);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Usuario || '|' || Formulario FROM Control_Acceso")), QStringLiteral("DEMO|MA_POSICIONES"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Usuario || '|' || Formulario FROM Control_Acceso")),
+                 QStringLiteral("DEMO|MA_POSICIONES"));
         QVERIFY(QFile::exists(s.base().Carpeta() + QStringLiteral("/consultas.tvx")));
         QCOMPARE(gAjustesConsultas().gRutaMascaraConsultas, s.base().Carpeta() + QStringLiteral("/consultas.tvx"));
         QVERIFY(gAjustesConsultas().gUsarMascarasConsultas);
@@ -61,8 +63,9 @@ private slots:
         SesionPrueba s(false, QStringLiteral("EMPRESA"));
         s.guion().ResponderMsgBox(vb::No, QStringLiteral("Desea Intentarlo Nuevamente"));
         QString cadena;
-        QVERIFY_THROWS_EXCEPTION(ProgramaTerminado,
-                                 IniciarAplicacion(false, QStringLiteral("@server=SQLITE; @dbname=NOEXISTE; @usuario=DEMO; @Password=x;"), cadena, 3));
+        QVERIFY_THROWS_EXCEPTION(
+            ProgramaTerminado,
+            IniciarAplicacion(false, QStringLiteral("@server=SQLITE; @dbname=NOEXISTE; @usuario=DEMO; @Password=x;"), cadena, 3));
         QCOMPARE(s.guion().UltimaCaja().titulo, QStringLiteral(" Error de Conexion a Base de Datos"));
         QVERIFY(!QFile::exists(s.base().Carpeta() + QStringLiteral("/NOEXISTE.db")));
     }
@@ -99,7 +102,8 @@ private slots:
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("Opcion no Implementada!"));
         MenuExes(QStringLiteral("shell:v_zormap_asistente"), adicional, pid);
         QCOMPARE(s.guion().UltimaCaja().titulo, QStringLiteral("Atención"));
-        QCOMPARE(s.guion().UltimaCaja().texto, QStringLiteral("Opcion no Implementada!\rComuniquese con su proveedor de sistemas"));
+        QCOMPARE(s.guion().UltimaCaja().texto,
+                 QStringLiteral("Opcion no Implementada!\rComuniquese con su proveedor de sistemas"));
     }
 
     void menuExesSinElProgramaInformaElError() {

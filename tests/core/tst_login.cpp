@@ -36,7 +36,8 @@ private slots:
     void tresIntentosFallidosTerminan() {
         SesionPrueba s(true, QStringLiteral("EMPRESA"));
         DialogoGuion d;
-        for (int i = 0; i < 3; ++i) d.Encolar({true, s.base().Nombre(), QStringLiteral("SQLITE"), QStringLiteral("DEMO"), QStringLiteral("mala")});
+        for (int i = 0; i < 3; ++i)
+            d.Encolar({true, s.base().Nombre(), QStringLiteral("SQLITE"), QStringLiteral("DEMO"), QStringLiteral("mala")});
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("El usuario o clave en la base de datos es incorrecto!"));
         for (int i = 0; i < 3; ++i) s.guion().ResponderMsgBox(vb::OK, QStringLiteral("Usuario o Clave incorrecta"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("Demasiados intentos para iniciar sesión!"));
@@ -50,7 +51,8 @@ private slots:
         QVERIFY(termino);
         QCOMPARE(d.VecesMostrado(), 3);
         const auto cajas = s.guion().Cajas();
-        QCOMPARE(cajas.last().texto, QStringLiteral("Demasiados intentos para iniciar sesión!\r\nComuniquese con el administrador de sistemas"));
+        QCOMPARE(cajas.last().texto,
+                 QStringLiteral("Demasiados intentos para iniciar sesión!\r\nComuniquese con el administrador de sistemas"));
         QCOMPARE(cajas.last().titulo, QStringLiteral("Atencion!"));
         QCOMPARE(cajas.at(1).titulo, QStringLiteral("Atencion"));
         QCOMPARE(cajas.at(1).estilo, 64);
@@ -88,10 +90,13 @@ private slots:
         RegistraIngreso(QString());
         const qint32 primera = sesion().gIdControlAcceso;
         QVERIFY(primera > 0);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Maquina || '|' || Usuario || '|' || Formulario || '|' || Tarea FROM Control_Acceso WHERE id = ") +
-                       QString::number(primera)),
-                 QStringLiteral("PC7|DEMO|MA_POSICIONES|") + s.Sql(QStringLiteral("SELECT upper(m.Nombre) FROM TA_MENU m JOIN TA_TAREAS t ON t.TAREA = m.Clave "
-                                                                                     "WHERE t.USUARIO = 'DEMO' AND m.Proceso LIKE '%MA_POSICIONES%'")));
+        QCOMPARE(
+            s.Sql(QStringLiteral(
+                      "SELECT Maquina || '|' || Usuario || '|' || Formulario || '|' || Tarea FROM Control_Acceso WHERE id = ") +
+                  QString::number(primera)),
+            QStringLiteral("PC7|DEMO|MA_POSICIONES|") +
+                s.Sql(QStringLiteral("SELECT upper(m.Nombre) FROM TA_MENU m JOIN TA_TAREAS t ON t.TAREA = m.Clave "
+                                     "WHERE t.USUARIO = 'DEMO' AND m.Proceso LIKE '%MA_POSICIONES%'")));
         // A second workstation's session, started later.
         sesion().gUsuarioSistema = QStringLiteral("OPERADOR");
         RegistraIngreso(QString());
@@ -111,12 +116,14 @@ private slots:
         sesion().gUsuarioSistema = QStringLiteral("SIN_TAREAS");
         gBaseDatos().gUsuario = QStringLiteral("otro");
         RegistraIngreso(QString());
-        QCOMPARE(s.Sql(QStringLiteral("SELECT ifnull(Tarea,'') FROM Control_Acceso WHERE id = ") + QString::number(sesion().gIdControlAcceso)),
+        QCOMPARE(s.Sql(QStringLiteral("SELECT ifnull(Tarea,'') FROM Control_Acceso WHERE id = ") +
+                       QString::number(sesion().gIdControlAcceso)),
                  QString());
         gBaseDatos().gUsuario = gBaseDatos().gDBName;  // the database-named login
         RegistraIngreso(QString());
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Tarea FROM Control_Acceso WHERE id = ") + QString::number(sesion().gIdControlAcceso)),
-                 QStringLiteral("MA_POSICIONES"));
+        QCOMPARE(
+            s.Sql(QStringLiteral("SELECT Tarea FROM Control_Acceso WHERE id = ") + QString::number(sesion().gIdControlAcceso)),
+            QStringLiteral("MA_POSICIONES"));
     }
 
     void apostrofoQuitadoDelNombre() {
@@ -124,7 +131,8 @@ private slots:
         sesion().gUsuarioSistema = QStringLiteral("O'NEIL");
         RegistraIngreso(QString());
         QCOMPARE(sesion().gUsuarioSistema, QStringLiteral("ONEIL"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT NombreUsuario FROM Control_Acceso WHERE id = ") + QString::number(sesion().gIdControlAcceso)),
+        QCOMPARE(s.Sql(QStringLiteral("SELECT NombreUsuario FROM Control_Acceso WHERE id = ") +
+                       QString::number(sesion().gIdControlAcceso)),
                  QStringLiteral("ONEIL"));
     }
 };

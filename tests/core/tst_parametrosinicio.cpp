@@ -46,7 +46,8 @@ private slots:
                  QStringLiteral("/opt/suite/v_zormap_asistente") + params);
         QCOMPARE(inicio::ComandoMenuExes(QStringLiteral("shell:C:\\suite\\prog"), QStringLiteral("/opt/suite/"), params),
                  QStringLiteral("C:\\suite\\prog") + params);
-        QCOMPARE(inicio::ComandoMenuExes(QStringLiteral("otro"), QStringLiteral("/opt/suite/"), params), QStringLiteral("/opt/suite/otro") + params);
+        QCOMPARE(inicio::ComandoMenuExes(QStringLiteral("otro"), QStringLiteral("/opt/suite/"), params),
+                 QStringLiteral("/opt/suite/otro") + params);
         // The string written is read back by the start-up of the started program.
         QCOMPARE(inicio::ExtraerItem(params, QStringLiteral("@Usuario")).value(), QStringLiteral("JUAN"));
         QCOMPARE(inicio::ExtraerItem(params, QStringLiteral("@UsuarioLogeado")).value(), QStringLiteral("JUAN"));

@@ -17,7 +17,8 @@ private slots:
         QStringList lista;
         QString where;
         ArmaSentencia(gCampos(), lista, QStringLiteral("Control_Acceso"), false, where, false);
-        QCOMPARE(lista, (QStringList{QStringLiteral("INSERT INTO Control_Acceso (Usuario,Tarea) VALUES ('JUAN','ALTA')"), QString()}));
+        QCOMPARE(lista,
+                 (QStringList{QStringLiteral("INSERT INTO Control_Acceso (Usuario,Tarea) VALUES ('JUAN','ALTA')"), QString()}));
         QCOMPARE(gCampos().size(), 1);  // emptied to one blank slot
         QVERIFY(gCampos().first().first.isEmpty());
     }
@@ -60,8 +61,8 @@ private slots:
     void unSegundoFalloDeshaceElPrimero() {
         SesionPrueba s;
         const int antes = s.Contar(QStringLiteral("TA_CONFIGURACION"));
-        QStringList lista{QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo,Clave,Valor) VALUES ('T','PRUEBA_1','1')"), QString(),
-                          QStringLiteral("INSERT INTO TABLA_QUE_NO_EXISTE (A) VALUES (1)"), QString()};
+        QStringList lista{QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo,Clave,Valor) VALUES ('T','PRUEBA_1','1')"),
+                          QString(), QStringLiteral("INSERT INTO TABLA_QUE_NO_EXISTE (A) VALUES (1)"), QString()};
         bool fallo = false;
         long nativo = 0;
         QString script, mensajes;
@@ -89,8 +90,9 @@ private slots:
     void duplicadoAvisadoAlLlamadorSinCaja() {
         SesionPrueba s;
         const QString clave = s.Sql(QStringLiteral("SELECT Clave FROM TA_CONFIGURACION LIMIT 1"));
-        QStringList lista{QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo,Clave,Valor) VALUES ('T','") + clave + QStringLiteral("','1')"),
-                          QString()};
+        QStringList lista{
+            QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo,Clave,Valor) VALUES ('T','") + clave + QStringLiteral("','1')"),
+            QString()};
         bool fallo = false;
         long nativo = 0;
         QString script, mensajes;
@@ -107,7 +109,8 @@ private slots:
         const QString t = QStringLiteral("Select TOP 1 * from Control_Acceso  with(nolock) ");
         QCOMPARE(AdaptaSQLPlataforma(t), t);
         gBaseDatos().gConnString = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=X;");
-        QCOMPARE(AdaptaSQLPlataforma(t), QStringLiteral("Select ") + QStringLiteral(" * ") + QStringLiteral(" from Control_Acceso  with(nolock) ") +
+        QCOMPARE(AdaptaSQLPlataforma(t), QStringLiteral("Select ") + QStringLiteral(" * ") +
+                                             QStringLiteral(" from Control_Acceso  with(nolock) ") +
                                              QStringLiteral(" WHERE ROWNUM <= ") + QStringLiteral(" 1 "));
         QCOMPARE(AdaptaSQLPlataforma(QStringLiteral("len")), QStringLiteral("LENGTH"));
     }

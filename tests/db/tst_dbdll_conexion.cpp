@@ -5,12 +5,12 @@
 #include "services/ErrorEjecucion.h"
 #include "services/Sesion.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 #include <deque>
 #include <optional>
-#include <sqlite3.h>
 
 namespace {
 
@@ -133,13 +133,16 @@ struct Caso {
 
 // The connection error box, piece by piece, for the first provider error of the connection.
 QString TextoErrorConexion(const driver::ErrorProveedor& e, const QString& servidor, const QString& usuario) {
-    return QStringLiteral(" Estado de Sql: ") + e.SQLState + CR + QStringLiteral("Numero de Error: ") + QString::number(e.Number) +
-           CR + QStringLiteral("Descripcion: ") + e.Description + CR + QStringLiteral("Codigo Nativo: ") +
-           QString::number(e.NativeError) + CR + CRLF + QStringLiteral("Nombre de Proceso: MA_POSICIONES") + CR + CRLF + CRLF +
+    return QStringLiteral(" Estado de Sql: ") + e.SQLState + CR + QStringLiteral("Numero de Error: ") +
+           QString::number(e.Number) + CR + QStringLiteral("Descripcion: ") + e.Description + CR +
+           QStringLiteral("Codigo Nativo: ") + QString::number(e.NativeError) + CR + CRLF +
+           QStringLiteral("Nombre de Proceso: MA_POSICIONES") + CR + CRLF + CRLF +
            QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF +
-           QStringLiteral("2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
-           servidor + QStringLiteral("\\ORBEKIT") + CRLF + QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") +
-           usuario + QStringLiteral(" existe") + CRLF + CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
+           QStringLiteral(
+               "2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
+           servidor + QStringLiteral("\\ORBEKIT") + CRLF +
+           QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + usuario + QStringLiteral(" existe") + CRLF +
+           CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
 }
 
 }  // namespace
@@ -166,15 +169,31 @@ private slots:
         QTest::addColumn<QString>("extendido");
         QTest::addColumn<QString>("esperada");
 
-        QTest::newRow("sql server con instancia")
-            << "SRV\\ORBEKIT" << "EMPRESA" << "sa" << "" << "" << "PROVIDER=SQLOLEDB;Server=SRV\\ORBEKIT;Database =EMPRESA;UId=sa;Pwd=;";
+        QTest::newRow("sql server con instancia") << "SRV\\ORBEKIT"
+                                                  << "EMPRESA"
+                                                  << "sa"
+                                                  << ""
+                                                  << ""
+                                                  << "PROVIDER=SQLOLEDB;Server=SRV\\ORBEKIT;Database =EMPRESA;UId=sa;Pwd=;";
         QTest::newRow("sql server con texto extendido")
-            << "SRV" << "EMPRESA" << "EMPRESA" << "EMPRESA" << "Connect Timeout=5;"
+            << "SRV"
+            << "EMPRESA"
+            << "EMPRESA"
+            << "EMPRESA"
+            << "Connect Timeout=5;"
             << "PROVIDER=SQLOLEDB;Server=SRV;Database =EMPRESA;UId=EMPRESA;Pwd=EMPRESA;Connect Timeout=5;";
         QTest::newRow("oracle por el numeral, sin servidor ni extension")
-            << "#SRV" << "ORCL" << "ventas" << "x" << "Connect Timeout=5;"
+            << "#SRV"
+            << "ORCL"
+            << "ventas"
+            << "x"
+            << "Connect Timeout=5;"
             << "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User Id=ventas;Password=x;";
-        QTest::newRow("numeral en cualquier lugar") << "SRV#2" << "ORCL" << "v" << "" << ""
+        QTest::newRow("numeral en cualquier lugar") << "SRV#2"
+                                                    << "ORCL"
+                                                    << "v"
+                                                    << ""
+                                                    << ""
                                                     << "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User Id=v;Password=;";
     }
     void cadenasDeServidor() {
@@ -232,7 +251,8 @@ private slots:
         db.gUsuario = QStringLiteral("sa");
         VentanaGuion::respuestas.push_back({true, QStringLiteral("DEMO"), QStringLiteral("SQLITE"), 0});
 
-        db.OpenServerADODB(true, 3, QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =NOEXISTE;UId=x;Pwd=x;"), true, false);
+        db.OpenServerADODB(true, 3, QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =NOEXISTE;UId=x;Pwd=x;"), true,
+                           false);
 
         QVERIFY(db.gOpenFlag);
         QCOMPARE(db.gConnString, QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =DEMO;UId=DEMO;Pwd=DEMO;"));
@@ -510,8 +530,8 @@ private slots:
         QCOMPARE(c.g->elecciones[0].titulo, QStringLiteral("Buscar Base de Datos"));
         QCOMPARE(c.g->elecciones[0].filtro, QStringLiteral("Base de Datos de Microsoft Access |*.MDB"));
         QCOMPARE(db.gDBName, c.base.Archivo());
-        QCOMPARE(db.gConnString,
-                 QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =") + c.base.Archivo() + QStringLiteral(";User ID=Admin;Password=;"));
+        QCOMPARE(db.gConnString, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =") + c.base.Archivo() +
+                                     QStringLiteral(";User ID=Admin;Password=;"));
         QVERIFY(Caso::Responde());
         QVERIFY(c.g->Cajas().isEmpty());
         QVERIFY(!QFile::exists(QDir(c.base.Carpeta()).filePath(QStringLiteral("NOEXISTE.mdb"))));
@@ -535,7 +555,8 @@ private slots:
     void baseLocalConCadenaDadaYOtroError() {
         Caso c;
         auto& db = gBaseDatos();
-        const QString cadena = QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =") + c.base.Archivo() + QStringLiteral(";");
+        const QString cadena =
+            QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source =") + c.base.Archivo() + QStringLiteral(";");
         db.gDBName = c.base.Archivo();
         db.OpenLocalADODB(cadena, QStringLiteral("User ID"), QStringLiteral("Password"));
         QCOMPARE(db.gConnString, cadena);

@@ -4,11 +4,11 @@
 #include "services/ErrorEjecucion.h"
 #include "services/Sesion.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
@@ -97,7 +97,8 @@ private slots:
         // On Oracle every column is taken to exist, without asking the database.
         db.gProveedor = QStringLiteral("OraOLEDB.Oracle.1");
         QVERIFY(db.ExisteCampoDB(QStringLiteral("NOEXISTE"), QStringLiteral("NADA")));
-        QVERIFY(db.VerCampoDB(QStringLiteral("MA_POSICIONES"), QStringLiteral("PICKING2"), true, QStringLiteral("bit"), false, 0));
+        QVERIFY(
+            db.VerCampoDB(QStringLiteral("MA_POSICIONES"), QStringLiteral("PICKING2"), true, QStringLiteral("bit"), false, 0));
         QVERIFY(db.UltimaSentencia.isEmpty());
         QVERIFY(g(c).Cajas().isEmpty());
     }
@@ -125,13 +126,19 @@ private slots:
         QTest::addColumn<QString>("valorFilas");  // the new column in the existing rows
 
         QTest::newRow("sin nulos con valor por defecto")
-            << "PICKING2" << "bit" << false << QVariant(0)
-            << "ALTER TABLE dbo.MA_POSICIONES ADD PICKING2 bit Not Null  CONSTRAINT DF_MA_POSICIONES_PICKING2 DEFAULT (0)" << "0";
+            << "PICKING2"
+            << "bit" << false << QVariant(0)
+            << "ALTER TABLE dbo.MA_POSICIONES ADD PICKING2 bit Not Null  CONSTRAINT DF_MA_POSICIONES_PICKING2 DEFAULT (0)"
+            << "0";
         QTest::newRow("con nulos sin valor por defecto")
-            << "NOTA" << "varchar(20)" << true << QVariant() << "ALTER TABLE dbo.MA_POSICIONES ADD NOTA varchar(20) Null " << "";
+            << "NOTA"
+            << "varchar(20)" << true << QVariant() << "ALTER TABLE dbo.MA_POSICIONES ADD NOTA varchar(20) Null "
+            << "";
         QTest::newRow("texto por defecto y nombre con blancos")
-            << " ESTADO " << "varchar(10)" << true << QVariant(QStringLiteral("'A'"))
-            << "ALTER TABLE dbo.MA_POSICIONES ADD  ESTADO  varchar(10) Null  CONSTRAINT DF_MA_POSICIONES_ESTADO DEFAULT ('A')" << "A";
+            << " ESTADO "
+            << "varchar(10)" << true << QVariant(QStringLiteral("'A'"))
+            << "ALTER TABLE dbo.MA_POSICIONES ADD  ESTADO  varchar(10) Null  CONSTRAINT DF_MA_POSICIONES_ESTADO DEFAULT ('A')"
+            << "A";
     }
     void agregarCampo() {
         QFETCH(QString, campo);
@@ -147,7 +154,8 @@ private slots:
         QVERIFY2(db.gCnn().Errors().Vacia(), qPrintable(PrimerError()));
         QVERIFY(db.ExisteCampoDB(QStringLiteral("MA_POSICIONES"), campo));
         const QString columna = campo.trimmed();
-        QCOMPARE(c.Valor(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES WHERE CAST(IFNULL(%1, '') AS TEXT) = '%2'").arg(columna, valorFilas)),
+        QCOMPARE(c.Valor(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES WHERE CAST(IFNULL(%1, '') AS TEXT) = '%2'")
+                             .arg(columna, valorFilas)),
                  c.Valor(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES")));
         QVERIFY(c.Valor(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES")).toInt() > 0);
         QVERIFY(g(c).Cajas().isEmpty());
@@ -170,29 +178,33 @@ private slots:
         Caso c;
         auto& db = gBaseDatos();
         g(c).ResponderMsgBox(vb::Retry);
-        const int r = db.TratamientoErrores(ErrorEjecucion(13, QStringLiteral("Type mismatch "), QStringLiteral("MA_POSICIONES")), 18,
-                                            QStringLiteral("CierraRecordset"));
+        const int r = db.TratamientoErrores(ErrorEjecucion(13, QStringLiteral("Type mismatch "), QStringLiteral("MA_POSICIONES")),
+                                            18, QStringLiteral("CierraRecordset"));
         QCOMPARE(r, vb::Retry);
         QCOMPARE(g(c).Cajas().size(), 1);
         QCOMPARE(g(c).Cajas()[0].texto, QStringLiteral("Ha ocurrido el Siguiente Error (13) Type mismatch"));
         QCOMPARE(g(c).Cajas()[0].titulo, QStringLiteral("MA_POSICIONES - CierraRecordset Aviso al operador!!! - 5 "));
         QCOMPARE(g(c).Cajas()[0].estilo, 18);
-        QCOMPARE(c.Log(), QStringLiteral("03-25-2024 14:05:09 Rutina: - CierraRecordset Mensaje Ha ocurrido el Siguiente Error (13) "
-                                         "Type mismatch Respondió : Reintentar\r\n"));
+        QCOMPARE(c.Log(),
+                 QStringLiteral("03-25-2024 14:05:09 Rutina: - CierraRecordset Mensaje Ha ocurrido el Siguiente Error (13) "
+                                "Type mismatch Respondió : Reintentar\r\n"));
 
         // Without a routine: no " - " in the title and two blanks in the line; default buttons.
         g(c).ResponderMsgBox(vb::OK);
-        QCOMPARE(db.TratamientoErrores(ErrorEjecucion(53, QStringLiteral("File not found"), QStringLiteral("MA_POSICIONES"))), vb::OK);
+        QCOMPARE(db.TratamientoErrores(ErrorEjecucion(53, QStringLiteral("File not found"), QStringLiteral("MA_POSICIONES"))),
+                 vb::OK);
         QCOMPARE(g(c).Cajas()[1].titulo, QStringLiteral("MA_POSICIONES Aviso al operador!!! - 5 "));
         QCOMPARE(g(c).Cajas()[1].estilo, 18);
-        QVERIFY(c.Log().endsWith(
-            QStringLiteral("03-25-2024 14:05:09 Rutina:  Mensaje Ha ocurrido el Siguiente Error (53) File not found Respondió : \r\n")));
+        QVERIFY(c.Log().endsWith(QStringLiteral(
+            "03-25-2024 14:05:09 Rutina:  Mensaje Ha ocurrido el Siguiente Error (53) File not found Respondió : \r\n")));
     }
 
     void errorCeroNoDejaArchivo() {
         Caso c;
         auto& db = gBaseDatos();
-        QCOMPARE(db.TratamientoErrores(ErrorEjecucion(0, QStringLiteral("nada"), QStringLiteral("X")), 18, QStringLiteral("AbrirRecordset")), 0);
+        QCOMPARE(db.TratamientoErrores(ErrorEjecucion(0, QStringLiteral("nada"), QStringLiteral("X")), 18,
+                                       QStringLiteral("AbrirRecordset")),
+                 0);
         QVERIFY(g(c).Cajas().isEmpty());
         QVERIFY(!c.HayLog());
         QTemporaryDir otra;
@@ -238,7 +250,8 @@ private slots:
                  qPrintable(g(c).Cajas()[0].titulo));
         QVERIFY(g(c).Cajas()[0].texto.startsWith(QStringLiteral("Ha ocurrido el Siguiente Error (-2147467259) ")));
         const QString log = c.Log();
-        QVERIFY2(log.startsWith(QStringLiteral("03-25-2024 14:05:09 Rutina: - AbrirRecordset Mensaje Ha ocurrido el Siguiente Error (-2147467259) ")),
+        QVERIFY2(log.startsWith(QStringLiteral(
+                     "03-25-2024 14:05:09 Rutina: - AbrirRecordset Mensaje Ha ocurrido el Siguiente Error (-2147467259) ")),
                  qPrintable(log));
         QVERIFY(log.endsWith(QStringLiteral(" Respondió : Cancelar\r\n")));
     }
@@ -268,38 +281,62 @@ private slots:
 
         const QString t = QStringLiteral("SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE ");
         const QString st = QStringLiteral("SELECT * FROM TA_USUARIOS with(nolock)   WHERE ");
-        QTest::newRow("texto recortado de ambos lados") << false << "  OPERADOR " << "NOMBRE" << QVariant(8) << ""
-                                                        << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='OPERADOR'" << 1;
-        QTest::newRow("texto con el tipo escrito") << false << "DEMO" << "NOMBRE" << QVariant(QStringLiteral("8")) << ""
-                                                   << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='DEMO'" << 1;
-        QTest::newRow("ST no recorta") << true << "  OPERADOR " << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='  OPERADOR '" << 0;
-        QTest::newRow("ST texto") << true << "OPERADOR" << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='OPERADOR'" << 1;
-        QTest::newRow("fecha") << false << " 'DEMO' " << "NOMBRE" << QVariant(7) << "" << t + "NOMBRE = 'DEMO' " << 1;
-        QTest::newRow("ST fecha") << true << " 'DEMO' " << "NOMBRE" << QVariant(7) << "" << st + "NOMBRE = 'DEMO' " << 1;
-        QTest::newRow("numero 12abc") << false << "12abc" << "verproforma" << QVariant(3) << "" << t + "verproforma = 12" << 0;
-        QTest::newRow("numero abc") << false << "abc" << "verproforma" << QVariant(3) << "" << t + "verproforma = 0" << 1;
-        QTest::newRow("doble") << false << " 1.50" << "verproforma" << QVariant(5) << "" << t + "verproforma = 1.5" << 0;
-        QTest::newRow("simple como texto") << false << "0,9" << "verproforma" << QVariant(QStringLiteral("4")) << "" << t + "verproforma = 0" << 1;
-        QTest::newRow("ST numero") << true << "12abc" << "verproforma" << QVariant(3) << "" << st + "verproforma = 12" << 0;
-        QTest::newRow("otro tipo tal cual") << false << " 0" << "verproforma" << QVariant(11) << "" << t + "verproforma =  0" << 1;
-        QTest::newRow("condicion sin WHERE") << false << "x" << "NOMBRE" << QVariant(8) << "NOMBRE = 'DEMO'"
+        QTest::newRow("texto recortado de ambos lados")
+            << false << "  OPERADOR "
+            << "NOMBRE" << QVariant(8) << ""
+            << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='OPERADOR'" << 1;
+        QTest::newRow("texto con el tipo escrito")
+            << false << "DEMO"
+            << "NOMBRE" << QVariant(QStringLiteral("8")) << ""
+            << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='DEMO'" << 1;
+        QTest::newRow("ST no recorta") << true << "  OPERADOR "
+                                       << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='  OPERADOR '" << 0;
+        QTest::newRow("ST texto") << true << "OPERADOR"
+                                  << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='OPERADOR'" << 1;
+        QTest::newRow("fecha") << false << " 'DEMO' "
+                               << "NOMBRE" << QVariant(7) << "" << t + "NOMBRE = 'DEMO' " << 1;
+        QTest::newRow("ST fecha") << true << " 'DEMO' "
+                                  << "NOMBRE" << QVariant(7) << "" << st + "NOMBRE = 'DEMO' " << 1;
+        QTest::newRow("numero 12abc") << false << "12abc"
+                                      << "verproforma" << QVariant(3) << "" << t + "verproforma = 12" << 0;
+        QTest::newRow("numero abc") << false << "abc"
+                                    << "verproforma" << QVariant(3) << "" << t + "verproforma = 0" << 1;
+        QTest::newRow("doble") << false << " 1.50"
+                               << "verproforma" << QVariant(5) << "" << t + "verproforma = 1.5" << 0;
+        QTest::newRow("simple como texto") << false << "0,9"
+                                           << "verproforma" << QVariant(QStringLiteral("4")) << "" << t + "verproforma = 0" << 1;
+        QTest::newRow("ST numero") << true << "12abc"
+                                   << "verproforma" << QVariant(3) << "" << st + "verproforma = 12" << 0;
+        QTest::newRow("otro tipo tal cual") << false << " 0"
+                                            << "verproforma" << QVariant(11) << "" << t + "verproforma =  0" << 1;
+        QTest::newRow("condicion sin WHERE") << false << "x"
+                                             << "NOMBRE" << QVariant(8) << "NOMBRE = 'DEMO'"
                                              << "SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE NOMBRE = 'DEMO'" << 1;
-        QTest::newRow("condicion con WHERE y blanco delante") << false << "x" << "NOMBRE" << QVariant(8) << " where NOMBRE = 'DEMO'"
-                                                              << "SELECT TOP 1 * FROM TA_USUARIOS with(nolock)   where NOMBRE = 'DEMO'" << 1;
+        QTest::newRow("condicion con WHERE y blanco delante")
+            << false << "x"
+            << "NOMBRE" << QVariant(8) << " where NOMBRE = 'DEMO'"
+            << "SELECT TOP 1 * FROM TA_USUARIOS with(nolock)   where NOMBRE = 'DEMO'" << 1;
         QTest::newRow("condicion con WHERE sin blanco delante")
-            << false << "x" << "NOMBRE" << QVariant(8) << "WHERE NOMBRE = 'DEMO'"
+            << false << "x"
+            << "NOMBRE" << QVariant(8) << "WHERE NOMBRE = 'DEMO'"
             << "SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE WHERE NOMBRE = 'DEMO'" << -1;
-        QTest::newRow("ST condicion") << true << "x" << "NOMBRE" << QVariant(8) << "NOMBRE = 'DEMO'"
+        QTest::newRow("ST condicion") << true << "x"
+                                      << "NOMBRE" << QVariant(8) << "NOMBRE = 'DEMO'"
                                       << "SELECT * FROM TA_USUARIOS with(nolock)   WHERE NOMBRE = 'DEMO'" << 1;
-        QTest::newRow("ST condicion con WHERE") << true << "x" << "NOMBRE" << QVariant(8) << " WHERE NOMBRE = 'X'"
+        QTest::newRow("ST condicion con WHERE") << true << "x"
+                                                << "NOMBRE" << QVariant(8) << " WHERE NOMBRE = 'X'"
                                                 << "SELECT * FROM TA_USUARIOS with(nolock)    WHERE NOMBRE = 'X'" << 0;
         // A quote typed in a value can neither break the statement nor change what it asks.
-        QTest::newRow("comillas en el valor") << false << "x' OR '1'='1" << "NOMBRE" << QVariant(8) << ""
-                                              << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='x OR 1=1'" << 0;
-        QTest::newRow("ST comillas en el valor") << true << "x' OR NOMBRE<>'" << "NOMBRE" << QVariant(8) << ""
-                                                 << st + "NOMBRE ='x OR NOMBRE<>'" << 0;
-        QTest::newRow("comilla suelta") << false << "DE'MO" << "NOMBRE" << QVariant(8) << ""
-                                        << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='DEMO'" << 1;
+        QTest::newRow("comillas en el valor")
+            << false << "x' OR '1'='1"
+            << "NOMBRE" << QVariant(8) << ""
+            << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='x OR 1=1'" << 0;
+        QTest::newRow("ST comillas en el valor") << true << "x' OR NOMBRE<>'"
+                                                 << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='x OR NOMBRE<>'" << 0;
+        QTest::newRow("comilla suelta") << false << "DE'MO"
+                                        << "NOMBRE" << QVariant(8) << ""
+                                        << "SELECT TOP 1  * FROM TA_USUARIOS with(nolock)  WHERE LTRIM(RTRIM(NOMBRE)) ='DEMO'"
+                                        << 1;
     }
     void existeEnTabla() {
         QFETCH(bool, simple);
@@ -347,7 +384,8 @@ private slots:
         // closed first.
         QString s = QStringLiteral("SELECT * FROM TA_TAREAS");
         db.AbrirRecordset(s, rs, nullptr, driver::adOpenKeyset, driver::adLockOptimistic, -1, true);
-        QVERIFY(!db.ExisteEnTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("NADIE"), QStringLiteral("NOMBRE"), &rs, 8, QString(), false));
+        QVERIFY(!db.ExisteEnTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("NADIE"), QStringLiteral("NOMBRE"), &rs, 8,
+                                  QString(), false));
         QCOMPARE(rs.State(), driver::adStateOpen);
         QVERIFY(rs.EOF_());
         QCOMPARE(rs.CursorType(), driver::adOpenKeyset);
@@ -368,20 +406,21 @@ private slots:
         const QString t = QStringLiteral("SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE ");
         const QVariant dos(QStringLiteral("   2"));
         const QVariant nada(QString(""));
-        QTest::newRow("texto recortado") << " OPERADOR  " << QVariant(8) << "" << true << t + "LTRIM(RTRIM(NOMBRE)) ='OPERADOR' " << dos;
+        QTest::newRow("texto recortado") << " OPERADOR  " << QVariant(8) << "" << true << t + "LTRIM(RTRIM(NOMBRE)) ='OPERADOR' "
+                                         << dos;
         QTest::newRow("comilla como tipo") << " OPERADOR  " << QVariant(QStringLiteral("'")) << "" << true
                                            << t + "LTRIM(RTRIM(NOMBRE)) ='OPERADOR' " << dos;
-        QTest::newRow("texto sin recortar con condicion") << "OPERADOR" << QVariant(8) << "SISTEMA = 'ORBE'" << false
-                                                          << t + "NOMBRE ='OPERADOR'  AND SISTEMA = 'ORBE'" << dos;
+        QTest::newRow("texto sin recortar con condicion")
+            << "OPERADOR" << QVariant(8) << "SISTEMA = 'ORBE'" << false << t + "NOMBRE ='OPERADOR'  AND SISTEMA = 'ORBE'" << dos;
         QTest::newRow("condicion en blanco") << "OPERADOR" << QVariant(8) << "   " << false << t + "NOMBRE ='OPERADOR' " << dos;
         QTest::newRow("sin fila") << " OPERADOR" << QVariant(8) << "" << false << t + "NOMBRE =' OPERADOR' " << nada;
         QTest::newRow("numero") << "12abc" << QVariant(3) << "" << true << t + "verproforma = 12" << nada;
-        QTest::newRow("numero con condicion") << "abc" << QVariant(5) << "NOMBRE = 'OPERADOR'" << true
-                                              << t + "verproforma = 0 AND NOMBRE = 'OPERADOR'" << dos;
-        QTest::newRow("otro tipo") << "0 " << QVariant(11) << "NOMBRE = 'OPERADOR'" << true << t + "verproforma = 0  AND NOMBRE = 'OPERADOR'"
-                                   << dos;
-        QTest::newRow("comillas en el valor") << "x' OR '1'='1" << QVariant(8) << "" << true << t + "LTRIM(RTRIM(NOMBRE)) ='x OR 1=1' "
-                                              << nada;
+        QTest::newRow("numero con condicion")
+            << "abc" << QVariant(5) << "NOMBRE = 'OPERADOR'" << true << t + "verproforma = 0 AND NOMBRE = 'OPERADOR'" << dos;
+        QTest::newRow("otro tipo") << "0 " << QVariant(11) << "NOMBRE = 'OPERADOR'" << true
+                                   << t + "verproforma = 0  AND NOMBRE = 'OPERADOR'" << dos;
+        QTest::newRow("comillas en el valor")
+            << "x' OR '1'='1" << QVariant(8) << "" << true << t + "LTRIM(RTRIM(NOMBRE)) ='x OR 1=1' " << nada;
     }
     void datosTabla() {
         QFETCH(QString, valor);
@@ -392,9 +431,11 @@ private slots:
         QFETCH(QVariant, resultado);
         Caso c;
         auto& db = gBaseDatos();
-        const QString campo = tipo.toString() == QLatin1String("8") || tipo.toString() == QLatin1String("'") ? QStringLiteral("NOMBRE")
-                                                                                                              : QStringLiteral("verproforma");
-        const QVariant r = db.DatosTabla(QStringLiteral("TA_USUARIOS"), valor, QStringLiteral("UNegocio"), campo, tipo, condicion, usaTrim, false);
+        const QString campo = tipo.toString() == QLatin1String("8") || tipo.toString() == QLatin1String("'")
+                                  ? QStringLiteral("NOMBRE")
+                                  : QStringLiteral("verproforma");
+        const QVariant r = db.DatosTabla(QStringLiteral("TA_USUARIOS"), valor, QStringLiteral("UNegocio"), campo, tipo, condicion,
+                                         usaTrim, false);
         QCOMPARE(db.UltimaSentencia, enviada);
         QVERIFY(r.isValid());
         QCOMPARE(r.typeId(), QMetaType::QString);
@@ -405,18 +446,18 @@ private slots:
     void datosTablaVaciaYConSinonimos() {
         Caso c;
         auto& db = gBaseDatos();
-        const QVariant r = db.DatosTabla(QStringLiteral("AUX_ERR"), QStringLiteral("X"), QStringLiteral("Proceso"), QStringLiteral("Proceso"),
-                                         8, QString(), true, false);
+        const QVariant r = db.DatosTabla(QStringLiteral("AUX_ERR"), QStringLiteral("X"), QStringLiteral("Proceso"),
+                                         QStringLiteral("Proceso"), 8, QString(), true, false);
         QVERIFY(r.isValid());
         QCOMPARE(r.toString(), QString(""));
         // A NULL column is an empty text too.
-        QCOMPARE(db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("OPERADOR"), QStringLiteral("clasepusa"), QStringLiteral("NOMBRE"),
-                               8, QString(), true, false)
+        QCOMPARE(db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("OPERADOR"), QStringLiteral("clasepusa"),
+                               QStringLiteral("NOMBRE"), 8, QString(), true, false)
                      .toString(),
                  QStringLiteral("1"));
         QCOMPARE(c.Valor(QStringLiteral("UPDATE TA_USUARIOS SET clasepusa = NULL")), QString());
-        const QVariant nulo = db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("OPERADOR"), QStringLiteral("clasepusa"),
-                                            QStringLiteral("NOMBRE"), 8, QString(), true, false);
+        const QVariant nulo = db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("OPERADOR"),
+                                            QStringLiteral("clasepusa"), QStringLiteral("NOMBRE"), 8, QString(), true, false);
         QVERIFY(nulo.isValid());
         QCOMPARE(nulo.toString(), QString(""));
         // Opened through AbrirRecordset: confidential synonyms apply.
@@ -434,8 +475,8 @@ private slots:
         Caso c;
         auto& db = gBaseDatos();
         g(c).ResponderMsgBox(vb::Cancel, QStringLiteral("Ha ocurrido el Siguiente Error"));
-        const QVariant r = db.DatosTabla(QStringLiteral("NOEXISTE"), QStringLiteral("X"), QStringLiteral("A"), QStringLiteral("A"), 8,
-                                         QString(), true, false);
+        const QVariant r = db.DatosTabla(QStringLiteral("NOEXISTE"), QStringLiteral("X"), QStringLiteral("A"),
+                                         QStringLiteral("A"), 8, QString(), true, false);
         QVERIFY2(!r.isValid(), qPrintable(r.toString()));
         QCOMPARE(g(c).Cajas().size(), 1);
 
@@ -443,12 +484,13 @@ private slots:
         g(c).ResponderMsgBox(vb::Cancel, QStringLiteral("Ha ocurrido el Siguiente Error"));
         const QVariant f = db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral(" 2024-03-25 "), QStringLiteral("NOMBRE"),
                                          QStringLiteral("NOMBRE"), 7, QStringLiteral("1 = 1"), true, false);
-        QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE NOMBRE = #2024-03-25#  AND 1 = 1"));
+        QCOMPARE(db.UltimaSentencia,
+                 QStringLiteral("SELECT TOP 1 * FROM TA_USUARIOS with(nolock)  WHERE NOMBRE = #2024-03-25#  AND 1 = 1"));
         QVERIFY(!f.isValid());
 
         g(c).ResponderMsgBox(vb::Cancel, QStringLiteral("Ha ocurrido el Siguiente Error"));
-        const QVariant i = db.DatosTabla(QStringLiteral("NOEXISTE"), QStringLiteral("X"), QStringLiteral("A"), QStringLiteral("A"), 8,
-                                         QString(), true, true);
+        const QVariant i = db.DatosTabla(QStringLiteral("NOEXISTE"), QStringLiteral("X"), QStringLiteral("A"),
+                                         QStringLiteral("A"), 8, QString(), true, true);
         QVERIFY(i.isValid());
         QCOMPARE(i.toString(), QString(""));
 
@@ -456,8 +498,8 @@ private slots:
         db.gCnn().Close();
         db.gOpenFlag = false;
         g(c).ResponderMsgBox(vb::Cancel, QStringLiteral("Ha ocurrido el Siguiente Error"));
-        QVERIFY(!db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("DEMO"), QStringLiteral("NOMBRE"), QStringLiteral("NOMBRE"), 8,
-                               QString(), true, false)
+        QVERIFY(!db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("DEMO"), QStringLiteral("NOMBRE"),
+                               QStringLiteral("NOMBRE"), 8, QString(), true, false)
                      .isValid());
     }
 
@@ -471,20 +513,24 @@ private slots:
                                         "('  1234', 'c'), ('   999', 'd')")),
                  QString());
         QCOMPARE(db.BuscaMaximo(QStringLiteral("v_ma_articulos"), QStringLiteral("IdArticulo")).toDouble(), 1234.0);
-        QCOMPARE(db.UltimaSentencia,
-                 QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM v_ma_articulos WHERE substring(ltrim(idarticulo),1,1)<>'0'"));
+        QCOMPARE(
+            db.UltimaSentencia,
+            QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM v_ma_articulos WHERE substring(ltrim(idarticulo),1,1)<>'0'"));
 
         QString condicion = QStringLiteral(" Descripcion <> 'c' ");
         QCOMPARE(db.BuscaMaximo(QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("IdArticulo"), 3, &condicion).toDouble(), 999.0);
         QCOMPARE(condicion, QStringLiteral(" Descripcion <> 'c'  and substring(ltrim(idarticulo),1,1)<>'0'"));
-        QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE Descripcion <> 'c'  and "
-                                                    "substring(ltrim(idarticulo),1,1)<>'0'"));
+        QCOMPARE(db.UltimaSentencia,
+                 QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM V_MA_ARTICULOS WHERE Descripcion <> 'c'  and "
+                                "substring(ltrim(idarticulo),1,1)<>'0'"));
 
         // Type 7: the text as it is.
-        QCOMPARE(db.BuscaMaximo(QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7), QVariant(QStringLiteral("  1234")));
+        QCOMPARE(db.BuscaMaximo(QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7),
+                 QVariant(QStringLiteral("  1234")));
         // Other tables keep their greatest code.
         QCOMPARE(db.BuscaMaximo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo")).toDouble(), 999.0);
-        QCOMPARE(db.BuscaMaximo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7), QVariant(QStringLiteral("0999")));
+        QCOMPARE(db.BuscaMaximo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7),
+                 QVariant(QStringLiteral("0999")));
         QVERIFY(g(c).Cajas().isEmpty());
     }
 
@@ -492,11 +538,12 @@ private slots:
         Caso c;
         auto& db = gBaseDatos();
         QString condicion;
-        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion,
-                                 db.BuscaMaximo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), QVariant(), &condicion));
+        QVERIFY_THROWS_EXCEPTION(
+            ErrorEjecucion, db.BuscaMaximo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), QVariant(), &condicion));
         QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM MA_ARTICULOS WHERE "));
         QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, db.BuscaMinimo(QStringLiteral("NOEXISTE"), QStringLiteral("X")));
-        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, db.BuscaUltimoCodigo(QStringLiteral("NOEXISTE"), QStringLiteral("X"), 3, QString()));
+        QVERIFY_THROWS_EXCEPTION(ErrorEjecucion,
+                                 db.BuscaUltimoCodigo(QStringLiteral("NOEXISTE"), QStringLiteral("X"), 3, QString()));
         QVERIFY(g(c).Cajas().isEmpty());
     }
 
@@ -507,16 +554,21 @@ private slots:
         QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MIN(IdArticulo) AS MENOR FROM MA_ARTICULOS  with(nolock) "));
         const QString mayorA = QStringLiteral("  IdArticulo > '100005' ");
         QCOMPARE(db.BuscaMinimo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7, &mayorA).toDouble(), 100006.0);
-        QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MIN(IdArticulo) AS MENOR FROM MA_ARTICULOS  with(nolock)  WHERE IdArticulo > '100005'"));
+        QCOMPARE(db.UltimaSentencia,
+                 QStringLiteral("SELECT MIN(IdArticulo) AS MENOR FROM MA_ARTICULOS  with(nolock)  WHERE IdArticulo > '100005'"));
 
         const double ultimo = c.Valor(QStringLiteral("SELECT MAX(IdArticulo) FROM MA_ARTICULOS")).toDouble();
         QVERIFY(ultimo > 100001.0);
-        QCOMPARE(db.BuscaUltimoCodigo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7, QStringLiteral("  ")).toDouble(), ultimo);
+        QCOMPARE(db.BuscaUltimoCodigo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 7, QStringLiteral("  "))
+                     .toDouble(),
+                 ultimo);
         QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM MA_ARTICULOS"));
-        QCOMPARE(db.BuscaUltimoCodigo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 8, QStringLiteral(" IdArticulo < '100005'"))
+        QCOMPARE(db.BuscaUltimoCodigo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("IdArticulo"), 8,
+                                      QStringLiteral(" IdArticulo < '100005'"))
                      .toDouble(),
                  100004.0);
-        QCOMPARE(db.UltimaSentencia, QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM MA_ARTICULOS WHERE  IdArticulo < '100005'"));
+        QCOMPARE(db.UltimaSentencia,
+                 QStringLiteral("SELECT MAX(IdArticulo) AS MAYOR FROM MA_ARTICULOS WHERE  IdArticulo < '100005'"));
         // No row at all in the table: the greatest is NULL, read as 0.
         QCOMPARE(db.BuscaUltimoCodigo(QStringLiteral("AUX_ERR"), QStringLiteral("Error"), 3, QString()).toDouble(), 0.0);
         QVERIFY(g(c).Cajas().isEmpty());

@@ -5,10 +5,10 @@
 #include "services/ErrorEjecucion.h"
 #include "services/Sesion.h"
 
+#include <sqlite3.h>
 #include <QFile>
 #include <QtTest>
 #include <functional>
-#include <sqlite3.h>
 
 namespace fallos = driver::fallos;
 
@@ -124,13 +124,17 @@ private slots:
     void marcasDeAdministrador() {
         Caso c;
         auto& db = gBaseDatos();
-        QString s = QStringLiteral("UPDATE @Admin_MA_CUENTAS SET DESCRIPCION = 'CAJA CHICA' WHERE CODIGO = (SELECT MIN(CODIGO) FROM @ADMIN_ma_cuentas)");
+        QString s = QStringLiteral(
+            "UPDATE @Admin_MA_CUENTAS SET DESCRIPCION = 'CAJA CHICA' WHERE CODIGO = (SELECT MIN(CODIGO) FROM @ADMIN_ma_cuentas)");
         long n = 0;
         db.EjecutaConsultaSQL(s, n);
-        QCOMPARE(s, QStringLiteral("UPDATE MA_CUENTAS SET DESCRIPCION = 'CAJA CHICA' WHERE CODIGO = (SELECT MIN(CODIGO) FROM ma_cuentas)"));
-        QVERIFY2(db.gCnn().Errors().Vacia(), qPrintable(db.gCnn().Errors().Vacia() ? QString() : db.gCnn().Errors().Item(0).Description));
+        QCOMPARE(s, QStringLiteral(
+                        "UPDATE MA_CUENTAS SET DESCRIPCION = 'CAJA CHICA' WHERE CODIGO = (SELECT MIN(CODIGO) FROM ma_cuentas)"));
+        QVERIFY2(db.gCnn().Errors().Vacia(),
+                 qPrintable(db.gCnn().Errors().Vacia() ? QString() : db.gCnn().Errors().Item(0).Description));
         QCOMPARE(n, 1L);
-        QCOMPARE(c.Valor(QStringLiteral("SELECT DESCRIPCION FROM MA_CUENTAS ORDER BY CODIGO LIMIT 1")), QStringLiteral("CAJA CHICA"));
+        QCOMPARE(c.Valor(QStringLiteral("SELECT DESCRIPCION FROM MA_CUENTAS ORDER BY CODIGO LIMIT 1")),
+                 QStringLiteral("CAJA CHICA"));
         // An ordinary statement is not given the synonyms of a user who is not an administrator.
         s = QStringLiteral("UPDATE MA_CUENTAS SET DESCRIPCION = DESCRIPCION WHERE 1 = 0");
         db.EjecutaConsultaSQL(s, n);
@@ -145,17 +149,21 @@ private slots:
         QTest::addColumn<QString>("enviado");
         QTest::addColumn<QString>("fuente");  // the table the re-created view reads
 
-        QTest::newRow("con sinonimos") << "DROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
-                                       << "DROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM SS_V_TA_DEPOSITO WHERE 1 = 1"
-                                       << "SS_V_TA_DEPOSITO";
+        QTest::newRow("con sinonimos")
+            << "DROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
+            << "DROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM SS_V_TA_DEPOSITO WHERE 1 = 1"
+            << "SS_V_TA_DEPOSITO";
         QTest::newRow("con una marca solo se quitan las marcas")
-            << "drop view V_PRUEBA\r\ncreate view V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE IdDeposito <> (SELECT 'x' FROM @admin_MA_CUENTAS WHERE 1 = 0)"
-            << "drop view V_PRUEBA\r\ncreate view V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE IdDeposito <> (SELECT 'x' FROM MA_CUENTAS WHERE 1 = 0)"
+            << "drop view V_PRUEBA\r\ncreate view V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE IdDeposito <> (SELECT "
+               "'x' FROM @admin_MA_CUENTAS WHERE 1 = 0)"
+            << "drop view V_PRUEBA\r\ncreate view V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE IdDeposito <> (SELECT "
+               "'x' FROM MA_CUENTAS WHERE 1 = 0)"
             << "V_TA_DEPOSITO";
-        QTest::newRow("con DELETE no hay sinonimos")
-            << "DELETE FROM AUX_ERR WHERE 1 = 0\r\nDROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
-            << "DELETE FROM AUX_ERR WHERE 1 = 0\r\nDROP VIEW V_PRUEBA\r\nCREATE VIEW V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
-            << "V_TA_DEPOSITO";
+        QTest::newRow("con DELETE no hay sinonimos") << "DELETE FROM AUX_ERR WHERE 1 = 0\r\nDROP VIEW V_PRUEBA\r\nCREATE VIEW "
+                                                        "V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
+                                                     << "DELETE FROM AUX_ERR WHERE 1 = 0\r\nDROP VIEW V_PRUEBA\r\nCREATE VIEW "
+                                                        "V_PRUEBA AS SELECT IdDeposito FROM V_TA_DEPOSITO WHERE 1 = 1"
+                                                     << "V_TA_DEPOSITO";
     }
     void guionesQueRecreanObjetos() {
         QFETCH(QString, guion);
@@ -167,7 +175,8 @@ private slots:
         long n = 0;
         gBaseDatos().EjecutaConsultaSQL(s, n);
         QCOMPARE(s, enviado);
-        QVERIFY2(gBaseDatos().gCnn().Errors().Vacia(), qPrintable(gBaseDatos().gCnn().Errors().Vacia() ? QString() : gBaseDatos().gCnn().Errors().Item(0).Description));
+        QVERIFY2(gBaseDatos().gCnn().Errors().Vacia(),
+                 qPrintable(gBaseDatos().gCnn().Errors().Vacia() ? QString() : gBaseDatos().gCnn().Errors().Item(0).Description));
         const QString definicion = c.Valor(QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = 'V_PRUEBA'"));
         QVERIFY2(definicion.contains(QStringLiteral(" ") + fuente + QStringLiteral(" ")), qPrintable(definicion));
         if (fuente == QLatin1String("V_TA_DEPOSITO")) QVERIFY(!definicion.contains(QStringLiteral("SS_")));
@@ -340,7 +349,8 @@ private slots:
         QCOMPARE(c.Contar(QStringLiteral("AUX_ERR WHERE Proceso = 'PRUEBA'")), 1);  // done once
         QCOMPARE(n, 1L);
         // The repeated statement succeeded: nothing is left in the list to look like a failure.
-        QVERIFY2(db.gCnn().Errors().Vacia(), qPrintable(db.gCnn().Errors().Vacia() ? QString() : db.gCnn().Errors().Item(0).Description));
+        QVERIFY2(db.gCnn().Errors().Vacia(),
+                 qPrintable(db.gCnn().Errors().Vacia() ? QString() : db.gCnn().Errors().Item(0).Description));
     }
 
     // The server is gone: every re-open fails. The operator is asked after the first re-open and
@@ -419,7 +429,9 @@ private slots:
         QCOMPARE(c.Cajas(kAviso), preguntas);
         QCOMPARE(c.g->Cajas().size(), informes + preguntas);
         for (const auto& caja : c.g->Cajas())
-            if (caja.titulo != kAviso) QVERIFY2(caja.titulo.endsWith(QStringLiteral(" - AbrirRecordset Aviso al operador!!! - 5 ")), qPrintable(caja.titulo));
+            if (caja.titulo != kAviso)
+                QVERIFY2(caja.titulo.endsWith(QStringLiteral(" - AbrirRecordset Aviso al operador!!! - 5 ")),
+                         qPrintable(caja.titulo));
         QCOMPARE(rs.State(), driver::adStateOpen);
         QCOMPARE(rs.Fields(0).Value.toString(), QStringLiteral("DEMO"));
         QVERIFY(db.gOpenFlag);
@@ -502,8 +514,8 @@ private slots:
         // AbrirRecordset (and DatosTabla through it) starts at 2: the first successful re-open
         // already gives up, to the error report.
         c.g->ResponderMsgBox(vb::Cancel, QStringLiteral("General network error"));
-        QVERIFY(!db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("DEMO"), QStringLiteral("NOMBRE"), QStringLiteral("NOMBRE"),
-                               8, QString(), true, false)
+        QVERIFY(!db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("DEMO"), QStringLiteral("NOMBRE"),
+                               QStringLiteral("NOMBRE"), 8, QString(), true, false)
                      .isValid());
         QCOMPARE(c.g->Cajas().size(), 2);
         QVERIFY(c.g->Cajas()[1].titulo.endsWith(QStringLiteral(" - AbrirRecordset Aviso al operador!!! - 5 ")));

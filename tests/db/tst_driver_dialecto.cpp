@@ -102,8 +102,8 @@ private slots:
         QVERIFY(t.at(0).texto.endsWith(QStringLiteral("END")));
         QCOMPARE(dialecto::Traducir(QStringLiteral("ROLLBACK TRAN")).first().tipo, Sentencia::Tipo::Deshacer);
         // On one line too, as SQL Server reads it.
-        const auto linea = dialecto::Traducir(
-            QStringLiteral("BEGIN TRANSACTION INSERT INTO A VALUES (1) UPDATE A SET x = 2 WHERE x IN (SELECT 1) COMMIT TRANSACTION"));
+        const auto linea = dialecto::Traducir(QStringLiteral(
+            "BEGIN TRANSACTION INSERT INTO A VALUES (1) UPDATE A SET x = 2 WHERE x IN (SELECT 1) COMMIT TRANSACTION"));
         QCOMPARE(linea.size(), 4);
         QCOMPARE(linea.at(2).texto, QStringLiteral("UPDATE A SET x = 2 WHERE x IN(SELECT 1)"));
         QCOMPARE(linea.at(3).tipo, Sentencia::Tipo::Confirmar);
@@ -176,10 +176,10 @@ private slots:
     void laBaseComparaOrdenaYBuscaSinMayusculas() {
         QTemporaryDir tmp;
         const QString ruta = tmp.filePath(QStringLiteral("c.db"));
-        QVERIFY(
-            CrearBaseSqlite(ruta,
-                      "CREATE TABLE T (codigo varchar(10) COLLATE NOCASE PRIMARY KEY, nombre varchar(30) COLLATE NOCASE, n int);"
-                      "INSERT INTO T VALUES ('ab', 'Ñandú', 1), ('B', 'avión', 2), ('c  ', 'Zorro', 3), ('A', 'árbol', 4);"));
+        QVERIFY(CrearBaseSqlite(
+            ruta,
+            "CREATE TABLE T (codigo varchar(10) COLLATE NOCASE PRIMARY KEY, nombre varchar(30) COLLATE NOCASE, n int);"
+            "INSERT INTO T VALUES ('ab', 'Ñandú', 1), ('B', 'avión', 2), ('c  ', 'Zorro', 3), ('A', 'árbol', 4);"));
         Conexion cn;
         cn.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta));
         QCOMPARE(Columna(cn, QStringLiteral("SELECT n FROM T WHERE codigo = 'AB  '")), QStringList{"1"});

@@ -138,8 +138,9 @@ private slots:
 
         // Field names as SQL Server gives them: as the select list writes them, without the
         // table or its quotes; a star gives the declared names; aliases as written.
-        auto nombres = b.Abrir(QStringLiteral("SELECT DESCRIPCION, p.idposicion, [IdDeposito], p.[Habilitado], Capacidad AS CAP, "
-                                              "ISNULL(IdUnidad, '') AS Unidad FROM MA_POSICIONES p WHERE IdPosicion = '0101'"));
+        auto nombres =
+            b.Abrir(QStringLiteral("SELECT DESCRIPCION, p.idposicion, [IdDeposito], p.[Habilitado], Capacidad AS CAP, "
+                                   "ISNULL(IdUnidad, '') AS Unidad FROM MA_POSICIONES p WHERE IdPosicion = '0101'"));
         QStringList vistos;
         for (int i = 0; i < nombres->FieldCount(); ++i) vistos << nombres->Fields(i).Name;
         QCOMPARE(vistos, QStringList({QStringLiteral("DESCRIPCION"), QStringLiteral("idposicion"), QStringLiteral("IdDeposito"),

@@ -22,8 +22,8 @@ private slots:
         ModeloArbolLayout m;
         QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
         // 0201 without 02, and a malformed 3-character code under 01.
-        Construir(m, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("010102"), QStringLiteral("011"),
-                      QStringLiteral("0201"), QStringLiteral("03"), QStringLiteral("0301")});
+        Construir(m, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("010102"),
+                      QStringLiteral("011"), QStringLiteral("0201"), QStringLiteral("03"), QStringLiteral("0301")});
         QCOMPARE(m.rowCount(), 1);
         QCOMPARE(m.Texto(m.index(0, 0)), QStringLiteral("Definición de LayOut"));
         QCOMPARE(m.Clave(m.index(0, 0)), QStringLiteral("A"));
@@ -61,7 +61,8 @@ private slots:
     void agregarYRenombrarUnNodoSinReconstruir() {
         ModeloArbolLayout m;
         QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Construir(m, {QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"), QStringLiteral("12"), QStringLiteral("2")});
+        Construir(m,
+                  {QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"), QStringLiteral("12"), QStringLiteral("2")});
         QSignalSpy reinicios(&m, &QAbstractItemModel::modelReset);
         QSignalSpy insertadas(&m, &QAbstractItemModel::rowsInserted);
         const QPersistentModelIndex a11(m.IndiceDeClave(QStringLiteral("A11")));

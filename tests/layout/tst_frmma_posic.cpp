@@ -98,7 +98,9 @@ class TstFrmMaPosic : public QObject {
         w.TreeView1->scrollTo(i);
         QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualRect(i).center());
     }
-    static void Boton(FrmMa_Posic& w, const char* clave) { QTest::mouseClick(w.UtilKit1->Boton(QString::fromLatin1(clave)), Qt::LeftButton); }
+    static void Boton(FrmMa_Posic& w, const char* clave) {
+        QTest::mouseClick(w.UtilKit1->Boton(QString::fromLatin1(clave)), Qt::LeftButton);
+    }
     // Accepts a new position code: NUEVO, the code and Enter.
     void Nuevo(FrmMa_Posic& w, const QString& codigo) {
         Boton(w, "NUEVO");
@@ -148,7 +150,8 @@ private slots:
         auto w = Abrir();
         QCOMPARE(w->windowTitle(), QStringLiteral("Definición de Layout - Deposito Central"));
         QCOMPARE(w->CmbDeposito->count(), 3);
-        QCOMPARE(w->CmbDeposito->currentText(), QStringLiteral("Deposito Central") + QString(100, QLatin1Char(' ')) + QStringLiteral("   1"));
+        QCOMPARE(w->CmbDeposito->currentText(),
+                 QStringLiteral("Deposito Central") + QString(100, QLatin1Char(' ')) + QStringLiteral("   1"));
         QCOMPARE(w->Deposito(), QStringLiteral("   1"));
 
         auto* m = w->ModeloArbol;
@@ -186,9 +189,10 @@ private slots:
     void controlesEnlazadosYOrdenDeTabulacion() {
         SesionPrueba s;
         auto w = Abrir();
-        const char* const columnas[] = {"IdPosicion", "Descripcion", "CAPACIDAD", "IDUNIDAD", "IdRubro",
+        const char* const columnas[] = {"IdPosicion", "Descripcion", "CAPACIDAD", "IDUNIDAD",    "IdRubro",
                                         "IdTipo",     "IdArticulo",  "Idfamilia", "OrdenIngreso"};
-        const char* const tablas[] = {"", "", "", "V_ta_unidad", "V_ta_rubros", "V_ta_tipoarticulo", "V_ma_articulos", "V_ta_familias", ""};
+        const char* const tablas[] = {
+            "", "", "", "V_ta_unidad", "V_ta_rubros", "V_ta_tipoarticulo", "V_ma_articulos", "V_ta_familias", ""};
         for (int i = 0; i < 9; ++i) {
             auto* t = w->findChild<QLineEdit*>(QStringLiteral("txtfields_%1").arg(i));
             QCOMPARE(t, w->txtfields[i]);
@@ -226,7 +230,8 @@ private slots:
         QTest::newRow("vacio") << QString() << QStringLiteral(" Debe informar el Codigo!");
         QTest::newRow("largo") << QStringLiteral("0101011") << QStringLiteral(" Codigo Incorrecto, Supera Longitud permitida!");
         QTest::newRow("digitos") << QStringLiteral("010") << QStringLiteral(" Cantidad de Digitos Incorrecto!");
-        QTest::newRow("sin padre") << QStringLiteral("0901") << QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion");
+        QTest::newRow("sin padre") << QStringLiteral("0901")
+                                   << QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion");
         QTest::newRow("comilla") << QStringLiteral("0'") << QStringLiteral(" Codigo Incorrecto, no puede contener comillas!");
     }
     void codigoRechazadoConSuMensaje() {
@@ -266,11 +271,13 @@ private slots:
         SesionPrueba s;
         // A fourth level of two characters, so storable positions can get children.
         s.Sql(QStringLiteral("UPDATE TA_CONFIGURACION SET Valor = '2' WHERE Clave = 'LAYOUT_NIVEL4'"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT IdArticulo IS NOT NULL FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'")),
+        QCOMPARE(s.Sql(QStringLiteral(
+                     "SELECT IdArticulo IS NOT NULL FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'")),
                  QStringLiteral("1"));
         // The same code reserved in another warehouse does not block this one.
         s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET IdRubro = 'ALM' WHERE IdDeposito='   2' AND IdPosicion='010102'"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT IdRubro FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010102'")), QString());
+        QCOMPARE(s.Sql(QStringLiteral("SELECT IdRubro FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010102'")),
+                 QString());
         auto w = Abrir();
 
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles"));
@@ -352,9 +359,11 @@ private slots:
         QVERIFY(w->ErrorValidacion);
 
         QTest::mouseClick(w->ChkFields[0], Qt::LeftButton);
-        QCOMPARE(w->ChkFields[0]->text(), w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
+        QCOMPARE(w->ChkFields[0]->text(),
+                 w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
         QTest::mouseClick(w->ChkFields[0], Qt::LeftButton);
-        QCOMPARE(w->ChkFields[0]->text(), w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
+        QCOMPARE(w->ChkFields[0]->text(),
+                 w->ChkFields[0]->isChecked() ? QStringLiteral("Habilitado") : QStringLiteral("Bloqueado"));
     }
 
     void grabaUnaPosicionNuevaYLaAgregaAlArbol() {
@@ -406,14 +415,17 @@ private slots:
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
         // A rebuild reads the stored rows: the NULL description, and texts beyond ASCII. A code of
         // two characters in three bytes is a level-1 code all the same.
-        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = 'Depósito ñandú' WHERE IdDeposito = '   1' AND IdPosicion = '010203'"));
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, IdDeposito) VALUES ('Ñ9', 'Nave eñe', '   1')"));
+        s.Sql(QStringLiteral(
+            "UPDATE MA_POSICIONES SET Descripcion = 'Depósito ñandú' WHERE IdDeposito = '   1' AND IdPosicion = '010203'"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, IdDeposito) VALUES ('Ñ9', 'Nave eñe', '   1')"));
         w->ArmarTreeVAutomatico();
         const QModelIndex enie = w->ModeloArbol->IndiceDeClave(QStringLiteral("AÑ9"));
         QCOMPARE(w->ModeloArbol->Texto(enie), QStringLiteral("Ñ9 - Nave eñe"));
         QCOMPARE(w->ImageList1.Etiqueta(w->ModeloArbol->Imagen(enie)), QStringLiteral("NAVE"));
         QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0114"))), QStringLiteral("0114 - "));
-        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Depósito ñandú"));
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))),
+                 QStringLiteral("010203 - Depósito ñandú"));
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 
@@ -451,7 +463,8 @@ private slots:
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010203'")),
                  QStringLiteral("Nivel tres"));
         QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion='010203'")), 3);  // one per warehouse, still
-        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))), QStringLiteral("010203 - Nivel tres"));
+        QCOMPARE(w->ModeloArbol->Texto(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203"))),
+                 QStringLiteral("010203 - Nivel tres"));
         QVERIFY(a0102.isValid());
         QVERIFY(s.guion().Cajas().isEmpty());
     }
@@ -513,10 +526,12 @@ private slots:
     void borrarTomaLosComodinesDelCodigoAlPieDeLaLetra() {
         SesionPrueba s;
         for (const char* c : {"9_", "9_01", "91", "9101", "9%", "9[", "9[01"})
-            s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('%1', 'x', 1, '   1')")
+            s.Sql(QStringLiteral(
+                      "INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('%1', 'x', 1, '   1')")
                       .arg(QString::fromLatin1(c)));
         auto w = Abrir();
-        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_01")).parent(), w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_")));
+        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_01")).parent(),
+                 w->ModeloArbol->IndiceDeClave(QStringLiteral("A9_")));
         const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
 
         Escribir(w->txtfields[0], QStringLiteral("9_"));
@@ -544,10 +559,13 @@ private slots:
 
     void comillasNoRompenNiCambianLasSentencias() {
         SesionPrueba s;
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''', 'con comilla', 1, '   1')"));
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''01', 'hija', 1, '   1')"));
+        s.Sql(QStringLiteral(
+            "INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''', 'con comilla', 1, '   1')"));
+        s.Sql(QStringLiteral(
+            "INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0''01', 'hija', 1, '   1')"));
         auto w = Abrir();
-        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'01")).parent(), w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'")));
+        QCOMPARE(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'01")).parent(),
+                 w->ModeloArbol->IndiceDeClave(QStringLiteral("A0'")));
         // The stored code is found exactly as it is; then it is refused for editing.
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral(" Codigo Incorrecto, no puede contener comillas!"));
         ClicNodo(*w, QStringLiteral("A0'"));
@@ -573,7 +591,8 @@ private slots:
         Nuevo(*w, QStringLiteral("0113"));
         Escribir(w->txtfields[1], QStringLiteral("Mia"));
         // Someone else stores the same code meanwhile.
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0113', 'Otra', 1, '   1')"));
+        s.Sql(QStringLiteral(
+            "INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('0113', 'Otra', 1, '   1')"));
         s.guion().ResponderMsgBox(vb::OK);
         const int errores = s.Contar(QStringLiteral("AUX_ERR"));
         Boton(*w, "GRABAR");
@@ -585,7 +604,8 @@ private slots:
         // The audit names the database's own message, the one the operator saw, and keeps the script.
         QCOMPARE(s.Sql(QStringLiteral("SELECT Proceso FROM AUX_ERR ORDER BY rowid DESC LIMIT 1")),
                  QStringLiteral("MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:") + caja.texto + QStringLiteral(")"));
-        QVERIFY(s.Sql(QStringLiteral("SELECT Sql FROM AUX_ERR ORDER BY rowid DESC LIMIT 1")).contains(QStringLiteral("INSERT INTO")));
+        QVERIFY(
+            s.Sql(QStringLiteral("SELECT Sql FROM AUX_ERR ORDER BY rowid DESC LIMIT 1")).contains(QStringLiteral("INSERT INTO")));
         QVERIFY(w->ErrorValidacion);
         QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Mia"));  // the input stays for correction
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='0113'")),

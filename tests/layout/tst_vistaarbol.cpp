@@ -95,7 +95,9 @@ public:
         if (column != 0 || row < 0 || row >= Hijos(p)) return QModelIndex();
         return createIndex(row, 0, quintptr(nodos_[p].hijos[row]));
     }
-    QModelIndex parent(const QModelIndex& child) const override { return child.isValid() ? Indice(nodos_[Id(child)].padre) : QModelIndex(); }
+    QModelIndex parent(const QModelIndex& child) const override {
+        return child.isValid() ? Indice(nodos_[Id(child)].padre) : QModelIndex();
+    }
     int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.column() > 0 ? 0 : Hijos(Id(parent)); }
     int columnCount(const QModelIndex& = QModelIndex()) const override { return 1; }
     QVariant data(const QModelIndex& i, int role) const override {
@@ -243,7 +245,8 @@ private slots:
                 abiertos.clear();
             }
             VerificarFilas(m, v, &abiertos);
-            if (QTest::currentTestFailed()) QFAIL(qPrintable(QStringLiteral("despues del paso %1 (accion %2)").arg(paso).arg(accion)));
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QStringLiteral("despues del paso %1 (accion %2)").arg(paso).arg(accion)));
         }
     }
 
@@ -257,7 +260,8 @@ private slots:
         Mostrar(v, QSize(300, 400));
         QTreeView* t = qobject_cast<QTreeView*>(&v);
         QVERIFY(t);
-        const QModelIndex raiz = m.index(0, 0), nave = m.IndiceDeClave(QStringLiteral("A02")), calle = m.IndiceDeClave(QStringLiteral("A0203"));
+        const QModelIndex raiz = m.index(0, 0), nave = m.IndiceDeClave(QStringLiteral("A02")),
+                          calle = m.IndiceDeClave(QStringLiteral("A0203"));
         t->expand(raiz);
         t->setExpanded(nave, true);
         QVERIFY(t->isExpanded(nave));
@@ -282,7 +286,8 @@ private slots:
         QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 20);
         VerificarFilas(m, v);
         // After QTreeView laid out its own list, nodes added later still take their rows.
-        const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A0203"), QStringLiteral("0203999"), QStringLiteral("0203999 - n"), 1);
+        const QModelIndex nuevo =
+            m.AgregarNodo(QStringLiteral("A0203"), QStringLiteral("0203999"), QStringLiteral("0203999 - n"), 1);
         QCOMPARE(v.FilasVisibles(), 1 + 3 + 12 + 21);
         QVERIFY(v.visualRect(nuevo).isValid());
         VerificarFilas(m, v);
@@ -384,14 +389,16 @@ private slots:
         const int total = v.FilasVisibles();
         const QModelIndex siguiente = m.IndiceDeClave(QStringLiteral("A02"));
         const int antes = v.visualRect(siguiente).top();
-        const QModelIndex nuevo = m.AgregarNodo(QStringLiteral("A0120"), QStringLiteral("0120999"), QStringLiteral("0120999 - x"), 1);
+        const QModelIndex nuevo =
+            m.AgregarNodo(QStringLiteral("A0120"), QStringLiteral("0120999"), QStringLiteral("0120999 - x"), 1);
         QCOMPARE(v.FilasVisibles(), total + 1);
         QCOMPARE(v.visualRect(nuevo).top(), antes);
         QCOMPARE(v.visualRect(siguiente).top(), antes + v.AltoFila());
         // Under a collapsed branch nothing moves.
         v.collapse(m.IndiceDeClave(QStringLiteral("A0301")));
         const int plegado = v.FilasVisibles();
-        const QModelIndex oculto = m.AgregarNodo(QStringLiteral("A0301"), QStringLiteral("0301999"), QStringLiteral("0301999 - y"), 1);
+        const QModelIndex oculto =
+            m.AgregarNodo(QStringLiteral("A0301"), QStringLiteral("0301999"), QStringLiteral("0301999 - y"), 1);
         QCOMPARE(v.FilasVisibles(), plegado);
         QVERIFY(!v.visualRect(oculto).isValid());
         VerificarFilas(m, v);
@@ -480,7 +487,8 @@ private slots:
         // A whole page up and down.
         const int pagina = v.viewport()->height() / v.AltoFila() - 1;
         QTest::keyClick(&v, Qt::Key_PageUp);
-        QCOMPARE(v.visualRect(v.currentIndex()).top() + v.verticalScrollBar()->value(), (v.FilasVisibles() - 1 - pagina) * v.AltoFila());
+        QCOMPARE(v.visualRect(v.currentIndex()).top() + v.verticalScrollBar()->value(),
+                 (v.FilasVisibles() - 1 - pagina) * v.AltoFila());
         QTest::keyClick(&v, Qt::Key_PageDown);
         QCOMPARE(actual(), QStringLiteral("A0303003"));
         // "-", "+" and "*" on the keypad.

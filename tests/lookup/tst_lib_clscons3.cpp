@@ -7,17 +7,21 @@
 #include "lookup/Lib_FrmCons3Tree.h"
 
 #include <QComboBox>
-#include <QPushButton>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
 namespace {
 
-Lib_FrmCons3* Lista(QWidget* w) { return qobject_cast<Lib_FrmCons3*>(w); }
+Lib_FrmCons3* Lista(QWidget* w) {
+    return qobject_cast<Lib_FrmCons3*>(w);
+}
 
-void Cancelar(QWidget* w) { QTest::keyClick(Lista(w)->CmbSearch(0)->lineEdit(), Qt::Key_Escape); }
+void Cancelar(QWidget* w) {
+    QTest::keyClick(Lista(w)->CmbSearch(0)->lineEdit(), Qt::Key_Escape);
+}
 
 QByteArray Registro(const QString& titulo, const QString& tabla, const QString& campos, const QString& filtro = QString()) {
     MascaraConsulta m;
@@ -35,7 +39,9 @@ class TstLibClsCons3 : public QObject {
 
     void PonerCfg(SesionPrueba& s, const QString& clave, const std::optional<QString>& valor) {
         s.Sql(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = '%1'").arg(clave));
-        if (valor) s.Sql(QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo, Clave, Valor) VALUES ('CONSULTAS', '%1', '%2')").arg(clave, *valor));
+        if (valor)
+            s.Sql(QStringLiteral("INSERT INTO TA_CONFIGURACION (Grupo, Clave, Valor) VALUES ('CONSULTAS', '%1', '%2')")
+                      .arg(clave, *valor));
     }
     QString Mascaras(SesionPrueba& s, const QByteArray& bytes) {
         const QString ruta = s.base().Carpeta() + QStringLiteral("/consultas.tvx");
@@ -45,7 +51,8 @@ class TstLibClsCons3 : public QObject {
         return ruta;
     }
     // Runs one lookup whose window is cancelled at once; returns the statement it was given.
-    QString Sentencia(Lib_ClsCons3& m, SesionPrueba& s, const QString& sql, QString& campo, QString& where, const QString& opcional = QString()) {
+    QString Sentencia(Lib_ClsCons3& m, SesionPrueba& s, const QString& sql, QString& campo, QString& where,
+                      const QString& opcional = QString()) {
         QString visto;
         s.guion().AlMostrarModal([&](QWidget* w) {
             visto = Lista(w)->Sql;
@@ -77,7 +84,8 @@ private Q_SLOTS:
         QVERIFY(Sentencia(m, s, QStringLiteral("V_TA_Rubros"), campo, where).startsWith(comienzo));
         // The definition-file route is limited the same way.
         m.gUsarMascarasConsultas = true;
-        m.gRutaMascaraConsultas = Mascaras(s, Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|Descripcion|IdRubro|")));
+        m.gRutaMascaraConsultas = Mascaras(
+            s, Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|Descripcion|IdRubro|")));
         campo.clear();
         QVERIFY(Sentencia(m, s, QStringLiteral("V_TA_Rubros"), campo, where).startsWith(comienzo));
     }
@@ -95,8 +103,8 @@ private Q_SLOTS:
             Cancelar(w);
         });
         m.ConsultaSearch(QStringLiteral("V_MA_ARTICULOS"), nullptr, QString(), campo, where, QString(), false, QString());
-        QCOMPARE(m.UltimaSentencia,
-                 QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  WHERE SUSPENDIDO = 0 ORDER BY DESCRIPCION"));
+        QCOMPARE(m.UltimaSentencia, QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS  with(nolock)  "
+                                                   "WHERE SUSPENDIDO = 0 ORDER BY DESCRIPCION"));
         QCOMPARE(campo, QStringLiteral("DESCRIPCION"));
         QCOMPARE(filas, std::min(1000, s.Contar(QStringLiteral("MA_ARTICULOS WHERE SUSPENDIDO = 0"))));
         QVERIFY(filas > 0);
@@ -106,17 +114,22 @@ private Q_SLOTS:
         SesionPrueba s;
         Lib_ClsCons3 m;
         m.gUsarMascarasConsultas = true;
-        m.gRutaMascaraConsultas = Mascaras(s, Registro(QStringLiteral("CLIENTES"), QStringLiteral("VT_CLIENTES"), QStringLiteral("|RAZON_SOCIAL|CODIGO|")) +
-                                                   Registro(QStringLiteral("PROVEEDORES"), QStringLiteral("VT_PROVEEDORES"), QStringLiteral("|RAZON_SOCIAL|CODIGO|")));
+        m.gRutaMascaraConsultas = Mascaras(
+            s, Registro(QStringLiteral("CLIENTES"), QStringLiteral("VT_CLIENTES"), QStringLiteral("|RAZON_SOCIAL|CODIGO|")) +
+                   Registro(QStringLiteral("PROVEEDORES"), QStringLiteral("VT_PROVEEDORES"),
+                            QStringLiteral("|RAZON_SOCIAL|CODIGO|")));
         QString campo, where = QStringLiteral("CODIGO > '0'");
         QCOMPARE(Sentencia(m, s, QStringLiteral("VT_CLIENTES"), campo, where),
-                 QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO FROM VT_CLIENTES  with(nolock)  WHERE  (CODIGO > '0')  ORDER BY RAZON_SOCIAL"));
+                 QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO FROM VT_CLIENTES  with(nolock)  WHERE  (CODIGO > '0')  "
+                                "ORDER BY RAZON_SOCIAL"));
         QCOMPARE(where, QStringLiteral(" (CODIGO > '0') "));
         // Without a Where the supplier default applies; a given search column is kept.
         where.clear();
         campo = QStringLiteral("CODIGO");
-        QCOMPARE(Sentencia(m, s, QStringLiteral(" vt_proveedores "), campo, where),
-                 QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO FROM VT_PROVEEDORES  with(nolock)  WHERE Dada_De_Baja = 0 ORDER BY CODIGO"));
+        QCOMPARE(
+            Sentencia(m, s, QStringLiteral(" vt_proveedores "), campo, where),
+            QStringLiteral(
+                "SELECT TOP 1000 RAZON_SOCIAL,CODIGO FROM VT_PROVEEDORES  with(nolock)  WHERE Dada_De_Baja = 0 ORDER BY CODIGO"));
     }
 
     void sentenciaPropiaDelLlamador() {
@@ -134,7 +147,8 @@ private Q_SLOTS:
     void sentenciaGenericaPorColumnas() {
         SesionPrueba s;
         s.Sql(QStringLiteral("CREATE TABLE T_PRUEBA (ID int, CODIGO varchar(10), DESCRIPCION varchar(40), RUBRO varchar(4))"));
-        s.Sql(QStringLiteral("CREATE TABLE v_mv_mutuales (ID int, CODIGO varchar(10), DESCRIPCION varchar(40), RUBRO varchar(4))"));
+        s.Sql(
+            QStringLiteral("CREATE TABLE v_mv_mutuales (ID int, CODIGO varchar(10), DESCRIPCION varchar(40), RUBRO varchar(4))"));
         Lib_ClsCons3 m;
         QString campo, where;
         QCOMPARE(Sentencia(m, s, QStringLiteral("T_PRUEBA"), campo, where),
@@ -147,8 +161,10 @@ private Q_SLOTS:
         // Fixed column sets override the search column; the Where (or nothing) goes in after one blank.
         campo = QStringLiteral("Otra");
         where = QStringLiteral("Unidad = '1'");
-        QCOMPARE(Sentencia(m, s, QStringLiteral("V_TA_DEPOSITO"), campo, where),
-                 QStringLiteral("SELECT TOP 1000 Descripcion,Unidad,IdDeposito FROM V_TA_DEPOSITO WHERE   (Unidad = '1')  ORDER BY IdDeposito"));
+        QCOMPARE(
+            Sentencia(m, s, QStringLiteral("V_TA_DEPOSITO"), campo, where),
+            QStringLiteral(
+                "SELECT TOP 1000 Descripcion,Unidad,IdDeposito FROM V_TA_DEPOSITO WHERE   (Unidad = '1')  ORDER BY IdDeposito"));
         QCOMPARE(campo, QStringLiteral("IdDeposito"));
         // An optional statement is used unchanged.
         where.clear();
@@ -160,7 +176,8 @@ private Q_SLOTS:
         SesionPrueba s;
         Lib_ClsCons3 m;
         m.gUsarMascarasConsultas = true;
-        m.gRutaMascaraConsultas = Mascaras(s, Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|IdRubro|")));
+        m.gRutaMascaraConsultas =
+            Mascaras(s, Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|IdRubro|")));
         m.ValorDevuelto = QStringLiteral("anterior");
         m.CampoDevuelto = QStringLiteral("IdRubro");
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("Debe configurar la consulta para esta tabla"));
@@ -174,7 +191,8 @@ private Q_SLOTS:
 
     void archivoDeDefinicionesDanado_data() {
         QTest::addColumn<QByteArray>("contenido");
-        const QByteArray bueno = Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|Descripcion|IdRubro|"));
+        const QByteArray bueno =
+            Registro(QStringLiteral("RUBROS"), QStringLiteral("V_TA_Rubros"), QStringLiteral("|Descripcion|IdRubro|"));
         QTest::newRow("registro truncado") << bueno.left(700);
         QTest::newRow("basura") << QByteArray(3000, '\x07');
         QTest::newRow("registro corrido") << (QByteArray("xx") + bueno);
@@ -202,7 +220,8 @@ private Q_SLOTS:
         m.gRutaMascaraConsultas = s.base().Carpeta() + QStringLiteral("/no_existe.tvx");
         QString campo, where;
         s.guion().AlMostrarModal([&](QWidget* w) { Cancelar(w); });
-        m.ConsultaSearch(QStringLiteral("select IdRubro from V_TA_Rubros"), nullptr, QString(), campo, where, QString(), false, QString());
+        m.ConsultaSearch(QStringLiteral("select IdRubro from V_TA_Rubros"), nullptr, QString(), campo, where, QString(), false,
+                         QString());
         QCOMPARE(m.UltimaSentencia, QStringLiteral("select IdRubro from V_TA_Rubros"));
     }
 
@@ -220,7 +239,8 @@ private Q_SLOTS:
             QTest::keyClick(f->ListView1, Qt::Key_Return);
         });
         QString campo, where;
-        m.ConsultaSearch(QStringLiteral("select Descripcion, IdRubro from V_TA_Rubros"), &devueltos, QString(), campo, where, QString(), false, QString());
+        m.ConsultaSearch(QStringLiteral("select Descripcion, IdRubro from V_TA_Rubros"), &devueltos, QString(), campo, where,
+                         QString(), false, QString());
         QCOMPARE(m.ValorDevuelto.toString(), primero);
         QVERIFY(m.Valores.has_value());
         QCOMPARE(*m.Valores, (QStringList{desc, primero}));
@@ -253,11 +273,13 @@ private Q_SLOTS:
             QTest::mouseClick(f->CmdAceptar, Qt::LeftButton);
         });
         QString campo, where;
-        m.ConsultaSearch(QStringLiteral("select IdRubro, Descripcion from V_TA_Rubros ORDER BY IdRubro"), nullptr, QString(), campo, where, QString(), false, todos);
+        m.ConsultaSearch(QStringLiteral("select IdRubro, Descripcion from V_TA_Rubros ORDER BY IdRubro"), nullptr, QString(),
+                         campo, where, QString(), false, todos);
         // The engine clears the marks the defaults set before the operator sees the list.
         QCOMPARE(marcadasAlAbrir, 0);
         QVERIFY(m.Valores.has_value());
-        QCOMPARE(*m.Valores, QStringList{s.Sql(QStringLiteral("SELECT IdRubro FROM TA_RUBROS ORDER BY IdRubro LIMIT 1 OFFSET 1"))});
+        QCOMPARE(*m.Valores,
+                 QStringList{s.Sql(QStringLiteral("SELECT IdRubro FROM TA_RUBROS ORDER BY IdRubro LIMIT 1 OFFSET 1"))});
         QCOMPARE(m.Checks, false);
     }
 
@@ -273,7 +295,8 @@ private Q_SLOTS:
             QTest::keyClick(t->TreeV, Qt::Key_Return);
         });
         m.ConsultaSearch(QStringLiteral("select IdFamilia, Descripcion from V_TA_FAMILIAS order by IdFamilia"), true);
-        QCOMPARE(m.ValorDevuelto.toString(), s.Sql(QStringLiteral("SELECT IdFamilia FROM TA_FAMILIAS ORDER BY IdFamilia LIMIT 1")));
+        QCOMPARE(m.ValorDevuelto.toString(),
+                 s.Sql(QStringLiteral("SELECT IdFamilia FROM TA_FAMILIAS ORDER BY IdFamilia LIMIT 1")));
         QVERIFY(m.CampoDevuelto.isEmpty());
     }
 
@@ -289,7 +312,8 @@ private Q_SLOTS:
             QTest::keyClick(f->ListView1, Qt::Key_Down);
             QTest::keyClick(f->ListView1, Qt::Key_Return);
         });
-        QCOMPARE(m.MenuOpciones(QStringLiteral("Elegir"), {QStringLiteral("Uno"), QStringLiteral("Dos"), QStringLiteral("Tres")}), QStringLiteral("Dos"));
+        QCOMPARE(m.MenuOpciones(QStringLiteral("Elegir"), {QStringLiteral("Uno"), QStringLiteral("Dos"), QStringLiteral("Tres")}),
+                 QStringLiteral("Dos"));
 
         s.guion().AlMostrarModal([&](QWidget* w) {
             auto* f = Lista(w);
@@ -314,7 +338,8 @@ private Q_SLOTS:
         const QString falta = s.base().Carpeta() + QStringLiteral("/nada.txt");
         s.guion().ResponderMsgBox(vb::OK);
         QCOMPARE(m.ConsultaDesdeArchivo(QStringLiteral("Archivo"), falta), QString());
-        QCOMPARE(s.guion().UltimaCaja().texto, QStringLiteral("No existe el archivo ") + falta + QStringLiteral(" que desea consultar consulta "));
+        QCOMPARE(s.guion().UltimaCaja().texto,
+                 QStringLiteral("No existe el archivo ") + falta + QStringLiteral(" que desea consultar consulta "));
         QCOMPARE(s.guion().UltimaCaja().estilo, 0);
 
         const QString ruta = s.base().Carpeta() + QStringLiteral("/lineas.txt");

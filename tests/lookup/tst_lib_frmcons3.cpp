@@ -1,9 +1,9 @@
 // The list lookup window driven offscreen: columns, typed search, F5, list keys, quantities,
 // stock colours, the shortage report, accept and sorting.
 #include "SesionPrueba.h"
+#include "db/DB_Dll.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "services/Conversiones.h"
-#include "db/DB_Dll.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -40,15 +40,17 @@ class TstLibFrmCons3 : public QObject {
 
     void Articulos(SesionPrueba& s) {
         s.Sql(QStringLiteral("DELETE FROM MA_ARTICULOS"));
-        s.Sql(QStringLiteral("INSERT INTO MA_ARTICULOS (IdArticulo, Descripcion, PUNTOPEDIDO, Stock, SUSPENDIDO) VALUES "
-                             "('A1', 'Tornillo fino', 0, 5, 0), ('A2', 'Tuerca', 10, 20, 0), ('A3', 'Arandela', 10, 5, 0),"
-                             "('A4', 'Perno', 10, 10.00, 0), ('A5', 'Clavo', 0, 0, 0), ('A6', 'Fleje O''Hara', -1, 3, 0)"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_ARTICULOS (IdArticulo, Descripcion, PUNTOPEDIDO, Stock, SUSPENDIDO) VALUES "
+                           "('A1', 'Tornillo fino', 0, 5, 0), ('A2', 'Tuerca', 10, 20, 0), ('A3', 'Arandela', 10, 5, 0),"
+                           "('A4', 'Perno', 10, 10.00, 0), ('A5', 'Clavo', 0, 0, 0), ('A6', 'Fleje O''Hara', -1, 3, 0)"));
     }
 
 private Q_SLOTS:
     void anchosDeColumnaPorTamanoDeCampo() {
         SesionPrueba s;
-        s.Sql(QStringLiteral("CREATE TABLE T_ANCHOS (NOMBRE varchar(40), IMPORTE money, CANT decimal(10,2), NOTAS varchar(100))"));
+        s.Sql(
+            QStringLiteral("CREATE TABLE T_ANCHOS (NOMBRE varchar(40), IMPORTE money, CANT decimal(10,2), NOTAS varchar(100))"));
         s.Sql(QStringLiteral("INSERT INTO T_ANCHOS VALUES ('uno', 1.5, 2, 'x')"));
         for (const bool diez : {false, true}) {
             auto w = std::make_unique<Lib_FrmCons3>();
@@ -72,7 +74,8 @@ private Q_SLOTS:
 
     void encabezadosDePrecios() {
         SesionPrueba s;
-        s.Sql(QStringLiteral("INSERT OR REPLACE INTO TA_CONFIGURACION (Grupo, Clave, Valor) VALUES ('G', 'NOM_PCLASE2', 'Mayorista')"));
+        s.Sql(QStringLiteral(
+            "INSERT OR REPLACE INTO TA_CONFIGURACION (Grupo, Clave, Valor) VALUES ('G', 'NOM_PCLASE2', 'Mayorista')"));
         auto w = Ventana(QStringLiteral("SELECT IdArticulo, PRECIO2 FROM V_MA_ARTICULOS"), false);
         QCOMPARE(w->modelo()->Encabezados(), (QStringList{QStringLiteral("IdArticulo"), QStringLiteral("Mayorista")}));
         // No price names and no "@10" on other views.
@@ -127,17 +130,20 @@ private Q_SLOTS:
     void f5SinLike() {
         SesionPrueba s;
         Articulos(s);
-        auto w = Ventana(QStringLiteral("SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0 ORDER BY Descripcion"));
+        auto w = Ventana(
+            QStringLiteral("SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0 ORDER BY Descripcion"));
         QTest::keyClicks(Caja(*w, 0), QStringLiteral("t*o"));
         QTest::keyClick(Caja(*w, 0), Qt::Key_F5);
-        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0  and Descripcion like 't%o%' ORDER BY Descripcion"));
+        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0  and "
+                                        "Descripcion like 't%o%' ORDER BY Descripcion"));
         QCOMPARE(w->modelo()->FilaCount(), 1);
         QCOMPARE(w->modelo()->Texto(0, 0), QStringLiteral("Tornillo fino"));
         QCOMPARE(w->CmbSearch(0)->currentText(), QString());
         // Conditions accumulate until "&Nueva Busqueda".
         QTest::keyClicks(Caja(*w, 1), QStringLiteral("A"));
         QTest::keyClick(Caja(*w, 1), Qt::Key_F5);
-        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0  and Descripcion like 't%o%'  and IdArticulo like 'A%' ORDER BY Descripcion"));
+        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0  and "
+                                        "Descripcion like 't%o%'  and IdArticulo like 'A%' ORDER BY Descripcion"));
         QTest::mouseClick(w->CmdNueva, Qt::LeftButton);
         QCOMPARE(w->Sql, w->SqlInicial);
         QCOMPARE(w->modelo()->FilaCount(), 6);
@@ -153,7 +159,9 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QTest::keyClicks(Caja(*w, 1), QStringLiteral("tor fi"));
         QTest::keyClick(Caja(*w, 1), Qt::Key_F5);
-        QCOMPARE(w->Sql, QStringLiteral(" select IdArticulo, Descripcion from V_MA_ARTICULOS where v_ma_articulos.Descripcion like '%tor%fi%' "));
+        QCOMPARE(w->Sql,
+                 QStringLiteral(
+                     " select IdArticulo, Descripcion from V_MA_ARTICULOS where v_ma_articulos.Descripcion like '%tor%fi%' "));
         QCOMPARE(w->modelo()->FilaCount(), 1);
     }
 
@@ -163,7 +171,8 @@ private Q_SLOTS:
         auto w = Ventana(QStringLiteral("SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS ORDER BY Descripcion"));
         QTest::keyClicks(Caja(*w, 0), QStringLiteral("Fleje O'Ha' OR ''='"));
         QTest::keyClick(Caja(*w, 0), Qt::Key_F5);
-        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS  where Descripcion like 'Fleje OHa OR =%' ORDER BY Descripcion"));
+        QCOMPARE(w->Sql, QStringLiteral(" SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS  where Descripcion like 'Fleje OHa "
+                                        "OR =%' ORDER BY Descripcion"));
         QCOMPARE(w->modelo()->FilaCount(), 0);
         QCOMPARE(s.guion().Cajas().size(), 0);
     }
@@ -229,7 +238,7 @@ private Q_SLOTS:
         w->StkNivel4 = 0x808080;
         w->Sql = QStringLiteral("SELECT IdArticulo, Descripcion, PUNTOPEDIDO, Stock FROM VT_MA_ARTICULOS ORDER BY IdArticulo");
         w->Cargar();
-        const QList<QColor> esperado{conv::ColorVB(0x0000FF), conv::ColorVB(65280), conv::ColorVB(0xFF0000),
+        const QList<QColor> esperado{conv::ColorVB(0x0000FF), conv::ColorVB(65280),    conv::ColorVB(0xFF0000),
                                      conv::ColorVB(0x808080), conv::ColorVB(0x808080), conv::ColorVB(0x808080)};
         for (int r = 0; r < 6; ++r) {
             QCOMPARE(w->modelo()->data(w->modelo()->index(r, 1), Qt::ForegroundRole).value<QColor>(), esperado.at(r));
@@ -249,7 +258,8 @@ private Q_SLOTS:
         s.Sql(QStringLiteral("DELETE FROM V_MV_FALTANTES"));
         auto w = Ventana(QStringLiteral("SELECT Descripcion, IdArticulo FROM VT_MA_ARTICULOS ORDER BY IdArticulo"));
         w->ListView1->setCurrentIndex(w->modelo()->index(5, 0));
-        s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Desea informar el articulo A6 Fleje O'Hara\ncomo un faltante de stock?"));
+        s.guion().ResponderMsgBox(vb::Yes,
+                                  QStringLiteral("Desea informar el articulo A6 Fleje O'Hara\ncomo un faltante de stock?"));
         QTest::keyClick(w->ListView1, Qt::Key_F12);
         QCOMPARE(s.guion().UltimaCaja().titulo, QStringLiteral("Atención!"));
         QCOMPARE(s.guion().UltimaCaja().estilo, vb::YesNo + vb::Question);

@@ -13,7 +13,8 @@
 class TstLibFrmCons3Tree : public QObject {
     Q_OBJECT
 
-    static std::unique_ptr<Lib_FrmCons3Tree> Ventana(const QString& sql, const QString& campo = QString(), bool casillas = false) {
+    static std::unique_ptr<Lib_FrmCons3Tree> Ventana(const QString& sql, const QString& campo = QString(),
+                                                     bool casillas = false) {
         auto w = std::make_unique<Lib_FrmCons3Tree>();
         w->Sql = sql;
         w->CampoDevuelto = campo;
@@ -39,8 +40,8 @@ class TstLibFrmCons3Tree : public QObject {
 private Q_SLOTS:
     void arbolDeFamilias() {
         SesionPrueba s;
-        Familias(s, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("02"), QStringLiteral("0201"),
-                     QStringLiteral("0301")});
+        Familias(s, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("02"),
+                     QStringLiteral("0201"), QStringLiteral("0301")});
         auto w = Ventana(QStringLiteral("select IdFamilia, Descripcion from V_TA_FAMILIAS"), QStringLiteral("IDFAMILIA"));
         QCOMPARE(w->modelo()->NodoCount(), 7);
         QCOMPARE(w->modelo()->NodoEn(0).texto, QStringLiteral("Consulta..."));
@@ -63,7 +64,8 @@ private Q_SLOTS:
     void arbolPorPrefijo() {
         SesionPrueba s;
         s.Sql(QStringLiteral("CREATE TABLE T_ARBOL (CODIGO varchar(10), DESCRIPCION varchar(40))"));
-        s.Sql(QStringLiteral("INSERT INTO T_ARBOL VALUES ('1', 'Activo'), ('11', 'Caja'), ('2', 'Pasivo'), ('21', 'Deudas'), ('211', 'Bancos')"));
+        s.Sql(QStringLiteral(
+            "INSERT INTO T_ARBOL VALUES ('1', 'Activo'), ('11', 'Caja'), ('2', 'Pasivo'), ('21', 'Deudas'), ('211', 'Bancos')"));
         auto w = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM T_ARBOL ORDER BY CODIGO"));
         QCOMPARE(PadreDe(*w, QStringLiteral("1")), QString());
         QCOMPARE(PadreDe(*w, QStringLiteral("2")), QString());
@@ -79,7 +81,8 @@ private Q_SLOTS:
         // F5 narrows by description, the ORDER BY kept at the end.
         w->CmbSearch(0)->setEditText(QStringLiteral("siv"));
         QTest::keyClick(w->CmbSearch(0)->lineEdit(), Qt::Key_F5);
-        QCOMPARE(w->Sql, QStringLiteral("SELECT CODIGO, DESCRIPCION FROM T_ARBOL  where Descripcion like '%siv%' ORDER BY CODIGO"));
+        QCOMPARE(w->Sql,
+                 QStringLiteral("SELECT CODIGO, DESCRIPCION FROM T_ARBOL  where Descripcion like '%siv%' ORDER BY CODIGO"));
         QCOMPARE(w->modelo()->NodoCount(), 2);  // root and "Pasivo"
         // A quote typed does not break the statement.
         w->CmbSearch(0)->setEditText(QStringLiteral("o'r"));
@@ -99,29 +102,32 @@ private Q_SLOTS:
             codigo += QString::number(i);
             s.Sql(QStringLiteral("INSERT INTO T_NIVELES VALUES ('%1', 'Nivel %2')").arg(codigo).arg(i));
         }
-        auto w = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM T_NIVELES ORDER BY CODIGO"), QStringLiteral("CODIGO"), true);
+        auto w =
+            Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM T_NIVELES ORDER BY CODIGO"), QStringLiteral("CODIGO"), true);
         QCOMPARE(w->modelo()->NodoCount(), 10);
         const QModelIndex primero = w->modelo()->IndiceDe(w->modelo()->Buscar(QStringLiteral("A1")));
         QVERIFY(w->modelo()->setData(primero, Qt::Checked, Qt::CheckStateRole));
         // "1" has eight levels below it: six of them follow.
-        for (int n = 1; n <= 9; ++n)
-            QCOMPARE(w->modelo()->NodoEn(n).marca, n <= 7 ? Qt::Checked : Qt::Unchecked);
+        for (int n = 1; n <= 9; ++n) QCOMPARE(w->modelo()->NodoEn(n).marca, n <= 7 ? Qt::Checked : Qt::Unchecked);
         QTest::mouseClick(w->CmdAceptar, Qt::LeftButton);
-        QCOMPARE(*w->Valores, (QStringList{QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"), QStringLiteral("1234"),
-                                           QStringLiteral("12345"), QStringLiteral("123456"), QStringLiteral("1234567")}));
+        QCOMPARE(*w->Valores,
+                 (QStringList{QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"), QStringLiteral("1234"),
+                              QStringLiteral("12345"), QStringLiteral("123456"), QStringLiteral("1234567")}));
     }
 
     void aceptarCodigoDeCuentas() {
         SesionPrueba s;
         s.Sql(QStringLiteral("INSERT OR REPLACE INTO MA_CUENTAS (CODIGO, DESCRIPCION) VALUES ('9.9.9', 'Solo en cuentas')"));
         s.Sql(QStringLiteral("DELETE FROM TA_CCOSTO WHERE CODIGO = '9.9.9'"));
-        auto w = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS WHERE CODIGO = '9.9.9'"), QStringLiteral("CODIGO"));
+        auto w = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS WHERE CODIGO = '9.9.9'"),
+                         QStringLiteral("CODIGO"));
         w->TreeV->setCurrentIndex(w->modelo()->IndiceDe(1));
         QTest::keyClick(w->CmbSearch(0)->lineEdit(), Qt::Key_Return);
         QVERIFY(!w->isVisible());
         QCOMPARE(w->ValorDevuelto, QStringLiteral("9.9.9"));
         // A code that no longer exists gives an empty value.
-        auto v = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS WHERE CODIGO = '9.9.9'"), QStringLiteral("CODIGO"));
+        auto v = Ventana(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS WHERE CODIGO = '9.9.9'"),
+                         QStringLiteral("CODIGO"));
         s.Sql(QStringLiteral("DELETE FROM MA_CUENTAS WHERE CODIGO = '9.9.9'"));
         v->ValorDevuelto = QStringLiteral("antes");
         v->TreeV->setCurrentIndex(v->modelo()->IndiceDe(1));

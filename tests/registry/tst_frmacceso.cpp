@@ -38,7 +38,9 @@ void Escribir(const QString& ruta, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray Enc(const QString& clara) { return FuncionesComunes::instancia().Codificar(clara).toLatin1(); }
+QByteArray Enc(const QString& clara) {
+    return FuncionesComunes::instancia().Codificar(clara).toLatin1();
+}
 
 QStringList Lista(const frmAcceso& w) {
     QStringList r;
@@ -66,7 +68,9 @@ void Teclear(QLineEdit* caja, const QString& texto) {
     if (!texto.isEmpty()) QTest::keyClicks(caja, texto);
 }
 
-QString Enfocado() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
+QString Enfocado() {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
 
 }  // namespace
 
@@ -136,7 +140,10 @@ private Q_SLOTS:
         const struct {
             const char* nombre;
             const char* texto;
-        } botones[] = {{"bcAceptar", "Conectar"}, {"bcCancelar", "Cancelar"}, {"CmdRegistrar", "Registrar"}, {"CmdLineaComando", "Crear Acceso Directo"}};
+        } botones[] = {{"bcAceptar", "Conectar"},
+                       {"bcCancelar", "Cancelar"},
+                       {"CmdRegistrar", "Registrar"},
+                       {"CmdLineaComando", "Crear Acceso Directo"}};
         for (const auto& b : botones) {
             auto* p = w->findChild<QPushButton*>(QLatin1String(b.nombre));
             QVERIFY2(p, b.nombre);
@@ -189,7 +196,7 @@ private Q_SLOTS:
     void ordenDeTabulacion() {
         auto w = Abrir();
         QCOMPARE(Enfocado(), QStringLiteral("TxtUserId"));
-        const QStringList esperado{"TxtUserPassword", "TxtDbName",    "TxtServidor",     "bcAceptar", "bcCancelar",
+        const QStringList esperado{"TxtUserPassword", "TxtDbName",       "TxtServidor",  "bcAceptar",       "bcCancelar",
                                    "TxtPuerto",       "CboPlataformaDB", "CmdRegistrar", "CmdLineaComando", "lstBases"};
         QStringList visto;
         for (int i = 0; i < esperado.size(); ++i) {
@@ -262,9 +269,12 @@ private Q_SLOTS:
     void duplicadoAunqueSoloCambieElPuerto_data() {
         QTest::addColumn<QString>("db");
         QTest::addColumn<QString>("servidor");
-        QTest::newRow("otro puerto") << "db" << "srv01:2000";
-        QTest::newRow("sin puerto") << "DB" << "SRV01";
-        QTest::newRow("blancos") << " db " << " srv01:1500 ";
+        QTest::newRow("otro puerto") << "db"
+                                     << "srv01:2000";
+        QTest::newRow("sin puerto") << "DB"
+                                    << "SRV01";
+        QTest::newRow("blancos") << " db "
+                                 << " srv01:1500 ";
     }
     void duplicadoAunqueSoloCambieElPuerto() {
         QFETCH(QString, db);
@@ -324,7 +334,8 @@ private Q_SLOTS:
         auto w = Abrir();
         QCOMPARE(Lista(*w).size(), 6);
         Registrar(*w, QStringLiteral("demo"), QStringLiteral("sqlite"));
-        const QStringList esperado{"UNO / S1", "DOS / S2", "MAL", "TRES / S3", QStringLiteral("AÑO / S4"), "CUATRO / S5", "DEMO / SQLITE"};
+        const QStringList esperado{"UNO / S1",    "DOS / S2",     "MAL", "TRES / S3", QStringLiteral("AÑO / S4"),
+                                   "CUATRO / S5", "DEMO / SQLITE"};
         QCOMPARE(Lista(*w), esperado);
         QVERIFY(Leer(Ruta()).startsWith(previo));
         // The entry written in the old code page still selects its record.
@@ -365,10 +376,14 @@ private Q_SLOTS:
     void puertoPorDefecto_data() {
         QTest::addColumn<QString>("puerto");
         QTest::addColumn<QString>("visto");
-        QTest::newRow("vacio") << "" << "1433";
-        QTest::newRow("cero") << "0" << "1433";
-        QTest::newRow("texto") << "abc" << "1433";
-        QTest::newRow("dado") << "1500" << "1500";
+        QTest::newRow("vacio") << ""
+                               << "1433";
+        QTest::newRow("cero") << "0"
+                              << "1433";
+        QTest::newRow("texto") << "abc"
+                               << "1433";
+        QTest::newRow("dado") << "1500"
+                              << "1500";
     }
     void puertoPorDefecto() {
         QFETCH(QString, puerto);
@@ -393,9 +408,12 @@ private Q_SLOTS:
         auto w = Abrir();
         QTest::keyClicks(w->TxtUserId, QStringLiteral("otro"));
         QTest::keyClicks(w->TxtUserPassword, QStringLiteral("otra"));
-        if (como == 0) QTest::mouseClick(w->bcCancelar, Qt::LeftButton);
-        else if (como == 1) QTest::keyClick(w->TxtUserPassword, Qt::Key_Escape);
-        else w->close();
+        if (como == 0)
+            QTest::mouseClick(w->bcCancelar, Qt::LeftButton);
+        else if (como == 1)
+            QTest::keyClick(w->TxtUserPassword, Qt::Key_Escape);
+        else
+            w->close();
         QVERIFY(!w->isVisible());
         QVERIFY(!w->Aceptar());
         QCOMPARE(sesion().gUsuarioSistema, QStringLiteral("orig"));

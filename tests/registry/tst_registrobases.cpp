@@ -53,10 +53,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("base");
         QTest::addColumn<QString>("servidor");
         QTest::addColumn<QString>("clave");
-        QTest::newRow("puerto") << "db" << "SRV01:1500" << "DB / SRV01";
-        QTest::newRow("blancos") << "  empresa " << " srv01:1500 " << "EMPRESA / SRV01";
-        QTest::newRow("instancia") << "Db" << "srv\\inst" << "DB / SRV\\INST";
-        QTest::newRow("dos veces dos puntos") << "db" << "a:b:c" << "DB / A";
+        QTest::newRow("puerto") << "db"
+                                << "SRV01:1500"
+                                << "DB / SRV01";
+        QTest::newRow("blancos") << "  empresa "
+                                 << " srv01:1500 "
+                                 << "EMPRESA / SRV01";
+        QTest::newRow("instancia") << "Db"
+                                   << "srv\\inst"
+                                   << "DB / SRV\\INST";
+        QTest::newRow("dos veces dos puntos") << "db"
+                                              << "a:b:c"
+                                              << "DB / A";
     }
     void claveSinPuertoEnMayusculas() {
         QFETCH(QString, base);
@@ -69,16 +77,16 @@ private Q_SLOTS:
     // file: each line is one record and no well-formed record is lost or shifted.
     void lectorTolerante() {
         QByteArray bytes;
-        bytes += "UNO / S1,uno,uno,~AB,s1\r\n";  // CR LF
-        bytes += "\r\n\n";                         // blank lines
+        bytes += "UNO / S1,uno,uno,~AB,s1\r\n";     // CR LF
+        bytes += "\r\n\n";                          // blank lines
         bytes += "DOS / S2,dos,dos,~CD,s2:1500\r";  // CR alone
         bytes += "CORTA,solo\n";                    // fewer than five fields
         bytes += "  TRES / S3 , tres ,tres,~EF, s3 \n";
         bytes += "CUATRO / S4,cuatro,cuatro,~01,host,1433\n";  // more than five: the surplus stays with the server
-        bytes += "\"CINCO, S5\",cinco,cinco,~02,s5\n";          // quoted field holding a comma
+        bytes += "\"CINCO, S5\",cinco,cinco,~02,s5\n";         // quoted field holding a comma
         bytes += cp1252::Codificar(QStringLiteral("AÑO / S6,año,año,~03,s6")) + "\r\n";  // not UTF-8
-        bytes += QStringLiteral("ÜBER / S7,über,über,~04,s7").toUtf8() + "\n";             // UTF-8
-        bytes += "ULTIMA / S8,ultima,ultima,~05,s8";                                           // no final line end
+        bytes += QStringLiteral("ÜBER / S7,über,über,~04,s7").toUtf8() + "\n";           // UTF-8
+        bytes += "ULTIMA / S8,ultima,ultima,~05,s8";                                     // no final line end
 
         const auto r = AnalizarRegistroBases(bytes);
         QCOMPARE(Claves(r), (QStringList{"UNO / S1", "DOS / S2", "CORTA", "TRES / S3", "CUATRO / S4", "CINCO, S5",
@@ -112,8 +120,8 @@ private Q_SLOTS:
     }
 
     void primerRegistroCreaElArchivo() {
-        AgregaConexion(QStringLiteral(" DEMO / SQLITE "), QStringLiteral(" demo "), QStringLiteral("demo"), QStringLiteral("demo"),
-                       QStringLiteral(" sqlite "));
+        AgregaConexion(QStringLiteral(" DEMO / SQLITE "), QStringLiteral(" demo "), QStringLiteral("demo"),
+                       QStringLiteral("demo"), QStringLiteral(" sqlite "));
         const QByteArray bytes = Leer(Ruta());
         const QByteArray codificada = FuncionesComunes::instancia().Codificar(QStringLiteral("demo")).toLatin1();
         QCOMPARE(bytes, "DEMO / SQLITE,demo,demo," + codificada + ",sqlite\r\n");
@@ -138,9 +146,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, previo);
         QFETCH(QByteArray, separador);
         Escribir(Ruta(), previo);
-        AgregaConexion(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("s"));
-        const QByteArray linea = LineaRegistro(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("n"),
-                                               QStringLiteral("s"))
+        AgregaConexion(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("n"),
+                       QStringLiteral("s"));
+        const QByteArray linea = LineaRegistro(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"),
+                                               QStringLiteral("n"), QStringLiteral("s"))
                                      .toLatin1();
         QCOMPARE(Leer(Ruta()), previo + separador + linea + "\r\n");
         QCOMPARE(Claves(LeerRegistroBases(Ruta())).last(), QStringLiteral("N / S"));
@@ -154,19 +163,22 @@ private Q_SLOTS:
         Escribir(Ruta(), previo);
         AgregaConexion(QStringLiteral("MÜNCHEN / S"), QStringLiteral("münchen"), QStringLiteral("münchen"), QStringLiteral("x"),
                        QStringLiteral("s"));
-        AgregaConexion(QStringLiteral("北京 / S"), QStringLiteral("北京"), QStringLiteral("北京"), QStringLiteral("x"), QStringLiteral("s"));
+        AgregaConexion(QStringLiteral("北京 / S"), QStringLiteral("北京"), QStringLiteral("北京"), QStringLiteral("x"),
+                       QStringLiteral("s"));
         const QByteArray bytes = Leer(Ruta());
         QVERIFY(bytes.startsWith(previo));
         // The suite's own code page where it suffices, so its older programs read the name too.
         QVERIFY(bytes.contains(cp1252::Codificar(QStringLiteral("MÜNCHEN / S,münchen"))));
         const auto r = LeerRegistroBases(Ruta());
-        QCOMPARE(Claves(r), (QStringList{QStringLiteral("AÑO / S"), "BASURA", QStringLiteral("MÜNCHEN / S"), QStringLiteral("北京 / S")}));
+        QCOMPARE(Claves(r),
+                 (QStringList{QStringLiteral("AÑO / S"), "BASURA", QStringLiteral("MÜNCHEN / S"), QStringLiteral("北京 / S")}));
         QCOMPARE(r[3].baseDatos, QStringLiteral("北京"));
     }
 
     // A name holding a comma is quoted so that it does not split the record.
     void comaEnUnCampo() {
-        AgregaConexion(QStringLiteral("A,B / S"), QStringLiteral("a,b"), QStringLiteral("a,b"), QStringLiteral("a,b"), QStringLiteral("s"));
+        AgregaConexion(QStringLiteral("A,B / S"), QStringLiteral("a,b"), QStringLiteral("a,b"), QStringLiteral("a,b"),
+                       QStringLiteral("s"));
         const auto r = LeerRegistroBases(Ruta());
         QCOMPARE(r.size(), 1);
         QCOMPARE(r[0].clave, QStringLiteral("A,B / S"));
@@ -186,7 +198,8 @@ private Q_SLOTS:
         }
         long numero = 0;
         try {
-            AgregaConexion(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("s"));
+            AgregaConexion(QStringLiteral("N / S"), QStringLiteral("n"), QStringLiteral("n"), QStringLiteral("n"),
+                           QStringLiteral("s"));
         } catch (const ErrorEjecucion& e) {
             numero = e.Number;
         }

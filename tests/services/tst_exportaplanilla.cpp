@@ -19,7 +19,8 @@ namespace {
 // Installs progress hooks for one test and restores the program's afterwards.
 struct ProgresoInstalado {
     ExportaPlanilla::Progreso anterior;
-    explicit ProgresoInstalado(ExportaPlanilla::Progreso p) : anterior(ExportaPlanilla::instancia().EstablecerProgreso(std::move(p))) {}
+    explicit ProgresoInstalado(ExportaPlanilla::Progreso p)
+        : anterior(ExportaPlanilla::instancia().EstablecerProgreso(std::move(p))) {}
     ~ProgresoInstalado() { ExportaPlanilla::instancia().EstablecerProgreso(std::move(anterior)); }
 };
 
@@ -82,14 +83,19 @@ struct Hoja {
 Hoja LeerXml(const QString& xlsx) {
     Hoja h;
     int rc = -1;
-    const QString xml = Ejecutar(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, QStringLiteral("xl/worksheets/sheet1.xml")}, &rc);
+    const QString xml =
+        Ejecutar(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, QStringLiteral("xl/worksheets/sheet1.xml")}, &rc);
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
         if (r.readNext() != QXmlStreamReader::StartElement) continue;
         const auto a = r.attributes();
-        if (r.name() == QLatin1String("c")) h.tipos.insert(a.value(QLatin1String("r")).toString(), a.value(QLatin1String("t")).toString());
-        else if (r.name() == QLatin1String("pane")) h.panel = a.value(QLatin1String("state")).toString() + QLatin1Char(' ') + a.value(QLatin1String("topLeftCell")).toString();
-        else if (r.name() == QLatin1String("autoFilter")) h.filtro = a.value(QLatin1String("ref")).toString();
+        if (r.name() == QLatin1String("c"))
+            h.tipos.insert(a.value(QLatin1String("r")).toString(), a.value(QLatin1String("t")).toString());
+        else if (r.name() == QLatin1String("pane"))
+            h.panel =
+                a.value(QLatin1String("state")).toString() + QLatin1Char(' ') + a.value(QLatin1String("topLeftCell")).toString();
+        else if (r.name() == QLatin1String("autoFilter"))
+            h.filtro = a.value(QLatin1String("ref")).toString();
         else if (r.name() == QLatin1String("col"))
             for (int c = a.value(QLatin1String("min")).toInt(); c <= a.value(QLatin1String("max")).toInt(); ++c)
                 h.anchos.insert(c - 1, a.value(QLatin1String("width")).toDouble());
@@ -122,13 +128,16 @@ private slots:
         SesionPrueba s;
         LectorEspia lector;
         // NULL flags, and a text that needs quoting and UTF-8.
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Capacidad, Habilitado, Reservado, Completa, Picking, Titulo, IdDeposito) "
-                             "VALUES ('0909', 'Cámara, frío \"A\"', 12.75, NULL, NULL, NULL, 1, NULL, '   3')"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Capacidad, Habilitado, Reservado, Completa, "
+                           "Picking, Titulo, IdDeposito) "
+                           "VALUES ('0909', 'Cámara, frío \"A\"', 12.75, NULL, NULL, NULL, 1, NULL, '   3')"));
         const QString carpeta = s.base().Carpeta();
         const QString destino = QDir(carpeta).filePath(QStringLiteral("LayOut.xlsx"));
         // The save dialog's answer lacks the extension: the workbook gets it.
         s.guion().ResponderArchivo(QDir(carpeta).filePath(QStringLiteral("LayOut")));
-        ep.Exportar(QStringLiteral("MA_Posiciones"), QStringLiteral("Provider=SQLOLEDB;Server=SQLITE;Database =DEMO"), QStringLiteral("LayOut"), QString());
+        ep.Exportar(QStringLiteral("MA_Posiciones"), QStringLiteral("Provider=SQLOLEDB;Server=SQLITE;Database =DEMO"),
+                    QStringLiteral("LayOut"), QString());
         QVERIFY(s.guion().Cajas().isEmpty());
         QCOMPARE(s.guion().Documentos(), QStringList{destino});
         QVERIFY(QFile::exists(destino));
@@ -139,14 +148,17 @@ private slots:
 
         // Values, through xlsx2csv on the sheet named after the title.
         int rc = -1;
-        const QString csv = Ejecutar(QStringLiteral("xlsx2csv"), {QStringLiteral("-d"), QStringLiteral("tab"), QStringLiteral("-n"), QStringLiteral("LayOut"), destino}, &rc);
+        const QString csv =
+            Ejecutar(QStringLiteral("xlsx2csv"),
+                     {QStringLiteral("-d"), QStringLiteral("tab"), QStringLiteral("-n"), QStringLiteral("LayOut"), destino}, &rc);
         QCOMPARE(rc, 0);
         QStringList lineas = csv.split(QLatin1Char('\n'));
         while (!lineas.isEmpty() && lineas.last().isEmpty()) lineas.removeLast();
         QCOMPARE(lineas.size(), esperada.filas.size() + 1);
         QCOMPARE(lineas[0].split(QLatin1Char('\t')), esperada.columnas);
         auto limpiar = [](QString v) {  // CSV quoting of the one text that needs it
-            if (v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"'))) v = v.mid(1, v.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            if (v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
+                v = v.mid(1, v.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
             return v;
         };
         QMap<QString, QStringList> leidas;  // warehouse + code -> cells
@@ -163,12 +175,14 @@ private slots:
             const QStringList& celdas = leidas[clave];
             for (int c = 0; c < ncol; ++c) {
                 const QVariant& v = fila[c];
-                if (!v.isValid()) QVERIFY2(celdas[c].isEmpty(), qPrintable(clave + QLatin1Char(' ') + esperada.columnas[c]));
+                if (!v.isValid())
+                    QVERIFY2(celdas[c].isEmpty(), qPrintable(clave + QLatin1Char(' ') + esperada.columnas[c]));
                 else if (v.typeId() == QMetaType::Double) {
                     bool ok = false;
                     QCOMPARE(celdas[c].toDouble(&ok), v.toDouble());
                     QVERIFY(ok);
-                } else QCOMPARE(celdas[c], v.toString());
+                } else
+                    QCOMPARE(celdas[c], v.toString());
             }
         }
 
@@ -179,9 +193,13 @@ private slots:
             for (int c = 0; c < ncol; ++c) {
                 const QString ref = Letra(c) + QString::number(f + 2);
                 const QVariant& v = esperada.filas[f][c];
-                if (!v.isValid()) QVERIFY2(!h.tipos.contains(ref), qPrintable(ref));
-                else if (v.typeId() == QMetaType::Double) QVERIFY2(h.tipos.value(ref, QStringLiteral("?")).isEmpty(), qPrintable(ref));
-                else QVERIFY2(h.tipos.value(ref) == QLatin1String("inlineStr") || h.tipos.value(ref) == QLatin1String("s"), qPrintable(ref));
+                if (!v.isValid())
+                    QVERIFY2(!h.tipos.contains(ref), qPrintable(ref));
+                else if (v.typeId() == QMetaType::Double)
+                    QVERIFY2(h.tipos.value(ref, QStringLiteral("?")).isEmpty(), qPrintable(ref));
+                else
+                    QVERIFY2(h.tipos.value(ref) == QLatin1String("inlineStr") || h.tipos.value(ref) == QLatin1String("s"),
+                             qPrintable(ref));
             }
         // The header is frozen above the data, filtered, and each column as wide as its widest text.
         QCOMPARE(h.panel, QStringLiteral("frozen A2"));
@@ -230,8 +248,9 @@ private slots:
         ep.Exportar(QStringLiteral("MA_Posiciones"), QString(), QStringLiteral("LayOut"), QString());
         const int total = s.Contar(QStringLiteral("MA_POSICIONES"));
         QVERIFY(total > ExportaPlanilla::kFilasPorAviso);
-        QCOMPARE(llamadas, QStringList({QStringLiteral("inicio LayOut"), QStringLiteral("%1/%2").arg(ExportaPlanilla::kFilasPorAviso).arg(total),
-                                        QStringLiteral("fin")}));
+        QCOMPARE(llamadas,
+                 QStringList({QStringLiteral("inicio LayOut"),
+                              QStringLiteral("%1/%2").arg(ExportaPlanilla::kFilasPorAviso).arg(total), QStringLiteral("fin")}));
         QCOMPARE(Archivos(s.base().Carpeta()), antes);
         QFile viejo(destino);
         QVERIFY(viejo.open(QIODevice::ReadOnly));
@@ -251,7 +270,12 @@ private slots:
         }
         QList<qint64> avisos;
         int fines = 0;
-        ProgresoInstalado progreso({{}, [&](qint64 hechas, qint64) { avisos << hechas; return true; }, [&] { ++fines; }});
+        ProgresoInstalado progreso({{},
+                                    [&](qint64 hechas, qint64) {
+                                        avisos << hechas;
+                                        return true;
+                                    },
+                                    [&] { ++fines; }});
         s.guion().ResponderArchivo(destino);
         ep.Exportar(QStringLiteral("MA_Posiciones"), QString(), QStringLiteral("LayOut"), QString());
         const qint64 total = s.Contar(QStringLiteral("MA_POSICIONES"));
@@ -295,8 +319,9 @@ private slots:
                  ExportaPlanilla::Resultado::Escrito);
         EstablecerLectorFilas({});
         int rc = -1;
-        const QString csv = Ejecutar(QStringLiteral("xlsx2csv"), {QStringLiteral("-n"), QStringLiteral("Caja_ _enero__febrero_"), QStringLiteral("-f"),
-                                                                  QStringLiteral("%Y-%m-%d %H:%M:%S"), destino},
+        const QString csv = Ejecutar(QStringLiteral("xlsx2csv"),
+                                     {QStringLiteral("-n"), QStringLiteral("Caja_ _enero__febrero_"), QStringLiteral("-f"),
+                                      QStringLiteral("%Y-%m-%d %H:%M:%S"), destino},
                                      &rc);
         QCOMPARE(rc, 0);
         QCOMPARE(csv.split(QLatin1Char('\n'), Qt::SkipEmptyParts),

@@ -35,8 +35,8 @@ private slots:
         QStringList hechos;
         auto fallar = [](const QString&) { throw ErrorEjecucion(5, QStringLiteral("x")); };
         auto r = pasos::Pasos(
-            QStringLiteral("R"), [](const ErrorEjecucion&, const QString&) { return pasos::Ignorar; },
-            [&] { fallar(QString()); }, [&] { hechos << QStringLiteral("2"); });
+            QStringLiteral("R"), [](const ErrorEjecucion&, const QString&) { return pasos::Ignorar; }, [&] { fallar(QString()); },
+            [&] { hechos << QStringLiteral("2"); });
         QCOMPARE(r, pasos::Resultado::Completo);
         QCOMPARE(hechos, QStringList{QStringLiteral("2")});
 
@@ -98,7 +98,8 @@ private slots:
         QFile log(tmp.filePath(QStringLiteral("TVERR.LOG")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(log.readAll()),
-                 QStringLiteral("01-02-2024 03:04:05 Rutina:  Mensaje Ha ocurrido el Siguiente Error (7) Out of memory Respondió : \r\n"));
+                 QStringLiteral(
+                     "01-02-2024 03:04:05 Rutina:  Mensaje Ha ocurrido el Siguiente Error (7) Out of memory Respondió : \r\n"));
     }
 
     void errorCeroNoMuestraNadaNiEscribeLinea() {

@@ -34,14 +34,16 @@ QString Ejecutar(const QString& programa, const QStringList& argumentos, int* co
 QList<QStringList> CodigosPorPagina(const QString& pdf, const QString& carpeta) {
     QList<QStringList> paginas;
     int rc = -1;
-    Ejecutar(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf,
-                                          QDir(carpeta).filePath(QStringLiteral("pag"))},
+    Ejecutar(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf,
+              QDir(carpeta).filePath(QStringLiteral("pag"))},
              &rc);
     if (rc != 0) return paginas;
     QStringList imagenes = QDir(carpeta).entryList({QStringLiteral("pag*.png")}, QDir::Files, QDir::Name);
     for (const QString& img : imagenes) {
-        const QString salida = Ejecutar(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
-                                                                    QStringLiteral("-Scode128.enable"), QDir(carpeta).filePath(img)});
+        const QString salida =
+            Ejecutar(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
+                                                 QStringLiteral("-Scode128.enable"), QDir(carpeta).filePath(img)});
         QStringList codigos = salida.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         codigos.sort();
         paginas << codigos;
@@ -49,7 +51,9 @@ QList<QStringList> CodigosPorPagina(const QString& pdf, const QString& carpeta) 
     return paginas;
 }
 
-QString Informe() { return QStringLiteral(MP_DATA_DIR "/ETIQUETA_POSIC01.rpt"); }
+QString Informe() {
+    return QStringLiteral(MP_DATA_DIR "/ETIQUETA_POSIC01.rpt");
+}
 
 }  // namespace
 
@@ -82,7 +86,9 @@ private slots:
         LectorEspia lector;
         // A storable position of another warehouse with a code warehouse 3 lacks: it must not
         // leak into the labels.
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES ('0101ZZ', 'Ajena', 0, 0, '   1')"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES ('0101ZZ', "
+                           "'Ajena', 0, 0, '   1')"));
         const QStringList esperados =
             s.Sql(QStringLiteral("SELECT group_concat(IdPosicion, ',') FROM (SELECT IdPosicion FROM MA_POSICIONES "
                                  "WHERE IdDeposito = '   3' AND Titulo = 0 ORDER BY IdPosicion)"))
@@ -111,8 +117,9 @@ private slots:
     void depositoConSoloTitulosNoImprimeYLoDice() {
         SesionPrueba s;
         LectorEspia lector;
-        s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES "
-                             "('01', 'Calle 1', 0, 1, '   9'), ('0101', 'Posicion 01', 0, 1, '   9')"));
+        s.Sql(
+            QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Picking, Titulo, IdDeposito) VALUES "
+                           "('01', 'Calle 1', 0, 1, '   9'), ('0101', 'Posicion 01', 0, 1, '   9')"));
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("vacio.pdf"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No hay etiquetas para imprimir"));
         const auto r = tv.ImprimirPdf(Informe(), kFormulaLayout + QStringLiteral("'   9'"), pdf);
@@ -142,8 +149,8 @@ private slots:
         });
         QString t1, t2, t3, t4;
         tv.ImprimirReporte(s.base().Carpeta() + QStringLiteral("/ETIQUETA_POSIC01.rpt"), QStringList{QString()},
-                           kFormulaLayout + QStringLiteral("'   2'"), QStringLiteral("DSN=DEMO; UID=DEMO; PWD=DEMO"), t1, t2, t3, t4,
-                           QVariant(), QString(), QString(), QString());
+                           kFormulaLayout + QStringLiteral("'   2'"), QStringLiteral("DSN=DEMO; UID=DEMO; PWD=DEMO"), t1, t2, t3,
+                           t4, QVariant(), QString(), QString(), QString());
         QCOMPARE(clase, QStringLiteral("QPrintPreviewDialog"));
         QCOMPARE(s.guion().Pendientes(), 0);
         QVERIFY(s.guion().Cajas().isEmpty());
@@ -155,16 +162,20 @@ private slots:
     void formulasDelSubconjuntoSeleccionan_data() {
         QTest::addColumn<QString>("formula");
         QTest::addColumn<QString>("condicion");
-        QTest::newRow("as the layout sends it") << kFormulaLayout + QStringLiteral("'   2'")
-                                                << QStringLiteral("Titulo = 0 AND IdDeposito = '   2'");
+        QTest::newRow("as the layout sends it")
+            << kFormulaLayout + QStringLiteral("'   2'") << QStringLiteral("Titulo = 0 AND IdDeposito = '   2'");
         QTest::newRow("not, or, parentheses, double quotes")
-            << QStringLiteral("not ({MA_POSICIONES.IdDeposito}=\"   1\" or {MA_POSICIONES.IdDeposito}='   2') and {ma_posiciones.titulo} <> TRUE")
+            << QStringLiteral(
+                   "not ({MA_POSICIONES.IdDeposito}=\"   1\" or {MA_POSICIONES.IdDeposito}='   2') and {ma_posiciones.titulo} <> "
+                   "TRUE")
             << QStringLiteral("IdDeposito = '   3' AND Titulo = 0");
         QTest::newRow("precedence: and binds tighter than or")
-            << QStringLiteral("{MA_POSICIONES.Picking}=TRUE AND {MA_POSICIONES.IdDeposito}='   2' OR {MA_POSICIONES.IdPosicion}='010101'")
+            << QStringLiteral(
+                   "{MA_POSICIONES.Picking}=TRUE AND {MA_POSICIONES.IdDeposito}='   2' OR {MA_POSICIONES.IdPosicion}='010101'")
             << QStringLiteral("(Picking = 1 AND IdDeposito = '   2') OR IdPosicion = '010101'");
-        QTest::newRow("field against field") << QStringLiteral("{MA_POSICIONES.Titulo} = {MA_POSICIONES.Picking} and not {MA_POSICIONES.IdDeposito} <> '   3'")
-                                             << QStringLiteral("Titulo = Picking AND IdDeposito = '   3'");
+        QTest::newRow("field against field")
+            << QStringLiteral("{MA_POSICIONES.Titulo} = {MA_POSICIONES.Picking} and not {MA_POSICIONES.IdDeposito} <> '   3'")
+            << QStringLiteral("Titulo = Picking AND IdDeposito = '   3'");
     }
     void formulasDelSubconjuntoSeleccionan() {
         QFETCH(QString, formula);
@@ -185,7 +196,8 @@ private slots:
     void formulasFueraDelSubconjuntoSeRechazan_data() {
         QTest::addColumn<QString>("formula");
         QTest::newRow("doubled quote") << kFormulaLayout + QStringLiteral("'1'' or ''1''=''1'");
-        QTest::newRow("quote inside double quotes") << kFormulaLayout + QStringLiteral("\"x' OR 1=1; DROP TABLE MA_POSICIONES; --\"");
+        QTest::newRow("quote inside double quotes")
+            << kFormulaLayout + QStringLiteral("\"x' OR 1=1; DROP TABLE MA_POSICIONES; --\"");
         QTest::newRow("statement separator") << QStringLiteral("{MA_POSICIONES.Titulo}=FALSE; DELETE FROM MA_POSICIONES");
         QTest::newRow("comment") << QStringLiteral("{MA_POSICIONES.Titulo}=FALSE -- x");
         QTest::newRow("comparison operator") << QStringLiteral("{MA_POSICIONES.Capacidad} > '5'");
@@ -200,7 +212,8 @@ private slots:
         QTest::newRow("dangling and") << QStringLiteral("{MA_POSICIONES.Titulo}=FALSE and");
         QTest::newRow("bare field") << QStringLiteral("{MA_POSICIONES.Titulo}");
         QTest::newRow("unterminated text") << kFormulaLayout + QStringLiteral("'   1");
-        QTest::newRow("too deep") << QString(200, QLatin1Char('(')) + QStringLiteral("{MA_POSICIONES.Titulo}=FALSE") + QString(200, QLatin1Char(')'));
+        QTest::newRow("too deep") << QString(200, QLatin1Char('(')) + QStringLiteral("{MA_POSICIONES.Titulo}=FALSE") +
+                                         QString(200, QLatin1Char(')'));
     }
     void formulasFueraDelSubconjuntoSeRechazan() {
         QFETCH(QString, formula);
@@ -224,7 +237,8 @@ private slots:
         const QString ruta = QDir(s.base().Carpeta()).filePath(QStringLiteral("ETIQUETA_POSIC01.rpt"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("No se encuentra el archivo de informe \"%1\"").arg(ruta));
         QString t1, t2, t3, t4;
-        tv.ImprimirReporte(ruta, {QString()}, kFormulaLayout + QStringLiteral("'   1'"), QString(), t1, t2, t3, t4, QVariant(), {}, {}, {});
+        tv.ImprimirReporte(ruta, {QString()}, kFormulaLayout + QStringLiteral("'   1'"), QString(), t1, t2, t3, t4, QVariant(),
+                           {}, {}, {});
         QCOMPARE(s.guion().Pendientes(), 0);
         QVERIFY(lector.sentencias.isEmpty());
     }
@@ -238,10 +252,12 @@ private slots:
         QTest::addColumn<QString>("mensaje");
         QTest::newRow("unknown key") << QStringLiteral("filas = 8") << QStringLiteral("filas = 8\nfila = 8") << 1
                                      << QStringLiteral("línea %1: clave desconocida \"fila\" en la sección [hoja]");
-        QTest::newRow("grid larger than the sheet") << QStringLiteral("filas = 8") << QStringLiteral("filas = 9") << 0
-                                                    << QStringLiteral("3 x 9 etiquetas de 70 x 37 mm no caben en una hoja de 210 x 297 mm");
-        QTest::newRow("element outside the label") << QStringLiteral("barras 2 19.5 66 15") << QStringLiteral("barras 2 19.5 66 25") << 0
-                                                   << QStringLiteral("un elemento sale de la etiqueta de 70 x 37 mm");
+        QTest::newRow("grid larger than the sheet")
+            << QStringLiteral("filas = 8") << QStringLiteral("filas = 9") << 0
+            << QStringLiteral("3 x 9 etiquetas de 70 x 37 mm no caben en una hoja de 210 x 297 mm");
+        QTest::newRow("element outside the label")
+            << QStringLiteral("barras 2 19.5 66 15") << QStringLiteral("barras 2 19.5 66 25") << 0
+            << QStringLiteral("un elemento sale de la etiqueta de 70 x 37 mm");
         QTest::newRow("unknown symbology") << QStringLiteral("code128 IdPosicion") << QStringLiteral("ean13 IdPosicion") << 0
                                            << QStringLiteral("línea %1: el tipo de código debe ser code128 o qr: \"ean13\"");
         QTest::newRow("missing section") << QStringLiteral("[informe]") << QStringLiteral("# nada") << 1
@@ -262,7 +278,8 @@ private slots:
             QFile f(Informe());
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QStringList lineas = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-            const auto it = std::find_if(lineas.begin(), lineas.end(), [&](const QString& l) { return !l.startsWith(QLatin1Char('#')) && l.contains(de); });
+            const auto it = std::find_if(lineas.begin(), lineas.end(),
+                                         [&](const QString& l) { return !l.startsWith(QLatin1Char('#')) && l.contains(de); });
             QVERIFY(it != lineas.end());
             mensaje = mensaje.arg(static_cast<int>(it - lineas.begin()) + 1 + salto);
         }
@@ -285,27 +302,34 @@ private slots:
             QSKIP("pdftoppm or zbarimg are not installed");
         SesionPrueba s;
         LectorEspia lector;
-        const QString ruta = InformeCambiado(s.base().Carpeta(), QStringLiteral("ROLLO.rpt"),
-                                             {{QStringLiteral("papel = A4"), QStringLiteral("papel = 100 x 50")},
-                                              {QStringLiteral("orientacion = vertical"), QStringLiteral("orientacion = horizontal")},
-                                              {QStringLiteral("columnas = 3"), QStringLiteral("columnas = 1")},
-                                              {QStringLiteral("filas = 8"), QStringLiteral("filas = 1")},
-                                              {QStringLiteral("etiqueta = 70 x 37"), QStringLiteral("etiqueta = 100 x 50")},
-                                              {QStringLiteral("barras 2 19.5 66 15 code128 IdPosicion"), QStringLiteral("barras 70 5 28 28 qr IdPosicion")}});
+        const QString ruta = InformeCambiado(
+            s.base().Carpeta(), QStringLiteral("ROLLO.rpt"),
+            {{QStringLiteral("papel = A4"), QStringLiteral("papel = 100 x 50")},
+             {QStringLiteral("orientacion = vertical"), QStringLiteral("orientacion = horizontal")},
+             {QStringLiteral("columnas = 3"), QStringLiteral("columnas = 1")},
+             {QStringLiteral("filas = 8"), QStringLiteral("filas = 1")},
+             {QStringLiteral("etiqueta = 70 x 37"), QStringLiteral("etiqueta = 100 x 50")},
+             {QStringLiteral("barras 2 19.5 66 15 code128 IdPosicion"), QStringLiteral("barras 70 5 28 28 qr IdPosicion")}});
         const QString pdf = QDir(s.base().Carpeta()).filePath(QStringLiteral("rollo.pdf"));
-        const auto r = tv.ImprimirPdf(ruta, kFormulaLayout + QStringLiteral("'   2' and {MA_POSICIONES.IdPosicion} <> '010101' and ({MA_POSICIONES.IdPosicion}='010102' or {MA_POSICIONES.IdPosicion}='060103')"), pdf);
+        const auto r = tv.ImprimirPdf(
+            ruta,
+            kFormulaLayout + QStringLiteral("'   2' and {MA_POSICIONES.IdPosicion} <> '010101' and "
+                                            "({MA_POSICIONES.IdPosicion}='010102' or {MA_POSICIONES.IdPosicion}='060103')"),
+            pdf);
         QVERIFY2(r.impreso, qPrintable(r.mensaje));
         QCOMPARE(r.paginas, 2);
         QTemporaryDir imagenes;
         int rc = -1;
-        Ejecutar(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf,
-                                              QDir(imagenes.path()).filePath(QStringLiteral("p"))},
+        Ejecutar(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf,
+                  QDir(imagenes.path()).filePath(QStringLiteral("p"))},
                  &rc);
         QCOMPARE(rc, 0);
         QStringList leidos;
         for (const QString& img : QDir(imagenes.path()).entryList({QStringLiteral("p*.png")}, QDir::Files, QDir::Name))
-            leidos << Ejecutar(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
-                                                           QStringLiteral("-Sqrcode.enable"), QDir(imagenes.path()).filePath(img)})
+            leidos << Ejecutar(QStringLiteral("zbarimg"),
+                               {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
+                                QStringLiteral("-Sqrcode.enable"), QDir(imagenes.path()).filePath(img)})
                           .trimmed();
         QCOMPARE(leidos, QStringList({QStringLiteral("010102"), QStringLiteral("060103")}));
     }

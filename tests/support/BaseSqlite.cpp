@@ -2,9 +2,9 @@
 
 #include "db/driver/ExtensionesSqlite.h"
 
+#include <sqlite3.h>
 #include <QDebug>
 #include <QFile>
-#include <sqlite3.h>
 
 bool CrearBaseSqlite(const QString& ruta, const char* sql) {
     sqlite3* db = nullptr;

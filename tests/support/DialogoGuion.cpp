@@ -42,4 +42,6 @@ DialogoGuion::DialogoGuion() {
     anterior_ = EstablecerDialogoConexion([this] { return std::make_unique<DialogoDoble>(*this); });
 }
 
-DialogoGuion::~DialogoGuion() { EstablecerDialogoConexion(std::move(anterior_)); }
+DialogoGuion::~DialogoGuion() {
+    EstablecerDialogoConexion(std::move(anterior_));
+}

@@ -14,11 +14,21 @@ namespace {
 }
 }  // namespace
 
-void PlataformaGuion::ResponderMsgBox(int respuesta, const QString& contiene) { respuestas_.push_back({respuesta, contiene}); }
-void PlataformaGuion::ResponderInputBox(std::optional<QString> respuesta) { entradas_.push_back(std::move(respuesta)); }
-void PlataformaGuion::ResponderArchivo(const QString& ruta) { archivos_.push_back(ruta); }
-void PlataformaGuion::ResponderFecha(std::optional<QDate> fecha) { fechas_.push_back(fecha); }
-void PlataformaGuion::AlMostrarModal(std::function<void(QWidget*)> accion) { modales_.push_back(std::move(accion)); }
+void PlataformaGuion::ResponderMsgBox(int respuesta, const QString& contiene) {
+    respuestas_.push_back({respuesta, contiene});
+}
+void PlataformaGuion::ResponderInputBox(std::optional<QString> respuesta) {
+    entradas_.push_back(std::move(respuesta));
+}
+void PlataformaGuion::ResponderArchivo(const QString& ruta) {
+    archivos_.push_back(ruta);
+}
+void PlataformaGuion::ResponderFecha(std::optional<QDate> fecha) {
+    fechas_.push_back(fecha);
+}
+void PlataformaGuion::AlMostrarModal(std::function<void(QWidget*)> accion) {
+    modales_.push_back(std::move(accion));
+}
 
 int PlataformaGuion::Pendientes() const {
     return static_cast<int>(respuestas_.size() + entradas_.size() + archivos_.size() + fechas_.size() + modales_.size());
@@ -62,7 +72,9 @@ std::optional<QDate> PlataformaGuion::ElegirFecha(const QDate&) {
 }
 
 void PlataformaGuion::MostrarModal(QWidget* ventana) {
-    if (modales_.empty()) Fallar(QStringLiteral("modal window: %1 \"%2\"").arg(ventana ? ventana->objectName() : QString(), ventana ? ventana->windowTitle() : QString()));
+    if (modales_.empty())
+        Fallar(QStringLiteral("modal window: %1 \"%2\"")
+                   .arg(ventana ? ventana->objectName() : QString(), ventana ? ventana->windowTitle() : QString()));
     auto accion = std::move(modales_.front());
     modales_.pop_front();
     {
@@ -73,7 +85,8 @@ void PlataformaGuion::MostrarModal(QWidget* ventana) {
             QCoreApplication::processEvents();
         }
         accion(ventana);
-        if (ventana && ventana->isVisible()) Fallar(QStringLiteral("modal window left open by the test: %1").arg(ventana->objectName()));
+        if (ventana && ventana->isVisible())
+            Fallar(QStringLiteral("modal window left open by the test: %1").arg(ventana->objectName()));
     }
     // The activation is an event, delivered before the operator can type anything.
     QCoreApplication::processEvents();
@@ -94,7 +107,9 @@ bool PlataformaGuion::AbrirDocumento(const QString& enlace, int) {
     return true;
 }
 
-void PlataformaGuion::Terminar(int codigo) { throw ProgramaTerminado{codigo}; }
+void PlataformaGuion::Terminar(int codigo) {
+    throw ProgramaTerminado{codigo};
+}
 
 GuionInstalado::GuionInstalado() {
     auto p = std::make_unique<PlataformaGuion>();
@@ -102,4 +117,6 @@ GuionInstalado::GuionInstalado() {
     anterior_ = EstablecerPlataforma(std::move(p));
 }
 
-GuionInstalado::~GuionInstalado() { EstablecerPlataforma(std::move(anterior_)); }
+GuionInstalado::~GuionInstalado() {
+    EstablecerPlataforma(std::move(anterior_));
+}

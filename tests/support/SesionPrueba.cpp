@@ -4,8 +4,8 @@
 #include "db/DB_Dll.h"
 #include "services/Sesion.h"
 
-#include <QtTest>
 #include <sqlite3.h>
+#include <QtTest>
 
 SesionPrueba::SesionPrueba(bool conectar, const QString& nombre) : base_(nombre) {
     guion_->carpeta = base_.Carpeta();
@@ -55,4 +55,6 @@ QString SesionPrueba::Sql(const QString& sentencia) const {
     return r;
 }
 
-int SesionPrueba::Contar(const QString& desde) const { return Sql(QStringLiteral("SELECT COUNT(*) FROM ") + desde).toInt(); }
+int SesionPrueba::Contar(const QString& desde) const {
+    return Sql(QStringLiteral("SELECT COUNT(*) FROM ") + desde).toInt();
+}

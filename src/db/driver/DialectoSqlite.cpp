@@ -150,8 +150,8 @@ const QSet<QString>& PalabrasInicio() {
 // Statement words that start a new statement even on the same line.
 const QSet<QString>& PalabrasMismaLinea() {
     static const QSet<QString> p = {
-        QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"),   QStringLiteral("DELETE"),
-        QStringLiteral("CREATE"), QStringLiteral("DROP"),   QStringLiteral("ALTER"),    QStringLiteral("BEGIN"),
+        QStringLiteral("SELECT"), QStringLiteral("INSERT"),   QStringLiteral("UPDATE"),   QStringLiteral("DELETE"),
+        QStringLiteral("CREATE"), QStringLiteral("DROP"),     QStringLiteral("ALTER"),    QStringLiteral("BEGIN"),
         QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"), QStringLiteral("TRUNCATE"), QStringLiteral("SET"),
     };
     return p;

@@ -93,12 +93,22 @@ protected:
     // USE, session settings); false for an SQL statement, which the caller runs itself.
     bool EjecutarControl(const dialecto::Sentencia& s, Errores& errores) {
         switch (s.tipo) {
-            case dialecto::Sentencia::Tipo::Comenzar: Comenzar(errores); return true;
-            case dialecto::Sentencia::Tipo::Confirmar: Confirmar(errores); return true;
-            case dialecto::Sentencia::Tipo::Deshacer: Deshacer(errores); return true;
-            case dialecto::Sentencia::Tipo::Usar: FijarBaseDefecto(s.texto, errores); return true;
-            case dialecto::Sentencia::Tipo::Omitir: return true;
-            case dialecto::Sentencia::Tipo::Sql: return false;
+            case dialecto::Sentencia::Tipo::Comenzar:
+                Comenzar(errores);
+                return true;
+            case dialecto::Sentencia::Tipo::Confirmar:
+                Confirmar(errores);
+                return true;
+            case dialecto::Sentencia::Tipo::Deshacer:
+                Deshacer(errores);
+                return true;
+            case dialecto::Sentencia::Tipo::Usar:
+                FijarBaseDefecto(s.texto, errores);
+                return true;
+            case dialecto::Sentencia::Tipo::Omitir:
+                return true;
+            case dialecto::Sentencia::Tipo::Sql:
+                return false;
         }
         return false;
     }

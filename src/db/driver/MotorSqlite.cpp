@@ -294,7 +294,8 @@ QString NombreColumna(const QString& texto) {
     const QRegularExpressionMatch m = referencia.match(texto);
     if (!m.hasMatch()) return texto;
     QString nombre = m.captured(1);
-    if (nombre.size() >= 2 && (nombre.front() == QLatin1Char('"') || nombre.front() == QLatin1Char('[') || nombre.front() == QLatin1Char('`')))
+    if (nombre.size() >= 2 &&
+        (nombre.front() == QLatin1Char('"') || nombre.front() == QLatin1Char('[') || nombre.front() == QLatin1Char('`')))
         nombre = nombre.mid(1, nombre.size() - 2);
     return nombre;
 }

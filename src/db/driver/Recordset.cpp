@@ -457,7 +457,8 @@ Campo& Recordset::Fields(const QString& nombre) {
 
 bool Recordset::TextoUtf8(int indice, QUtf8StringView& texto) const {
     const Datos& d = *d_;
-    if (!d.compactas || d.agregando || d.borrada || d.pos < 0 || d.pos >= d.n() || indice < 0 || indice >= d.campos.size()) return false;
+    if (!d.compactas || d.agregando || d.borrada || d.pos < 0 || d.pos >= d.n() || indice < 0 || indice >= d.campos.size())
+        return false;
     if (d.cargado[static_cast<size_t>(indice)] == d.gen) return false;
     const FilasCompactas::Celda c = d.compactas->At(d.pos, indice);
     if (c.clase != FilasCompactas::Clase::Texto) return false;
