@@ -7,6 +7,7 @@
 #include "db/DB_Dll.h"
 #include "layout/Def_QConsulta.h"
 #include "layout/QDL_RTLocator.h"
+#include "layout/ValoresPosicion.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "services/Conversiones.h"
 #include "services/ExportaPlanilla.h"
@@ -72,11 +73,6 @@ FuncionesFormulario& FF() {
 
 bool SinFilas(const driver::Recordset& rs) {
     return rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_());
-}
-
-// A number as the database reads it back: a point as decimal separator, no grouping.
-QString TextoNumero(double v) {
-    return QString::number(v, 'g', 15);
 }
 
 // The reservation columns: table and key column of each, and the columns a valid code empties.
@@ -967,21 +963,7 @@ void FrmMa_Posic::ActualizarDatos() {
                 valor = codigo;
             } else {
                 const driver::Campo& columna = RsPosicion.Fields(dato);
-                if (DB_Dll::ADOText(columna.Type)) {
-                    valor = texto.trimmed().isEmpty() ? QStringLiteral("Null") : FC().FormatoLongitud(texto, columna.DefinedSize);
-                } else if (DB_Dll::adodate(columna.Type)) {
-                    const QDate f = QDate::fromString(texto.trimmed(), QStringLiteral("dd/MM/yyyy"));
-                    valor = f.isValid() ? f.toString(QStringLiteral("yyyy-MM-dd")) : QStringLiteral("Null");
-                } else if (DB_Dll::ADOCurrency(columna.Type)) {
-                    valor = TextoNumero(FC().ValorNumerico(texto.trimmed()));
-                } else if (DB_Dll::ADONumeric(columna.Type)) {
-                    double v = FC().ValorNumerico(texto.trimmed());
-                    // A position without a capacity of its own holds without limit.
-                    if (Igual(dato, "Capacidad") && v == 0) v = 999999;
-                    valor = TextoNumero(v);
-                } else {
-                    valor = FC().TextoCampo(FC().ConvertirValor(texto));
-                }
+                valor = ValorColumnaPosicion(dato, columna.Type, columna.DefinedSize, texto);
             }
             AgregaCampo(dato, valor, QStringLiteral("'"), i == 0);
         }));

@@ -586,7 +586,7 @@ void Lib_FrmCons3::Faltante() {
     const QString ahora = plataforma().Ahora().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     gBaseDatos().EjecutaConsultaSQL(
         QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") + ahora +
-        QStringLiteral("','") + limpio(fc.FormatoLongitud(codigo, 25)) + QStringLiteral("','") + limpio(descripcion.trimmed()) +
+        QStringLiteral("','") + limpio(fc.LimitarTexto(codigo.trimmed(), 25)) + QStringLiteral("','") + limpio(descripcion.trimmed()) +
         QStringLiteral("','") + limpio(gBaseDatos().gUsuario) + QStringLiteral("')"));
 }
 

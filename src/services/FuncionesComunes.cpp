@@ -19,7 +19,12 @@ FuncionesComunes& FuncionesComunes::instancia() {
 }
 
 QString FuncionesComunes::LimitarTexto(const QString& texto, int n) const {
-    return n <= 0 ? QString() : texto.left(n);
+    if (n <= 0) return QString();
+    QString r = texto.left(n);
+    // A character beyond the first plane takes two units: never keep the first half of one (a
+    // text box with a maximum length may already have cut it so).
+    if (!r.isEmpty() && r.back().isHighSurrogate()) r.chop(1);
+    return r;
 }
 
 namespace {

@@ -14,7 +14,7 @@ class FuncionesComunes {
 public:
     static FuncionesComunes& instancia();
 
-    // The text cut to at most n characters.
+    // The text cut to at most n characters (UTF-16 units), never in the middle of a character.
     QString LimitarTexto(const QString& texto, int n) const;
     // The number a text holds, at currency precision (four decimals). The decimal separator may be
     // a comma (the suite's regional form) or a point; when both appear, the last one is the decimal

@@ -429,6 +429,35 @@ private slots:
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 
+    // Codes of digits only are stored as typed (never padded to the column's width), so the row
+    // still joins its code tables; a text longer than its column is cut without splitting a
+    // character.
+    void codigosDeSoloDigitosSeGrabanComoSeEscribieron() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0115"));
+        Escribir(w->txtfields[1], QStringLiteral("12345"));
+        Escribir(w->txtfields[7], QStringLiteral("0101"));  // family
+        Boton(*w, "GRABAR");
+        Nuevo(*w, QStringLiteral("0116"));
+        w->txtfields[1]->setText(QString(49, QLatin1Char('a')) + QStringLiteral("\U0001F600"));
+        Escribir(w->txtfields[6], QStringLiteral("100014"));  // article
+        Boton(*w, "GRABAR");
+        QVERIFY(s.guion().Cajas().isEmpty());
+
+        const QString donde = QStringLiteral(" FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = ");
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion || '|' || IdFamilia") + donde + QStringLiteral("'0115'")),
+                 QStringLiteral("12345|0101"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion || '|' || IdArticulo") + donde + QStringLiteral("'0116'")),
+                 QString(49, QLatin1Char('a')) + QStringLiteral("|100014"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT f.Descripcion FROM MA_POSICIONES p JOIN V_TA_FAMILIAS f ON f.IdFamilia = "
+                                      "p.IdFamilia WHERE p.IdPosicion = '0115'")),
+                 QStringLiteral("Almacen seco"));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES p JOIN V_MA_ARTICULOS a ON a.IdArticulo = p.IdArticulo WHERE "
+                                         "p.IdPosicion = '0116'")),
+                 1);
+    }
+
     void grabarConUnidadInvalidaNoEscribe() {
         SesionPrueba s;
         auto w = Abrir();
