@@ -7,6 +7,7 @@
 #include "db/DB_Dll.h"
 #include "layout/Def_QConsulta.h"
 #include "layout/QDL_RTLocator.h"
+#include "layout/SelectorDeposito.h"
 #include "layout/ValoresPosicion.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "services/Conversiones.h"
@@ -334,32 +335,17 @@ void FrmMa_Posic::Form_Load(bool iniciarAplicacion) {
 }
 
 void FrmMa_Posic::CargarDepositos() {
-    driver::Recordset rs;
-    gBaseDatos().AbrirRecordset(QStringLiteral("SELECT IDDEPOSITO, DESCRIPCION FROM V_TA_DEPOSITO order by descripcion"), rs,
-                                driver::adOpenForwardOnly, driver::adLockReadOnly);
-    const QSignalBlocker bloqueo(CmbDeposito);
-    CmbDeposito->clear();
-    if (rs.State() != driver::adStateClosed) {
-        const QString blancos(100, QLatin1Char(' '));
-        while (!rs.EOF_()) {
-            CmbDeposito->addItem(FC().TextoCampo(rs.Fields(QStringLiteral("Descripcion")).Value) + blancos +
-                                 FC().TextoCampo(rs.Fields(QStringLiteral("IdDeposito")).Value));
-            rs.MoveNext();
-        }
-        gBaseDatos().CierraRecordset(rs);
-    }
-    CmbDeposito->setCurrentIndex(-1);
+    ::CargarDepositos(CmbDeposito);
 }
 
 QString FrmMa_Posic::Deposito() const {
-    return CmbDeposito->currentText().right(4);
+    return DepositoElegido(CmbDeposito);
 }
 
 void FrmMa_Posic::CambiarDeposito() {
     CargarIconosList(ImageList1);
     ArmarTreeVAutomatico();
-    const QString texto = CmbDeposito->currentText();
-    setWindowTitle(kTitulo + QStringLiteral(" - ") + texto.left(std::max<qsizetype>(0, texto.size() - 4)).trimmed());
+    setWindowTitle(kTitulo + QStringLiteral(" - ") + DescripcionDeposito(CmbDeposito));
 }
 
 void FrmMa_Posic::EnfocarCodigo() {
