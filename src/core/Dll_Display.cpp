@@ -3,6 +3,7 @@
 #include "services/ExportaPlanilla.h"
 #include "services/Plataforma.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,6 +65,40 @@ Lbf_CtrlDisplay::Lbf_CtrlDisplay(QWidget* padre) : QWidget(padre, Qt::Tool | Qt:
     setWindowOpacity(200.0 / 255.0);
     MostrarCuadro(1);
     setAutoFillBackground(true);
+    qApp->installEventFilter(this);
+}
+
+namespace {
+bool EsModal(const QObject* objeto) {
+    if (!objeto->isWidgetType()) return false;
+    const auto* w = static_cast<const QWidget*>(objeto);
+    return w->isWindow() && w->windowModality() != Qt::NonModal;
+}
+}  // namespace
+
+bool Lbf_CtrlDisplay::eventFilter(QObject* objeto, QEvent* evento) {
+    // The banner stays on top of every window, so it would cover what the operator must read or
+    // type; it hides while a modal window is shown and comes back when the last one closes.
+    if (objeto != this && (evento->type() == QEvent::Show || evento->type() == QEvent::Hide) && EsModal(objeto)) {
+        if (evento->type() == QEvent::Show)
+            SeguirModales();
+        else
+            QTimer::singleShot(0, this, &Lbf_CtrlDisplay::SeguirModales);  // once the window is really gone
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void Lbf_CtrlDisplay::SeguirModales() {
+    bool hayModal = false;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && EsModal(w)) hayModal = true;
+    if (hayModal && isVisible()) {
+        ocultoPorModal_ = true;
+        hide();
+    } else if (!hayModal && ocultoPorModal_) {
+        ocultoPorModal_ = false;
+        show();
+    }
 }
 
 void Lbf_CtrlDisplay::MostrarCuadro(int n) {

@@ -27,9 +27,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Watches the program's windows: while a modal one (a message box, the connection window, a
+    // lookup) waits for the operator, the banner steps out of its way.
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     void MostrarCuadro(int n);
+    void SeguirModales();
+    bool ocultoPorModal_ = false;
     int contador_ = 0;  // 0..12
     int cuadro_ = 1;
 };

@@ -1,6 +1,7 @@
 // The connection window "Control de Acceso" driven as the operator drives it: keys and clicks on
 // the real window, offscreen, against a demo database in a temporary program folder.
 #include "SesionPrueba.h"
+#include "core/Dll_Display.h"
 #include "db/DB_Dll.h"
 #include "db/DialogoConexion.h"
 #include "db/driver/Conexion.h"
@@ -523,6 +524,31 @@ private Q_SLOTS:
         QTest::mouseClick(w->CmdLineaComando, Qt::LeftButton);
         QVERIFY(g().UltimaCaja().titulo.contains(QStringLiteral(" - Click")));
         QTest::mouseClick(w->bcCancelar, Qt::LeftButton);
+    }
+
+    // The start-up banner stays on top of every window; while the connection window waits for the
+    // operator it must not cover it, and it comes back when the window closes.
+    void elCartelNoTapaLaVentanaDeConexion() {
+        auto anterior = EstablecerDialogoConexion(nullptr);
+        InstalarDialogoConexion();
+        auto restaurar = qScopeGuard([&] {
+            gDisplay().CartelCerrar();
+            EstablecerDialogoConexion(std::move(anterior));
+        });
+        auto& db = gBaseDatos();
+        db.gCnn().Close();
+        db.gOpenFlag = false;
+        gDisplay().CartelInicio(QStringLiteral("Conectando Base de Datos"), false);
+        QVERIFY(gDisplay().Ventana()->isVisible());
+        bool tapada = true;
+        g().AlMostrarModal([&tapada](QWidget* v) {
+            const QWidget* cartel = gDisplay().Ventana();
+            tapada = cartel->isVisible() && cartel->frameGeometry().intersects(v->frameGeometry());
+            QTest::mouseClick(qobject_cast<frmAcceso*>(v)->bcCancelar, Qt::LeftButton);
+        });
+        db.OpenServerADODB(true, 3, QString(), false, false);
+        QVERIFY(!tapada);
+        QTRY_VERIFY(gDisplay().Ventana()->isVisible());
     }
 
     // The window as the database object's parameter dialog: loaded with the object's values,

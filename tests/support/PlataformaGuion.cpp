@@ -80,12 +80,18 @@ void PlataformaGuion::MostrarModal(QWidget* ventana) {
     {
         // As on the desktop: the window that opened the modal one gets the focus back when it closes.
         const VueltaDelFoco vuelta;
+        // Modal, as the desktop shows it, so that windows watching for modal ones (the banner)
+        // see it as the operator would.
+        const Qt::WindowModality modalidad = ventana ? ventana->windowModality() : Qt::NonModal;
         if (ventana) {
+            ventana->setWindowModality(Qt::ApplicationModal);
             ventana->show();
             QCoreApplication::processEvents();
         }
+        const QPointer<QWidget> guarda(ventana);
         accion(ventana);
-        if (ventana && ventana->isVisible())
+        if (guarda && !guarda->isVisible()) guarda->setWindowModality(modalidad);
+        if (guarda && guarda->isVisible())
             Fallar(QStringLiteral("modal window left open by the test: %1").arg(ventana->objectName()));
     }
     // The activation is an event, delivered before the operator can type anything.
