@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace anchos {
@@ -70,13 +71,13 @@ Calculo CalcularAncho(const QVector<double>& columnas, double anchoPantalla) {
 Disposicion Redimensionar(double anchoVentana, double altoVentana, const Medidas& m) {
     Disposicion d;
     d.picAncho = anchoVentana - 120;
-    d.picAlto = altoVentana - m.altoFrame - 480;
-    d.listaAlto = d.picAlto - m.altoFrame - 600;
     d.listaAncho = d.picAncho - 20;
     d.frameAncho = anchoVentana;
-    d.frameTop = altoVentana - m.altoFrame - 520;
-    d.barraTop = d.picAlto - m.altoBarra - 120;
     d.barraAncho = anchoVentana - 120;
+    d.frameTop = std::max(0.0, altoVentana - m.altoFrame);
+    d.barraTop = std::max(0.0, d.frameTop - m.altoBarra);
+    d.picAlto = std::max(0.0, d.barraTop - m.altoTitulo);
+    d.listaAlto = std::max(0.0, d.picAlto - m.altoCaja);
     d.aceptarLeft = 100;
     d.aceptarAncho = m.anchoAceptar;
     d.cancelarAncho = m.anchoCancelar;

@@ -22,21 +22,25 @@ struct Calculo {
 };
 Calculo CalcularAncho(const QVector<double>& columnas, double anchoPantalla);
 
-// Placement of the controls for a window size (the resize rules).
+// Placement of the controls for a window size (the resize rules). Across, the suite's rules; down,
+// the bands are stacked at the heights the controls really take (title band, search boxes and list,
+// scroll bar, button frame), so that no control covers another whatever the style's sizes.
 struct Medidas {
-    double altoFrame = 0, altoBarra = 0, anchoAceptar = 0, anchoCancelar = 0, anchoNueva = 0, anchoNuevo = 0;
+    double altoTitulo = 0, altoCaja = 0, altoFrame = 0, altoBarra = 0;
+    double anchoAceptar = 0, anchoCancelar = 0, anchoNueva = 0, anchoNuevo = 0;
     bool nuevaVisible = true;
 };
 struct Disposicion {
-    double picAncho = 0, picAlto = 0;
+    double picAncho = 0, picAlto = 0;  // picFields: from the title band down to the scroll bar
     double listaAncho = 0, listaAlto = 0;
     double frameTop = 0, frameAncho = 0;
-    double barraTop = 0, barraAncho = 0;
+    double barraTop = 0, barraAncho = 0;  // barraTop from the window's top
     double aceptarLeft = 0, aceptarAncho = 0;
     double cancelarLeft = 0, cancelarAncho = 0;
     double nuevaLeft = 0;
     double labelAncho = 0;
 };
+// altoVentana is the window's inside height.
 Disposicion Redimensionar(double anchoVentana, double altoVentana, const Medidas& m);
 
 // "Stk_ma_articulos" shares the line of "VT_MA_ARTICULOS".

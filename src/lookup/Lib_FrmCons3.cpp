@@ -7,6 +7,7 @@
 #include "lookup/AnchosConsulta.h"
 #include "services/Conversiones.h"
 #include "services/FuncionesComunes.h"
+#include "services/FuncionesFormulario.h"
 #include "services/Pasos.h"
 #include "services/Plataforma.h"
 #include "services/TeclasVB.h"
@@ -24,15 +25,16 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 
 namespace {
 
 // Heights of the fixed bands, in twips.
-constexpr double kAltoTitulo = 300, kAltoCaja = 315, kAltoFrame = 600, kAltoBarra = 255, kAltoBoton = 375;
+constexpr double kAltoTitulo = 300, kAltoCaja = 315, kAltoFrame = 600, kAltoBarra = 255;
 constexpr double kAnchoBoton = 1200, kAnchoBotonNuevo = 900;
-// The rules were written for a window height that includes its caption.
-constexpr double kAltoCaption = 400;
+// Above and below the buttons inside their frame.
+constexpr double kMargenFrame = 90;
 // Rows read between two chances for the window to repaint during a long load.
 constexpr int kFilasPorRespiro = 4000;
 
@@ -236,6 +238,7 @@ void Lib_FrmCons3::Cargar() {
         },
         [&] {
             modelo_->SetCasillas(CheckBoxes);
+            CmdTodos->setVisible(CheckBoxes);  // nothing to mark in a list without check boxes
             Encolumnar(rs);
             Leer(rs);
             if (OrdenarPorLwv) modelo_->sort(0, orden_);
@@ -255,7 +258,11 @@ void Lib_FrmCons3::Encolumnar(driver::Recordset& rs) {
     const int n = rs.FieldCount();
     const bool precios = Sql.contains(QStringLiteral("V_MA_ARTICULOS"), Qt::CaseInsensitive) ||
                          Sql.contains(QStringLiteral("STK_MA_ARTICULOS"), Qt::CaseInsensitive);
-    const QFontMetrics fm(font());
+    // Widths are measured in the font the rows are drawn in (bold, 10 points), plus the cell's own
+    // margins; a column is never narrower than its header.
+    const QFontMetrics fm(ListView1->font());
+    const QFontMetrics fmCabecera(ListView1->header()->font());
+    const int margen = 2 * (ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 1) + 4;
     QStringList encabezados;
     anchos_.clear();
     caracteres_.clear();
@@ -279,7 +286,9 @@ void Lib_FrmCons3::Encolumnar(driver::Recordset& rs) {
             if (x < 0) x = 0;
             encabezados.append(encabezado);
             caracteres_.append(x);
-            anchos_.append(conv::Twips(fm.horizontalAdvance(QString(x, QLatin1Char('X')))));
+            const int filas = fm.horizontalAdvance(QString(x, QLatin1Char('X')));
+            const int cabecera = fmCabecera.horizontalAdvance(encabezado) + margen;
+            anchos_.append(conv::Twips(std::max(filas + margen, cabecera)));
         }
     } catch (const ErrorEjecucion& e) {
         plataforma().MsgBox(e.Description);
@@ -360,12 +369,21 @@ void Lib_FrmCons3::CalcularAncho() {
     const double pantalla = s ? conv::Twips(s->availableGeometry().width()) : 1e9;
     const anchos::Calculo c = anchos::CalcularAncho(anchos_, pantalla);
     for (int i = 0; i < anchos_.size() && i < cajas_.size(); ++i)
-        cajas_.at(i)->setGeometry(Rect(c.izquierdas.at(i), 0, c.anchosCajas.at(i), kAltoCaja));
+        cajas_.at(i)->setGeometry(Rect(c.izquierdas.at(i), 0, c.anchosCajas.at(i), MedidasControles().altoCaja));
     ListView1->resize(conv::Pixeles(c.anchoLista), ListView1->height());
     picFields->resize(conv::Pixeles(c.anchoPic), picFields->height());
     HScroll1->resize(conv::Pixeles(c.anchoBarra), HScroll1->height());
     HScroll1->setMaximum(c.maximoBarra);
-    resize(conv::Pixeles(c.anchoVentana), height());
+    FijarTamanoMinimo();
+    resize(conv::Pixeles(std::max(c.anchoVentana, AnchoMinimo())), height());
+}
+
+void Lib_FrmCons3::FijarTamanoMinimo() {
+    // Never so small that the buttons run into one another or the list disappears.
+    const anchos::Medidas m = MedidasControles();
+    const int fila = ListView1->fontMetrics().height() + 4;
+    setMinimumSize(conv::Pixeles(AnchoMinimo()), conv::Pixeles(m.altoTitulo + m.altoCaja + m.altoBarra + m.altoFrame) +
+                                                     ListView1->header()->sizeHint().height() + 3 * fila);
 }
 
 void Lib_FrmCons3::resizeEvent(QResizeEvent* e) {
@@ -374,28 +392,46 @@ void Lib_FrmCons3::resizeEvent(QResizeEvent* e) {
 }
 
 void Lib_FrmCons3::AplicarDisposicion() {
+    const anchos::Medidas m = MedidasControles();
+    const anchos::Disposicion d = anchos::Redimensionar(conv::Twips(width()), conv::Twips(height()), m);
+    picFields->setGeometry(Rect(conv::Twips(picFields->x()), m.altoTitulo, d.picAncho, d.picAlto));
+    ListView1->setGeometry(Rect(0, m.altoCaja, d.listaAncho, d.listaAlto));
+    Frame1->setGeometry(Rect(0, d.frameTop, d.frameAncho, m.altoFrame));
+    HScroll1->setGeometry(Rect(60, d.barraTop, d.barraAncho, m.altoBarra));
+    const double altoBoton = conv::Twips(CmdAceptar->sizeHint().height());
+    const double y = (m.altoFrame - altoBoton) / 2;
+    CmdAceptar->setGeometry(Rect(d.aceptarLeft, y, d.aceptarAncho, altoBoton));
+    CmdCancelar->setGeometry(Rect(d.cancelarLeft, y, d.cancelarAncho, altoBoton));
+    CmdNueva->setGeometry(Rect(d.nuevaLeft, y, m.anchoNueva, altoBoton));
+    CmdTodos->setGeometry(Rect(d.aceptarLeft + d.aceptarAncho + 100, y, m.anchoAceptar, altoBoton));
+    Label1->setGeometry(Rect(0, 0, d.labelAncho, m.altoTitulo));
+    CmdNuevo->setGeometry(Rect(d.labelAncho, 0, m.anchoNuevo, m.altoTitulo));
+}
+
+anchos::Medidas Lib_FrmCons3::MedidasControles() const {
+    // What the controls need in the style and font in use, never less than the suite's sizes.
+    // The bottom buttons share one width, so that the suite's rule for "Nueva Busqueda" (placed
+    // by the width of "Cancelar") keeps it inside the window.
     anchos::Medidas m;
-    m.altoFrame = kAltoFrame;
-    m.altoBarra = kAltoBarra;
-    m.anchoAceptar = kAnchoBoton;
-    m.anchoCancelar = kAnchoBoton;
-    m.anchoNueva = kAnchoBoton * 1.3;
-    m.anchoNuevo = kAnchoBotonNuevo;
+    double boton = kAnchoBoton;
+    for (const QPushButton* b : {CmdAceptar, CmdCancelar, CmdNueva, CmdTodos})
+        boton = std::max(boton, conv::Twips(b->sizeHint().width()));
+    m.anchoAceptar = m.anchoCancelar = m.anchoNueva = boton;
+    m.anchoNuevo = std::max(kAnchoBotonNuevo, conv::Twips(CmdNuevo->sizeHint().width()));
+    m.altoTitulo = std::max(kAltoTitulo, conv::Twips(CmdNuevo->sizeHint().height()));
+    m.altoCaja = std::max(kAltoCaja, conv::Twips(CmbSearch(0) ? CmbSearch(0)->sizeHint().height() : 0));
+    m.altoFrame = std::max(kAltoFrame, conv::Twips(CmdAceptar->sizeHint().height()) + 2 * kMargenFrame);
+    m.altoBarra = std::max(kAltoBarra, conv::Twips(HScroll1->sizeHint().height()));
     m.nuevaVisible = !CmdNueva->isHidden();
-    const double ancho = conv::Twips(width()), alto = conv::Twips(height()) + kAltoCaption;
-    const anchos::Disposicion d = anchos::Redimensionar(ancho, alto, m);
-    picFields->setGeometry(Rect(conv::Twips(picFields->x()), kAltoTitulo, d.picAncho, d.picAlto));
-    ListView1->setGeometry(Rect(0, kAltoCaja + 15, d.listaAncho, d.listaAlto));
-    Frame1->setGeometry(Rect(0, d.frameTop, d.frameAncho, kAltoFrame));
-    HScroll1->setGeometry(Rect(60, kAltoTitulo + d.barraTop, d.barraAncho, kAltoBarra));
-    HScroll1->raise();
-    const double y = (kAltoFrame - kAltoBoton) / 2;
-    CmdAceptar->setGeometry(Rect(d.aceptarLeft, y, d.aceptarAncho, kAltoBoton));
-    CmdCancelar->setGeometry(Rect(d.cancelarLeft, y, d.cancelarAncho, kAltoBoton));
-    CmdNueva->setGeometry(Rect(d.nuevaLeft, y, m.anchoNueva, kAltoBoton));
-    CmdTodos->setGeometry(Rect(d.aceptarLeft + d.aceptarAncho + 100, y, kAnchoBoton, kAltoBoton));
-    Label1->setGeometry(Rect(0, 0, d.labelAncho, kAltoTitulo));
-    CmdNuevo->setGeometry(Rect(d.labelAncho, 0, kAnchoBotonNuevo, kAltoTitulo));
+    return m;
+}
+
+double Lib_FrmCons3::AnchoMinimo() const {
+    // Aceptar (and Marcar) on the left, Cancelar in the middle, Nueva Busqueda on the right, with
+    // room between them.
+    const anchos::Medidas m = MedidasControles();
+    const bool marcar = !CmdTodos->isHidden();
+    return (marcar ? 5 : 3) * m.anchoAceptar + (marcar ? 700 : 500);
 }
 
 int Lib_FrmCons3::IndiceColumna(const QString& Columna) const {
@@ -439,15 +475,11 @@ bool Lib_FrmCons3::eventFilter(QObject* objeto, QEvent* evento) {
     if (evento->type() == QEvent::FocusIn && indice.isValid()) {
         IndiceBusqueda = indice.toInt();
         if (auto* c = CmbSearch(IndiceBusqueda)) {
-            QPalette p = c->lineEdit()->palette();
-            p.setColor(QPalette::Base, conv::ColorVB(0xFFFF00));
-            c->lineEdit()->setPalette(p);
+            FuncionesFormulario::instancia().ColorearCampo(c->lineEdit(), 0xFFFF00);
         }
     } else if (evento->type() == QEvent::FocusOut && indice.isValid()) {
         if (auto* c = CmbSearch(indice.toInt())) {
-            QPalette p = c->lineEdit()->palette();
-            p.setColor(QPalette::Base, conv::ColorVB(0xFFFFFF));
-            c->lineEdit()->setPalette(p);
+            FuncionesFormulario::instancia().ColorearCampo(c->lineEdit(), 0xFFFFFF);
         }
     } else if (evento->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(evento);
@@ -586,8 +618,8 @@ void Lib_FrmCons3::Faltante() {
     const QString ahora = plataforma().Ahora().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     gBaseDatos().EjecutaConsultaSQL(
         QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") + ahora +
-        QStringLiteral("','") + limpio(fc.LimitarTexto(codigo.trimmed(), 25)) + QStringLiteral("','") + limpio(descripcion.trimmed()) +
-        QStringLiteral("','") + limpio(gBaseDatos().gUsuario) + QStringLiteral("')"));
+        QStringLiteral("','") + limpio(fc.LimitarTexto(codigo.trimmed(), 25)) + QStringLiteral("','") +
+        limpio(descripcion.trimmed()) + QStringLiteral("','") + limpio(gBaseDatos().gUsuario) + QStringLiteral("')"));
 }
 
 void Lib_FrmCons3::Cantidad(int modo) {
@@ -696,13 +728,15 @@ void Lib_FrmCons3::PrepararOpciones(const QString& Titulo, const QStringList& te
         filas.append(std::move(f));
     }
     modelo_->SetCasillas(CheckBoxes);
+    CmdTodos->setVisible(CheckBoxes);
+    FijarTamanoMinimo();
     modelo_->Reiniciar({Titulo}, std::move(filas));
-    resize(conv::Pixeles(anchoTwips), height());
+    resize(conv::Pixeles(std::max(anchoTwips, AnchoMinimo())), height());
     const double lista = conv::Twips(ListView1->width());
     anchos_ = {lista};
     caracteres_ = {0};
     ListView1->header()->resizeSection(0, ListView1->width());
-    CmbSearch(0)->setGeometry(Rect(0, 0, lista, kAltoCaja));
+    CmbSearch(0)->setGeometry(Rect(0, 0, lista, MedidasControles().altoCaja));
     CmbSearch(0)->setProperty("Tag", Titulo);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lookup/AnchosConsulta.h"
 #include "lookup/ModelosConsulta.h"
 
 #include <QDialog>
@@ -104,6 +105,10 @@ private:
     void LeerAnchos();
     void CalcularAncho();
     void AplicarDisposicion();
+    anchos::Medidas MedidasControles() const;
+    // The narrowest window in which the bottom buttons stand apart, in twips.
+    double AnchoMinimo() const;
+    void FijarTamanoMinimo();
     QComboBox* CrearCaja(int i);
     void CajaCambiada(int i, const QString& texto);
     bool TeclaCaja(int i, int codigo, int shift);

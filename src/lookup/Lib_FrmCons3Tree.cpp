@@ -10,16 +10,12 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
-
-namespace {
-QRect Rect(double x, double y, double w, double h) {
-    return QRect(conv::Pixeles(x), conv::Pixeles(y), conv::Pixeles(w), conv::Pixeles(h));
-}
-}  // namespace
+#include <QVBoxLayout>
 
 Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* padre) : QDialog(padre) {
     setObjectName(QStringLiteral("Lib_FrmCons3Tree"));
@@ -48,27 +44,33 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* padre) : QDialog(padre) {
 
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto boton = [&](const char* nombre, const QString& texto, double x) {
+    auto* botones = new QHBoxLayout(Frame1);
+    botones->setContentsMargins(0, 0, 0, 0);
+    auto boton = [&](const char* nombre, const QString& texto) {
         auto* b = new QPushButton(texto, Frame1);
         b->setObjectName(QLatin1String(nombre));
         b->setAutoDefault(false);
-        b->setGeometry(Rect(x, 110, 1400, 375));
         b->installEventFilter(this);
+        botones->addWidget(b);
         return b;
     };
-    CmdAceptar = boton("CmdAceptar", QStringLiteral("&Aceptar"), 100);
-    CmdCancelar = boton("CmdCancelar", QStringLiteral("&Cancelar"), 1700);
-    CmdNueva = boton("CmdNueva", QStringLiteral("&Nueva Busqueda"), 3300);
+    CmdAceptar = boton("CmdAceptar", QStringLiteral("&Aceptar"));
+    CmdCancelar = boton("CmdCancelar", QStringLiteral("&Cancelar"));
+    botones->addStretch(1);
+    CmdNueva = boton("CmdNueva", QStringLiteral("&Nueva Busqueda"));
     connect(CmdAceptar, &QPushButton::clicked, this, &Lib_FrmCons3Tree::CmdAceptar_Click);
     connect(CmdCancelar, &QPushButton::clicked, this, &Lib_FrmCons3Tree::CmdCancelar_Click);
     connect(CmdNueva, &QPushButton::clicked, this, &Lib_FrmCons3Tree::CmdNueva_Click);
 
-    // No resize rules of its own: a fixed arrangement.
-    picFields->setGeometry(Rect(60, 60, 4800, 345));
-    caja_->setGeometry(Rect(0, 0, 4800, 315));
-    TreeV->setGeometry(Rect(60, 450, 4800, 5000));
-    Frame1->setGeometry(Rect(0, 5500, 4920, 600));
-    resize(conv::Pixeles(4920), conv::Pixeles(6100));
+    // The search box above the tree and the buttons below it, each at the size its text needs.
+    auto* busqueda = new QVBoxLayout(picFields);
+    busqueda->setContentsMargins(0, 0, 0, 0);
+    busqueda->addWidget(caja_);
+    auto* columna = new QVBoxLayout(this);
+    columna->addWidget(picFields);
+    columna->addWidget(TreeV, 1);
+    columna->addWidget(Frame1);
+    resize(std::max(conv::Pixeles(4920), sizeHint().width()), conv::Pixeles(6100));
 }
 
 Lib_FrmCons3Tree::~Lib_FrmCons3Tree() = default;

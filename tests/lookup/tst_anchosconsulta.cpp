@@ -31,6 +31,8 @@ private Q_SLOTS:
         QCOMPARE(c.anchoVentana, 5140.0);
         // The resize rules then fit picFields and the list to that window.
         anchos::Medidas m;
+        m.altoTitulo = 300;
+        m.altoCaja = 315;
         m.altoFrame = 600;
         m.altoBarra = 255;
         m.anchoAceptar = m.anchoCancelar = 1200;
@@ -38,10 +40,11 @@ private Q_SLOTS:
         const auto d = anchos::Redimensionar(c.anchoVentana, 6000, m);
         QCOMPARE(d.picAncho, 5020.0);
         QCOMPARE(d.listaAncho, 5000.0);
-        QCOMPARE(d.picAlto, 6000.0 - 600 - 480);
-        QCOMPARE(d.listaAlto, d.picAlto - 600 - 600);
-        QCOMPARE(d.frameTop, 6000.0 - 600 - 520);
-        QCOMPARE(d.barraTop, d.picAlto - 255 - 120);
+        // Down, the bands follow one another without overlapping: list, scroll bar, buttons.
+        QCOMPARE(d.frameTop, 6000.0 - 600);
+        QCOMPARE(d.barraTop, d.frameTop - 255);
+        QCOMPARE(d.picAlto, d.barraTop - 300);
+        QCOMPARE(d.listaAlto, d.picAlto - 315);
         QCOMPARE(d.cancelarLeft, (5140.0 - 1200) / 2);
         QCOMPARE(d.nuevaLeft, 5140.0 - 1350);
         QCOMPARE(d.labelAncho, 5000.0 - 900);

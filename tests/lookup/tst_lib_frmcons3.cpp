@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QtTest>
 
@@ -47,6 +48,42 @@ class TstLibFrmCons3 : public QObject {
     }
 
 private Q_SLOTS:
+    // Nothing is cut or covered: every code of the unit table and every header fits its column,
+    // and each button lies inside the window, clear of the list and of its scroll bar, at the
+    // default size and after resizing.
+    void nadaQuedaCortadoNiTapado() {
+        SesionPrueba s;
+        auto w = Ventana(QStringLiteral("select DESCRIPCION,IDunidad from V_ta_unidad "));
+        const QFontMetrics filas(w->ListView1->font()), cabecera(w->ListView1->header()->font());
+        QCOMPARE(w->modelo()->rowCount(), s.Contar(QStringLiteral("V_TA_UNIDAD")));
+        for (int c = 0; c < 2; ++c) {
+            const int ancho = w->ListView1->header()->sectionSize(c);
+            QVERIFY2(cabecera.horizontalAdvance(w->ListView1->model()->headerData(c, Qt::Horizontal).toString()) < ancho,
+                     qPrintable(QString::number(c)));
+            for (int f = 0; f < w->modelo()->rowCount(); ++f) {
+                const QString texto = w->modelo()->index(f, c).data().toString();
+                QVERIFY2(filas.horizontalAdvance(texto) + 6 <= ancho, qPrintable(texto));
+            }
+        }
+        auto enVentana = [&w](QWidget* c) { return QRect(c->mapTo(w.get(), QPoint(0, 0)), c->size()); };
+        for (const QSize tamano : {QSize(), QSize(300, 250), QSize(1100, 700)}) {
+            if (tamano.isValid()) w->resize(tamano);
+            QCoreApplication::processEvents();
+            const QRect lista = enVentana(w->ListView1), barra = enVentana(w->HScroll1);
+            for (QPushButton* b : w->findChildren<QPushButton*>()) {
+                if (!b->isVisible()) continue;
+                const QRect r = enVentana(b);
+                QVERIFY2(w->rect().contains(r), qPrintable(b->text()));
+                QVERIFY2(!r.intersects(lista) && !r.intersects(barra), qPrintable(b->text()));
+                QVERIFY2(r.width() >= b->sizeHint().width(), qPrintable(b->text()));
+                for (QPushButton* otro : w->findChildren<QPushButton*>())
+                    if (otro != b && otro->isVisible())
+                        QVERIFY2(!r.intersects(enVentana(otro)), qPrintable(b->text() + otro->text()));
+            }
+            QVERIFY(!barra.intersects(lista));
+        }
+    }
+
     void anchosDeColumnaPorTamanoDeCampo() {
         SesionPrueba s;
         s.Sql(
@@ -58,10 +95,12 @@ private Q_SLOTS:
             if (diez) w->ValoresDefault = QStringLiteral("@10");
             w->Cargar();
             const QVector<int> esperado = diez ? QVector<int>{50, 22, 22, 70} : QVector<int>{40, 12, 12, 60};
-            const QFontMetrics fm(w->font());
+            // Measured in the rows' own (bold) font: the characters of the rule always fit.
+            const QFontMetrics fm(w->ListView1->font());
+            QVERIFY(w->ListView1->font().bold());
             for (int i = 0; i < 4; ++i) {
                 QCOMPARE(w->CaracteresColumna(i), esperado.at(i));
-                QCOMPARE(w->AnchoColumna(i), conv::Twips(fm.horizontalAdvance(QString(esperado.at(i), QLatin1Char('X')))));
+                QVERIFY(w->AnchoColumna(i) > conv::Twips(fm.horizontalAdvance(QString(esperado.at(i), QLatin1Char('X')))));
                 QCOMPARE(w->ListView1->header()->sectionSize(i), conv::Pixeles(w->AnchoColumna(i)));
             }
             // One search box per column, each tagged with its field.
@@ -327,7 +366,8 @@ private Q_SLOTS:
         escribir("\"VT_MA_ARTICULOS\",\"1500|\"\r\n");
         auto v = Ventana(QStringLiteral("SELECT IdArticulo, Descripcion FROM Stk_ma_articulos"), false);
         QCOMPARE(v->CaracteresColumna(0), 25);
-        QCOMPARE(v->AnchoColumna(1), conv::Twips(QFontMetrics(v->font()).horizontalAdvance(QString(60, QLatin1Char('X')))));
+        QVERIFY(v->AnchoColumna(1) >
+                conv::Twips(QFontMetrics(v->ListView1->font()).horizontalAdvance(QString(60, QLatin1Char('X')))));
         v->Descargar();
         QFile f(ruta);
         QVERIFY(f.open(QIODevice::ReadOnly));

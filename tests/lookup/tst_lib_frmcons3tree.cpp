@@ -38,6 +38,19 @@ class TstLibFrmCons3Tree : public QObject {
     }
 
 private Q_SLOTS:
+    // Every button shows its whole caption inside the window.
+    void botonesEnterosDentroDeLaVentana() {
+        SesionPrueba s;
+        auto w = Ventana(QStringLiteral("select IdFamilia, Descripcion from V_TA_FAMILIAS"), QStringLiteral("IDFAMILIA"));
+        w->show();
+        QCoreApplication::processEvents();
+        for (QPushButton* b : w->findChildren<QPushButton*>()) {
+            const QRect r(b->mapTo(w.get(), QPoint(0, 0)), b->size());
+            QVERIFY2(w->rect().contains(r) && r.width() >= b->sizeHint().width(), qPrintable(b->text()));
+        }
+        w->hide();
+    }
+
     void arbolDeFamilias() {
         SesionPrueba s;
         Familias(s, {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("02"),
