@@ -209,7 +209,9 @@ void IniciarAplicacion(bool LeerIni, const QString& Parametros, QString& CadenaC
             s.gUsuarioSistema = (logeado && !logeado->trimmed().isEmpty()) ? *logeado : usuario.trimmed();
             if (const auto clave = item("@Password"))
                 s.gClaveUsuario = clave->compare(baseDatos, Qt::CaseInsensitive) == 0 ? QStringLiteral("* *") : *clave;
-            s.gCaja = item("@Caja").value_or(QStringLiteral("1"));
+            // "1" only when the item is absent; a last item without its ";" has no value.
+            const bool hayCaja = parametros.contains(QStringLiteral("@Caja"), Qt::CaseInsensitive);
+            s.gCaja = item("@Caja").value_or(hayCaja ? QString() : QStringLiteral("1"));
             if (servidor.startsWith(QLatin1Char('#'))) {
                 servidor = servidor.mid(1);
                 if (CadenaConexion.isEmpty())

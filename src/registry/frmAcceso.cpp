@@ -190,6 +190,12 @@ void frmAcceso::ConstruirControles() {
     connect(lstBases, &QListWidget::itemClicked, this, [this] { AsignarDatosBase(); });
     connect(lstBases, &QListWidget::itemDoubleClicked, this, [this] {
         AsignarDatosBase();
+        // Choosing a connection empties the user and password, so a connection straight away
+        // would always be refused: the operator types them first.
+        if (TxtUserId->text().trimmed().isEmpty()) {
+            TxtUserId->setFocus(Qt::OtherFocusReason);
+            return;
+        }
         bcAceptar_Click();
     });
     for (QLineEdit* t : {TxtDbName, TxtServidor, TxtUserPassword})

@@ -46,6 +46,15 @@ private slots:
         QVERIFY(sesion().gIdControlAcceso > 0);
     }
 
+    // "1" is the register only when @Caja is absent: as the last item without its ";" it is empty.
+    void cajaSinPuntoYComaFinalQuedaVacia() {
+        SesionPrueba s(false, QStringLiteral("EMPRESA"));
+        QString cadena;
+        IniciarAplicacion(false, QStringLiteral("@server=SQLITE; @dbname=EMPRESA; @usuario=DEMO; @Password=empresa; @Caja=7"),
+                          cadena, 3);
+        QCOMPARE(sesion().gCaja, QString());
+    }
+
     void claveMalaSeCorrigeEnLaVentana() {
         SesionPrueba s(false, QStringLiteral("EMPRESA"));
         DialogoGuion d;
