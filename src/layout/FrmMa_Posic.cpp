@@ -10,7 +10,6 @@
 #include "layout/SelectorDeposito.h"
 #include "layout/ValoresPosicion.h"
 #include "lookup/Lib_ClsCons3.h"
-#include "services/Conversiones.h"
 #include "services/ExportaPlanilla.h"
 #include "services/FuncionesComunes.h"
 #include "services/FuncionesFormulario.h"
@@ -145,7 +144,8 @@ void FrmMa_Posic::ConstruirVentana() {
     // Entries carry the code after 100 blanks; the box is sized by the descriptions, not by them.
     CmbDeposito->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CmbDeposito->setMinimumContentsLength(32);
-    auto* lblDeposito = new QLabel(QStringLiteral("&Deposito"), this);
+    // Every Alt letter of the window is unique: D, E and S belong to the three buttons below.
+    auto* lblDeposito = new QLabel(QStringLiteral("Depos&ito"), this);
     lblDeposito->setBuddy(CmbDeposito);
 
     TreeView1 = new VistaArbol(this);
@@ -257,7 +257,15 @@ void FrmMa_Posic::ConstruirVentana() {
 
     Divisor = new QSplitter(Qt::Horizontal, this);
     Divisor->setObjectName(QStringLiteral("Divisor"));
-    Divisor->addWidget(TreeView1);
+    // The tree with a label of its own, so that Alt+L reaches it from anywhere.
+    auto* panelArbol = new QWidget(this);
+    auto* columnaArbol = new QVBoxLayout(panelArbol);
+    columnaArbol->setContentsMargins(0, 0, 0, 0);
+    auto* lblArbol = new QLabel(QStringLiteral("&Layout"), panelArbol);
+    lblArbol->setBuddy(TreeView1);
+    columnaArbol->addWidget(lblArbol);
+    columnaArbol->addWidget(TreeView1, 1);
+    Divisor->addWidget(panelArbol);
     Divisor->addWidget(detalle);
     Divisor->setStretchFactor(0, 2);
     Divisor->setStretchFactor(1, 3);
@@ -375,6 +383,8 @@ void FrmMa_Posic::Inicializa() {
 
 void FrmMa_Posic::InicializaDetalle() {
     FF().LimpiarCampos(this, 1);
+    // The labels follow the fields the window has just emptied.
+    RefrescarDescripciones(false);
 }
 
 void FrmMa_Posic::DetalleOn(bool on) {
@@ -403,7 +413,8 @@ void FrmMa_Posic::CargarRegistro() {
                                const QVariant v = RsPosicion.ValorCampo(col);
                                c->setChecked(!v.isNull() && v.toBool());
                            }
-                       });
+                       },
+                       [&] { RefrescarDescripciones(false); });
 }
 
 // ------------------------------------------------------------------------------------- tree
@@ -719,6 +730,10 @@ void FrmMa_Posic::VerHabilitado() {
 // ------------------------------------------------------------------------------------- related codes
 
 void FrmMa_Posic::VerRelacion() {
+    RefrescarDescripciones(true);
+}
+
+void FrmMa_Posic::RefrescarDescripciones(bool avisar) {
     for (QLabel* etiqueta : std::as_const(LblDesc)) {
         const QString datoEtiqueta = FuncionesFormulario::DataField(etiqueta).trimmed();
         for (QLineEdit* campo : std::as_const(txtfields)) {
@@ -739,7 +754,7 @@ void FrmMa_Posic::VerRelacion() {
                     : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, texto, FuncionesFormulario::Tag(etiqueta), datoEtiqueta, 8,
                                                               QString(), true, false));
             etiqueta->setText(descripcion);
-            if (descripcion.isEmpty()) {
+            if (descripcion.isEmpty() && avisar) {
                 ErrorValidacion = true;
                 plataforma().MsgBox(QStringLiteral("Codigo Inexistente, Tabla ") + FuncionesFormulario::Tag(campo),
                                     vb::Information, kTituloAviso);
@@ -770,7 +785,9 @@ void FrmMa_Posic::ConsultarCampo() {
         DefinirConsulta(t, descripcion, clave, extra, true, condicion);
         elegido = clave;
     }
-    // A cancelled lookup empties the field, which is then validated as empty.
+    // A cancelled lookup changes nothing: the field keeps the value the operator did not ask to
+    // change, its description stays, and the focus stays where it was.
+    if (elegido.trimmed().isEmpty()) return;
     campo->setText(elegido.trimmed());
     txtfields_KeyDown(CampoActual, teclas::Enter, 0);
 }
@@ -1008,10 +1025,7 @@ void FrmMa_Posic::ActualizarDatos() {
 void FrmMa_Posic::txtfields_GotFocus(int indice) {
     QLineEdit* campo = txtfields.value(indice);
     if (!campo) return;
-    QPalette p = campo->palette();
-    p.setColor(QPalette::Base, conv::ColorVB(sesion().gColorFondo));
-    p.setColor(QPalette::Text, conv::ColorVB(sesion().gColorLetra));
-    campo->setPalette(p);
+    FF().ColorearCampo(campo, sesion().gColorFondo, sesion().gColorLetra);
     CampoActual = indice;
     ControlActual = campo;
     UtilKit1->SetHabilitado(14, !FuncionesFormulario::Tag(campo).trimmed().isEmpty());
@@ -1021,9 +1035,7 @@ void FrmMa_Posic::txtfields_GotFocus(int indice) {
 void FrmMa_Posic::txtfields_LostFocus(int indice) {
     QLineEdit* campo = txtfields.value(indice);
     if (!campo) return;
-    QPalette p = campo->palette();
-    p.setColor(QPalette::Base, conv::ColorVB(16777215));
-    campo->setPalette(p);
+    FF().ColorearCampo(campo, 16777215);
 }
 
 bool FrmMa_Posic::txtfields_KeyDown(int indice, int codigoTecla, int shift) {
@@ -1036,7 +1048,11 @@ bool FrmMa_Posic::txtfields_KeyDown(int indice, int codigoTecla, int shift) {
         CampoValida(indice);
         if (!ErrorValidacion) FF().AvanzarFoco(codigoTecla);
     }
-    UtilKit1->SetHabilitado(14, !FuncionesFormulario::Tag(campo).trimmed().isEmpty());
+    // The lookup flag follows the field that has the focus: after an advance that is the next
+    // field, whose own focus handler has already set it.
+    QLineEdit* conFoco = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!txtfields.contains(conFoco)) conFoco = campo;
+    UtilKit1->SetHabilitado(14, !FuncionesFormulario::Tag(conFoco).trimmed().isEmpty());
     return consumida;
 }
 
@@ -1107,6 +1123,11 @@ bool FrmMa_Posic::eventFilter(QObject* objeto, QEvent* evento) {
         }
         case QEvent::FocusIn:
         case QEvent::FocusOut: {
+            // A tree reached from the keyboard shows where it stands: its first node becomes the
+            // current one when none is.
+            if (objeto == TreeView1 && evento->type() == QEvent::FocusIn && !TreeView1->currentIndex().isValid() &&
+                ModeloArbol->rowCount() > 0)
+                TreeView1->setCurrentIndex(ModeloArbol->index(0, 0));
             const int i = txtfields.indexOf(qobject_cast<QLineEdit*>(objeto));
             if (i < 0) return false;
             if (evento->type() == QEvent::FocusIn)

@@ -117,6 +117,9 @@ private:
     void ConstruirVentana();
     QLineEdit* NuevoCampo(int indice, const QString& columna, const QString& tabla, int largo);
     void EnfocarCodigo();
+    // Every description label from the text of its field ("..." when empty); with avisar, a code
+    // missing from its table is reported as VerRelacion reports it.
+    void RefrescarDescripciones(bool avisar);
     int Reportar(const class ErrorEjecucion& e, const QString& rutina) const;
 
     QString mensajePendiente_;

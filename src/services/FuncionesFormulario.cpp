@@ -1,5 +1,6 @@
 #include "services/FuncionesFormulario.h"
 
+#include "services/Conversiones.h"
 #include "services/FuncionesComunes.h"
 #include "services/TeclasVB.h"
 
@@ -56,6 +57,28 @@ void FuncionesFormulario::LimpiarCampos(QWidget* ventana, int modo) const {
     const auto checks = ventana->findChildren<QCheckBox*>();
     for (QCheckBox* c : checks)
         if (!DataField(c).isEmpty()) c->setChecked(false);
+}
+
+void FuncionesFormulario::ColorearCampo(QWidget* campo, long fondo, long letra) const {
+    if (!campo) return;
+    const QPalette escritorio = QApplication::palette(campo);
+    const bool blanco = (fondo & 0xFFFFFF) == 0xFFFFFF;
+    const QColor base = blanco ? escritorio.color(QPalette::Active, QPalette::Base) : conv::ColorVB(fondo);
+    QColor texto;
+    if (letra >= 0 && !(blanco && (letra & 0xFFFFFF) == 0))
+        texto = conv::ColorVB(letra);
+    else if (blanco)
+        texto = escritorio.color(QPalette::Active, QPalette::Text);
+    else
+        texto = base.lightnessF() > 0.5 ? QColor(Qt::black) : QColor(Qt::white);
+    QPalette p = campo->palette();
+    for (const auto grupo : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(grupo, QPalette::Base, base);
+        p.setColor(grupo, QPalette::Text, texto);
+    }
+    for (const auto rol : {QPalette::Base, QPalette::Text})
+        p.setColor(QPalette::Disabled, rol, escritorio.color(QPalette::Disabled, rol));
+    campo->setPalette(p);
 }
 
 bool FuncionesFormulario::EsTeclaAvance(int codigoTecla) const {

@@ -35,6 +35,13 @@ public:
     int IndiceCampo(const QString& columna, const QList<QLineEdit*>& campos) const;
     int IndiceCampo(const QString& columna, const QList<QCheckBox*>& campos) const;
 
+    // Paints a text box with the suite's field colours (Visual Basic values; letra -1: none given).
+    // They apply while the box is enabled: a disabled box keeps the desktop's disabled look. White
+    // stands for the desktop's own base colour (with its text colour when black is asked for), so a
+    // dark theme keeps readable text; a colour without a text colour gets black or white text,
+    // whichever reads on it.
+    void ColorearCampo(QWidget* campo, long fondo, long letra = -1) const;
+
     static QString DataField(const QObject* control);
     static QString Tag(const QObject* control);
 };

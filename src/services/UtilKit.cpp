@@ -17,12 +17,12 @@ struct Definicion {
 const Definicion kBotones[] = {
     {"NUEVO", "&Nuevo", 10, QStyle::SP_FileIcon, teclas::F1 + 1},            // F2
     {"GRABAR", "&Grabar", 11, QStyle::SP_DialogSaveButton, teclas::F1 + 9},  // F10
-    {"CANCELAR", "Ca&ncelar", 12, QStyle::SP_DialogCancelButton, teclas::Escape},
+    {"CANCELAR", "C&ancelar", 12, QStyle::SP_DialogCancelButton, teclas::Escape},
     {"CONSULTAR", "C&onsultar", 14, QStyle::SP_FileDialogContentsView, teclas::F1 + 2},  // F3
     {"PLANILLA", "&Planilla", 15, QStyle::SP_FileDialogDetailedView, teclas::F1 + 5},    // F6
     {"REPORTE", "&Reporte", 15, QStyle::SP_FileDialogListView, teclas::F1 + 6},          // F7
     {"BORRAR", "&Borrar", 16, QStyle::SP_TrashIcon, teclas::F1 + 7},                     // F8
-    {"CERRAR", "C&errar", 17, QStyle::SP_DialogCloseButton, 0},
+    {"CERRAR", "&Cerrar", 17, QStyle::SP_DialogCloseButton, 0},
 };
 QString NombreTecla(int t) {
     if (t == teclas::Escape) return QStringLiteral("Esc");

@@ -650,35 +650,111 @@ private slots:
         QTest::mouseClick(w->txtfields[1], Qt::RightButton);
         QVERIFY(s.guion().Cajas().isEmpty());
 
-        // A cancelled family lookup empties the field, which is accepted empty.
+        // A cancelled lookup changes nothing: the field, its description and the focus stay.
         Escribir(w->txtfields[7], QStringLiteral("0101"));
         QCOMPARE(w->LblDesc[4]->text(), QStringLiteral("Almacen seco"));
         bool mostrado = false;
         s.guion().AlMostrarModal([&](QWidget* v) {
             mostrado = true;
-            v->hide();
+            QTest::keyClick(v, Qt::Key_Escape);
+            QVERIFY(!v->isVisible());
         });
         QTest::mouseClick(w->txtfields[7], Qt::RightButton);
         QVERIFY(mostrado);
-        QCOMPARE(w->txtfields[7]->text(), QString());
-        QVERIFY(!w->ErrorValidacion);
+        QCOMPARE(w->txtfields[7]->text(), QStringLiteral("0101"));
+        QCOMPARE(w->LblDesc[4]->text(), QStringLiteral("Almacen seco"));
         QVERIFY(s.guion().Cajas().isEmpty());
 
-        // The list lookups too (here through the toolbar, with the focus in the unit field).
-        Escribir(w->txtfields[3], QStringLiteral("KG"));
-        w->txtfields[3]->setFocus();
+        // F3 in the normal flow: a tree click, Enter through the fields to the unit, F3 opens its
+        // lookup the first time; Esc there leaves the unit and the focus as they were.
+        ClicNodo(*w, QStringLiteral("A010203"));
+        for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[3]);
+        QVERIFY(w->UtilKit1->Habilitado(14));
         mostrado = false;
         s.guion().AlMostrarModal([&](QWidget* v) {
             mostrado = true;
             auto* cancelar = v->findChild<QPushButton*>(QStringLiteral("CmdCancelar"));
             QVERIFY(cancelar);
             QTest::mouseClick(cancelar, Qt::LeftButton);
-            QVERIFY(!v->isVisible());
         });
-        QCOMPARE(w->CampoActual, 3);
-        Boton(*w, "CONSULTAR");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
         QVERIFY(mostrado);
+        QCOMPARE(w->txtfields[3]->text(), QStringLiteral("CJ"));
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("Caja"));
+        QCOMPARE(QApplication::focusWidget(), w->txtfields[3]);
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    // Fields the window empties take their labels along, and a disabled field never keeps the
+    // look of an editable one; white follows the desktop's palette (a dark theme stays readable).
+    void etiquetasYColoresSiguenALosCampos() {
+        SesionPrueba s;
+        auto w = Abrir();
+        ClicNodo(*w, QStringLiteral("A010203"));
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("Caja"));
+        Boton(*w, "CANCELAR");
         QCOMPARE(w->txtfields[3]->text(), QString());
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("..."));
+        ClicNodo(*w, QStringLiteral("A010203"));
+        Escribir(w->txtfields[0], QStringLiteral("0117"));  // a new code: the detail is emptied
+        QCOMPARE(w->LblDesc[3]->text(), QStringLiteral("..."));
+
+        QPalette oscura = QApplication::palette();
+        oscura.setColor(QPalette::Base, QColor(30, 30, 30));
+        oscura.setColor(QPalette::Text, QColor(230, 230, 230));
+        QApplication::setPalette(oscura);
+        auto restaurar = qScopeGuard([] { QApplication::setPalette(QPalette()); });
+        w->txtfields[1]->setFocus();
+        w->txtfields[2]->setFocus();
+        QCOMPARE(w->txtfields[1]->palette().color(QPalette::Active, QPalette::Base), QColor(30, 30, 30));
+        QCOMPARE(w->txtfields[1]->palette().color(QPalette::Active, QPalette::Text), QColor(230, 230, 230));
+        Boton(*w, "CANCELAR");
+        QVERIFY(!w->txtfields[1]->isEnabled());
+        QCOMPARE(w->txtfields[1]->palette().color(QPalette::Disabled, QPalette::Base),
+                 QApplication::palette(w->txtfields[1]).color(QPalette::Disabled, QPalette::Base));
+    }
+
+    // Every Alt letter of the window is unique and does what its caption says.
+    void teclasAltDeLaVentana() {
+        SesionPrueba s;
+        auto w = Abrir();
+        QMap<QChar, QString> letras;
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            QString texto;
+            if (auto* b = qobject_cast<QAbstractButton*>(c)) texto = b->text();
+            if (auto* l = qobject_cast<QLabel*>(c); l && l->buddy()) texto = l->text();
+            const int amp = texto.indexOf(QLatin1Char('&'));
+            if (amp < 0 || amp + 1 >= texto.size()) continue;
+            const QChar letra = texto[amp + 1].toUpper();
+            QVERIFY2(!letras.contains(letra), qPrintable(letras.value(letra) + QStringLiteral(" / ") + texto));
+            letras.insert(letra, texto);
+        }
+        // The commands answer their letter; the window's own handlers are left out so that each
+        // key is seen, not run.
+        QObject::disconnect(w->UtilKit1, nullptr, w.get(), nullptr);
+        for (int b = 10; b <= 17; ++b) w->UtilKit1->SetHabilitado(b, true);
+        QSignalSpy comandos(w->UtilKit1, &UtilKit::Click);
+        const QList<QPair<char, const char*>> toolbar = {{'N', "NUEVO"},     {'G', "GRABAR"},   {'A', "CANCELAR"},
+                                                         {'O', "CONSULTAR"}, {'P', "PLANILLA"}, {'R', "REPORTE"},
+                                                         {'B', "BORRAR"},    {'C', "CERRAR"}};
+        for (const auto& [letra, clave] : toolbar) {
+            QTest::keyClick(w.get(), Qt::Key(letra), Qt::AltModifier);
+            QTRY_COMPARE(comandos.size(), 1);
+            QCOMPARE(comandos.takeFirst().at(0).toString(), QString::fromLatin1(clave));
+        }
+        for (QPushButton* boton : {w->CmdEtiquetas, w->CmdCallAsistente, w->CmdCallDiagrama}) {
+            QObject::disconnect(boton, nullptr, w.get(), nullptr);
+            QSignalSpy pulsado(boton, &QPushButton::clicked);
+            const QString t = boton->text();
+            QTest::keyClick(w.get(), Qt::Key(t[t.indexOf(QLatin1Char('&')) + 1].toUpper().unicode()), Qt::AltModifier);
+            QTRY_COMPARE(pulsado.size(), 1);
+        }
+        QTest::keyClick(w.get(), Qt::Key_I, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), w->CmbDeposito);
+        QTest::keyClick(w.get(), Qt::Key_L, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), w->TreeView1);
+        QCOMPARE(letras.size(), 13);
     }
 
     void programasCompanerosPorMenuExes() {
