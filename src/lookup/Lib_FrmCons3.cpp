@@ -4,6 +4,7 @@
 #include "core/Inicio.h"
 #include "core/MostrarError.h"
 #include "db/DB_Dll.h"
+#include "db/driver/DialectoSqlite.h"
 #include "lookup/AnchosConsulta.h"
 #include "services/Conversiones.h"
 #include "services/FuncionesComunes.h"
@@ -562,12 +563,14 @@ void Lib_FrmCons3::BusquedaF5(int i) {
     const QString sentencia = SqlBase.isEmpty() ? Sql : SqlBase;
     OrdenConsulta.clear();
     QString base = sentencia;
-    const int orden = sentencia.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive);
+    // The clauses are looked for as SQL words only: never inside the literal of an earlier search,
+    // which holds whatever the operator typed.
+    const int orden = driver::dialecto::BuscarPalabras(sentencia, {QStringLiteral("order"), QStringLiteral("by")});
     if (orden >= 0) {
         OrdenConsulta = sentencia.mid(orden);
         base = sentencia.left(orden);
     }
-    const int grupo = sentencia.indexOf(QStringLiteral("group by"), 0, Qt::CaseInsensitive);
+    const int grupo = driver::dialecto::BuscarPalabras(sentencia, {QStringLiteral("group"), QStringLiteral("by")});
     if (grupo >= 0) {
         if (!sentencia.mid(grupo).trimmed().isEmpty()) OrdenConsulta = sentencia.mid(grupo);
         base = sentencia.left(grupo);
@@ -575,8 +578,9 @@ void Lib_FrmCons3::BusquedaF5(int i) {
     QString prefijo;
     if (base.contains(QStringLiteral("stk_ma_articulos"), Qt::CaseInsensitive)) prefijo = QStringLiteral("stk_ma_articulos.");
     if (base.contains(QStringLiteral("v_ma_articulos"), Qt::CaseInsensitive)) prefijo = QStringLiteral("v_ma_articulos.");
-    const QString union_ =
-        sentencia.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString union_ = driver::dialecto::BuscarPalabras(sentencia, {QStringLiteral("where")}) >= 0
+                               ? QStringLiteral(" and ")
+                               : QStringLiteral(" where ");
     const QString campo = caja->property("Tag").toString();
     // The typed text goes into a quoted literal: single quotes are removed, as the suite does with
     // every value, so a quote can neither break the statement nor change what it asks.

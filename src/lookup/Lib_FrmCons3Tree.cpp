@@ -2,6 +2,7 @@
 
 #include "core/MostrarError.h"
 #include "db/DB_Dll.h"
+#include "db/driver/DialectoSqlite.h"
 #include "services/Conversiones.h"
 #include "services/FuncionesComunes.h"
 #include "services/Pasos.h"
@@ -207,7 +208,8 @@ void Lib_FrmCons3Tree::CajaCambiada(const QString& texto) {
 void Lib_FrmCons3Tree::BusquedaF5() {
     OrdenConsulta.clear();
     caja_->setProperty("Tag", QStringLiteral("Descripcion"));
-    const int orden = Sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive);
+    // As SQL words only, never inside the literal of an earlier search.
+    const int orden = driver::dialecto::BuscarPalabras(Sql, {QStringLiteral("order"), QStringLiteral("by")});
     if (orden >= 0) {
         OrdenConsulta = Sql.mid(orden);
         SqlBase = Sql.left(orden);
@@ -217,8 +219,8 @@ void Lib_FrmCons3Tree::BusquedaF5() {
     // Quotes typed in the box are removed: they must not end the literal.
     QString texto = caja_->currentText();
     texto.remove(QLatin1Char('\''));
-    const QString union_ =
-        Sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString union_ = driver::dialecto::BuscarPalabras(SqlBase, {QStringLiteral("where")}) >= 0 ? QStringLiteral(" and ")
+                                                                                                     : QStringLiteral(" where ");
     const QString nueva = SqlBase + union_ + QStringLiteral("Descripcion") + QStringLiteral(" like '%") + texto +
                           QStringLiteral("%' ") + OrdenConsulta;
     caja_->setEditText(QString());

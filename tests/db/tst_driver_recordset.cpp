@@ -69,6 +69,32 @@ class TstDriverRecordset : public QObject {
     Q_OBJECT
 
 private slots:
+    // A record set's text is one statement: a second one, with or without ";", is refused whole on
+    // both back ends and nothing of it runs; scripts still run through Execute.
+    void unaConsultaEsUnaSolaSentencia() {
+        Base b;
+        for (const QString& cadena : {QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(b.ruta),
+                                      QStringLiteral("DRIVER=SQLite3;Database=%1;").arg(b.ruta)}) {
+            Conexion cn;
+            cn.Open(cadena);
+            for (const QString& texto :
+                 {QStringLiteral("SELECT * FROM MA_POSICIONES; DELETE FROM MA_POSICIONES"),
+                  QStringLiteral("SELECT * FROM MA_POSICIONES WHERE Descripcion like 'x' DELETE FROM MA_POSICIONES")}) {
+                Recordset rs;
+                QCOMPARE(Numero([&] { rs.Open(texto, &cn, adOpenForwardOnly, adLockReadOnly); }), errnum::E_FAIL);
+                QCOMPARE(cn.Errors().Item(0).Description,
+                         QStringLiteral("Una consulta debe ser una sola sentencia; el texto trae 2 y no se ejecutó ninguna."));
+                QCOMPARE(b.Uno(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES")).toInt(), 3);
+            }
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE Descripcion <> 'a; DELETE FROM MA_POSICIONES'"), &cn,
+                    adOpenForwardOnly, adLockReadOnly);
+            QVERIFY(!rs.EOF_());
+        }
+        b.cn.Execute(QStringLiteral("UPDATE MA_POSICIONES SET OrdenIngreso = 5; UPDATE MA_POSICIONES SET Capacidad = 1"));
+        QCOMPARE(b.Uno(QStringLiteral("SELECT SUM(OrdenIngreso + Capacidad) FROM MA_POSICIONES")).toInt(), 18);
+    }
+
     void navegaConBofEofYCuentaFilas() {
         Base b;
         auto rs = b.Abrir(QStringLiteral("SELECT IdPosicion FROM MA_POSICIONES ORDER BY IdPosicion"), adOpenForwardOnly,

@@ -204,6 +204,23 @@ private Q_SLOTS:
         QCOMPARE(w->modelo()->FilaCount(), 1);
     }
 
+    // What an earlier search wrote inside its literal is never taken for a clause: a search for
+    // "order by" followed by one that reads like SQL finds rows, it runs nothing else.
+    void f5NuncaSacaLoEscritoDeSuLiteral() {
+        SesionPrueba s;
+        const int posiciones = s.Contar(QStringLiteral("MA_POSICIONES"));
+        auto w = Ventana(QStringLiteral("select DESCRIPCION,IDunidad from V_ta_unidad "));
+        QTest::keyClicks(Caja(*w, 0), QStringLiteral("order by"));
+        QTest::keyClick(Caja(*w, 0), Qt::Key_F5);
+        QTest::keyClicks(Caja(*w, 0), QStringLiteral(" OR 1=1; DELETE FROM MA_POSICIONES; --"));
+        QTest::keyClick(Caja(*w, 0), Qt::Key_F5);
+        QCOMPARE(w->Sql, QStringLiteral(" select DESCRIPCION,IDunidad from V_ta_unidad  where DESCRIPCION like 'order by%'  and "
+                                        "DESCRIPCION like ' OR 1=1; DELETE FROM MA_POSICIONES; --%' "));
+        QCOMPARE(w->modelo()->FilaCount(), 0);
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES")), posiciones);
+        QCOMPARE(s.guion().Cajas().size(), 0);
+    }
+
     void f5ConComillaNoRompeLaSentencia() {
         SesionPrueba s;
         Articulos(s);

@@ -1,6 +1,7 @@
 #include "db/driver/Conexion.h"
 
 #include "db/driver/CadenaConexion.h"
+#include "db/driver/EsperaOcupada.h"
 #include "db/driver/Motor.h"
 #include "db/driver/MotorOdbc.h"
 #include "db/driver/MotorSqlite.h"
@@ -27,7 +28,35 @@ const QString kOrigen = QStringLiteral("ADODB.Connection");
     }
 }
 
+// A provider error of the client itself: the text is refused before the back end sees any of it.
+[[noreturn]] void Rechazar(Errores& errores, const QString& estado, long nativo, const QString& descripcion) {
+    ErrorProveedor p;
+    p.SQLState = estado;
+    p.Number = errnum::E_FAIL;
+    p.NativeError = nativo;
+    p.Description = descripcion;
+    p.Source = QStringLiteral("Microsoft OLE DB Provider for SQL Server");
+    errores.Clear();
+    errores.Agregar(p);
+    throw ErrorEjecucion(errnum::E_FAIL, descripcion, p.Source);
+}
+
 }  // namespace
+
+namespace {
+std::shared_ptr<EsperaOcupada>& espera() {
+    static std::shared_ptr<EsperaOcupada> e;
+    return e;
+}
+}  // namespace
+
+void EstablecerEsperaOcupada(std::shared_ptr<EsperaOcupada> nueva) {
+    espera() = std::move(nueva);
+}
+
+EsperaOcupada* esperaOcupada() {
+    return espera().get();
+}
 
 Conexion::Conexion() = default;
 
@@ -40,10 +69,14 @@ void Conexion::Proteger(const std::function<void(Motor&, Errores&)>& llamada) {
     Errores propios;
     try {
         llamada(*motor_, propios);
+    } catch (const dialecto::TextoRechazado& r) {
+        Rechazar(errores_, QStringLiteral("42000"), nativo::AnidamientoExcesivo, r.motivo);
     } catch (...) {
+        if (EsperaOcupada* espera = esperaOcupada()) espera->Terminar();
         if (!propios.Vacia()) errores_ = propios;
         throw;
     }
+    if (EsperaOcupada* espera = esperaOcupada()) espera->Terminar();
     // Informational messages of a call that succeeded are kept like ADO keeps them.
     if (!propios.Vacia()) errores_ = propios;
 }
@@ -100,7 +133,21 @@ void Conexion::SetDefaultDatabase(const QString& nombre) {
     baseDefecto_ = nombre.trimmed();
 }
 
-ResultadoMotor Conexion::EjecutarTexto(const QString& texto) {
+ResultadoMotor Conexion::EjecutarTexto(const QString& texto, bool unaSentencia) {
+    // A query is one statement: a text that holds a second one (typed into a search, read from a
+    // file) is refused whole, so none of it runs.
+    if (unaSentencia && motor_) {
+        int n = 0;
+        try {
+            n = dialecto::ContarSentencias(texto);
+        } catch (const dialecto::TextoRechazado& r) {
+            Rechazar(errores_, QStringLiteral("42000"), nativo::AnidamientoExcesivo, r.motivo);
+        }
+        if (n > 1)
+            Rechazar(
+                errores_, QStringLiteral("42000"), nativo::Sintaxis,
+                QStringLiteral("Una consulta debe ser una sola sentencia; el texto trae %1 y no se ejecutó ninguna.").arg(n));
+    }
     ResultadoMotor r;
     Proteger([&](Motor& m, Errores& e) { r = m.Ejecutar(texto, commandTimeout_, e); });
     return r;
@@ -133,6 +180,10 @@ std::unique_ptr<Recordset> Conexion::OpenSchema(int tipo, const QStringList& res
     auto rs = std::make_unique<Recordset>();
     rs->CargarResultado(this, QString(), std::move(r.campos), std::move(r.filas), adOpenStatic, adLockReadOnly);
     return rs;
+}
+
+bool Conexion::SoloLectura() const {
+    return motor_ && motor_->SoloLectura();
 }
 
 qint64 Conexion::UltimoIdentificador() {

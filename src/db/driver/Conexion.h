@@ -71,6 +71,10 @@ public:
     Errores& Errors() { return errores_; }
     const Errores& Errors() const { return errores_; }
 
+    // True when the database is open for reading only (false when closed or when the back end
+    // cannot tell).
+    bool SoloLectura() const;
+
     // The identity of the last row inserted through this connection (0 when none).
     qint64 UltimoIdentificador();
 
@@ -81,7 +85,8 @@ private:
     // Runs a call of the back end: 3709 when closed; on a failure the provider errors it reported
     // replace the error list and the error goes on to the caller.
     void Proteger(const std::function<void(Motor&, Errores&)>& llamada);
-    ResultadoMotor EjecutarTexto(const QString& texto);
+    // With unaSentencia (a record set's query), a text of more than one statement is refused.
+    ResultadoMotor EjecutarTexto(const QString& texto, bool unaSentencia = false);
 
     std::unique_ptr<Motor> motor_;
     // Alive as long as the connection: record sets hold a weak reference to know whether the

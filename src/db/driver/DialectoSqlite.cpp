@@ -14,6 +14,7 @@ struct Token {
     QString texto;
     bool saltoLinea = false;  // whitespace that holds a line break
     bool corchetes = false;   // identifier written as [name]
+    int inicio = 0;           // where the token starts in the text it was read from
 
     bool Significativo() const { return clase != Clase::Espacio && clase != Clase::Comentario; }
     bool EsPalabra(const char* p) const {
@@ -127,6 +128,7 @@ Tokens Tokenizar(const QString& s) {
             t.append({Clase::Simbolo, s.mid(i, largo)});
             i += largo;
         }
+        t.last().inicio = inicio;
     }
     return t;
 }
@@ -337,6 +339,13 @@ public:
         QVector<int> pila;
         for (int i = 0; i < t_.size(); ++i) {
             if (t_.at(i).EsSimbolo('(')) {
+                // The translation follows the parentheses level by level; a text nested deeper than
+                // SQLite itself accepts is refused before it could exhaust the stack.
+                if (pila.size() >= kProfundidadMaxima)
+                    throw TextoRechazado{QStringLiteral("Some part of your SQL statement is nested too deeply (more than %1 "
+                                                        "levels of parentheses). Rewrite the query or break it up into smaller "
+                                                        "queries.")
+                                             .arg(kProfundidadMaxima)};
                 pila.append(i);
             } else if (t_.at(i).EsSimbolo(')') && !pila.isEmpty()) {
                 const int a = pila.takeLast();
@@ -464,6 +473,11 @@ private:
             out += s;
             if (significativo) finSignificativo = out.size();
         };
+        // A token taken out must not join its neighbours into something else ('x'N'y' into one
+        // literal holding a quote, / and * of db..* into a comment): a blank keeps them apart.
+        auto separar = [&] {
+            if (!out.isEmpty() && !out.back().isSpace()) agregar(QStringLiteral(" "), false);
+        };
         while (i < b) {
             const Token& tk = t_.at(i);
             if (!tk.Significativo()) {
@@ -474,14 +488,17 @@ private:
             // Owners: dbo.x, [dbo].x, db.dbo.x, db..x
             if (EsNombre(tk) && i + 1 < b && t_.at(i + 1).EsSimbolo('.')) {
                 if (EsDbo(tk)) {
+                    separar();
                     i += 2;
                     continue;
                 }
                 if (i + 3 < b && EsDbo(t_.at(i + 2)) && t_.at(i + 3).EsSimbolo('.')) {
+                    separar();
                     i += 4;
                     continue;
                 }
                 if (i + 2 < b && t_.at(i + 2).EsSimbolo('.')) {
+                    separar();
                     i += 3;
                     continue;
                 }
@@ -492,6 +509,7 @@ private:
                 const bool llamada = sig < b && t_.at(sig).EsSimbolo('(') && pareja_[sig] > sig && pareja_[sig] < b;
                 // N'text'
                 if (m == QLatin1String("N") && i + 1 < b && t_.at(i + 1).clase == Clase::Cadena) {
+                    separar();
                     ++i;
                     continue;
                 }
@@ -705,6 +723,40 @@ QList<Sentencia> Traducir(const QString& guion) {
     QList<Sentencia> salida;
     for (const Tokens& t : Dividir(Tokenizar(guion))) Clasificar(t, salida);
     return salida;
+}
+
+int BuscarPalabras(const QString& texto, const QStringList& palabras) {
+    if (palabras.isEmpty()) return -1;
+    const Tokens t = Tokenizar(texto);
+    for (int i = 0; i < t.size(); ++i) {
+        if (t.at(i).clase != Clase::Palabra || t.at(i).texto.compare(palabras.first(), Qt::CaseInsensitive) != 0) continue;
+        int j = i + 1;
+        int k = 1;
+        for (; k < palabras.size(); ++k, ++j) {
+            while (j < t.size() && t.at(j).clase == Clase::Espacio) ++j;
+            if (j >= t.size() || t.at(j).clase != Clase::Palabra ||
+                t.at(j).texto.compare(palabras.at(k), Qt::CaseInsensitive) != 0)
+                break;
+        }
+        if (k == palabras.size()) return t.at(i).inicio;
+    }
+    return -1;
+}
+
+int ContarSentencias(const QString& texto) {
+    int n = 0;
+    for (const Tokens& sentencia : Dividir(Tokenizar(texto))) {
+        // Session settings and batch separators run nothing.
+        const Token* primera = nullptr;
+        for (const Token& tk : sentencia)
+            if (tk.Significativo()) {
+                primera = &tk;
+                break;
+            }
+        if (primera && (primera->EsPalabra("SET") || primera->EsPalabra("GO") || primera->EsPalabra("PRINT"))) continue;
+        ++n;
+    }
+    return n;
 }
 
 QString TraducirSentencia(const QString& sentencia) {

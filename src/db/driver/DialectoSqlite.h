@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The program writes SQL Server text; SQLite speaks a close but different dialect. This translator
 // turns one text of the program (a single statement or a script) into the statements SQLite runs,
@@ -43,5 +44,20 @@ QList<Sentencia> Traducir(const QString& guion);
 
 // The translation of one statement (no splitting); the text of a single Sql statement.
 QString TraducirSentencia(const QString& sentencia);
+
+// Both translations refuse a text they cannot translate safely (parentheses nested deeper than
+// SQLite accepts) with this, before anything of it runs.
+struct TextoRechazado {
+    QString motivo;
+};
+constexpr int kProfundidadMaxima = 1000;
+
+// Where the words (for example {"ORDER", "BY"}) first stand in the text as SQL words, separated by
+// blanks only: never inside a quoted text, a quoted or bracketed name, or a comment. -1 when they
+// do not.
+int BuscarPalabras(const QString& texto, const QStringList& palabras);
+// How many statements the text holds, split as Traducir splits it; session settings (SET ...), GO
+// and PRINT are not counted.
+int ContarSentencias(const QString& texto);
 
 }  // namespace driver::dialecto

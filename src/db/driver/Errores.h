@@ -34,6 +34,7 @@ private:
 namespace nativo {
 constexpr long ConexionPerdida = 11;  // general network error (SQL state 08S01)
 constexpr long Sintaxis = 102;
+constexpr long AnidamientoExcesivo = 191;  // some part of the statement is nested too deeply
 constexpr long FuncionDesconocida = 195;   // not a recognized built-in function name
 constexpr long ColumnaInexistente = 207;   // invalid column name
 constexpr long ObjetoInexistente = 208;    // invalid object name

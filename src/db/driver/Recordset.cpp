@@ -303,7 +303,7 @@ void Recordset::Open(const QString& fuente, Conexion* conexion, int cursor, int 
     // A bare table or view name opens the whole table.
     static const QRegularExpression nombre(QStringLiteral(R"(^[\w.\[\]"@#$]+$)"));
     if (nombre.match(texto).hasMatch()) texto = QStringLiteral("SELECT * FROM ") + texto;
-    ResultadoMotor r = conexion->EjecutarTexto(texto);
+    ResultadoMotor r = conexion->EjecutarTexto(texto, true);
     fuente_ = fuente;
     if (r.tieneFilas) CargarResultado(conexion, fuente, std::move(r), cursor, bloqueo);
 }
