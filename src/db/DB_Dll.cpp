@@ -11,6 +11,8 @@
 #include "services/Plataforma.h"
 #include "services/Sesion.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <functional>
 #include <vector>
 
@@ -23,6 +25,22 @@ const QString CRLF = QStringLiteral("\r\n");
 
 bool Contiene(const QString& texto, const QString& buscado) {
     return texto.contains(buscado, Qt::CaseInsensitive);
+}
+
+// A failure of the link to the database, the only kind the connection is re-opened for: a busy or
+// read-only database, a missing table or a refused statement are answered by the database itself.
+bool ConexionPerdida(const driver::Errores& errores) {
+    if (errores.Vacia()) return false;
+    const driver::ErrorProveedor& p = errores.Item(0);
+    return p.NativeError == driver::nativo::ConexionPerdida || p.SQLState.startsWith(QLatin1String("08"));
+}
+
+// The schema faults (a missing table or view, a missing column): the same one would otherwise be
+// reported by every statement that meets it, dozens of times in one start-up.
+bool FaltaEnElEsquema(const driver::Errores& errores) {
+    if (errores.Vacia()) return false;
+    const long n = errores.Item(0).NativeError;
+    return n == driver::nativo::ObjetoInexistente || n == driver::nativo::ColumnaInexistente;
 }
 
 std::unique_ptr<DB_Dll>& instanciaPrincipal() {
@@ -458,7 +476,7 @@ void DB_Dll::AbrirRecordset(QString& SentenciaSQL, Recordset& Lrcs, driver::Cone
         P([&] { plataforma().ProcesarEventos(); }),
     };
     CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        if ((e.Number == errnum::E_FAIL || e.Number == errnum::ConnectionInvalid) && !gCnn().Errors().Vacia()) {
+        if ((e.Number == errnum::E_FAIL || e.Number == errnum::ConnectionInvalid) && ConexionPerdida(gCnn().Errors())) {
             if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
         }
         return TratamientoErrores(e, 18, QStringLiteral("AbrirRecordset"));
@@ -601,7 +619,19 @@ bool DB_Dll::VerCampoDB(const QString& Tabla, const QString& Campo, bool Agregar
 
 // ---------------------------------------------------------------- error treatment
 
+bool DB_Dll::YaInformado() {
+    const auto& errores = gCnn().Errors();
+    if (!FaltaEnElEsquema(errores)) return false;
+    const QString clave = errores.Item(0).Description;
+    if (informados_.contains(clave)) return true;
+    informados_.insert(clave);
+    return false;
+}
+
 int DB_Dll::TratamientoErrores(const ErrorEjecucion& CodErr, int Botones, const QString& Rutina) {
+    // A table or column missing from the database is said once; the statements that meet it again
+    // give up quietly.
+    if (YaInformado()) return vb::Abort;
     informe::Opciones o;
     o.sufijoTitulo = QStringLiteral(" Aviso al operador!!! - 5 ");
     o.rutaLog = gLogErr.isEmpty() ? FuncionesComunes::instancia().CarpetaPrograma() + QStringLiteral("TVERR.LOG") : gLogErr;
@@ -628,6 +658,25 @@ int CodigoTipo(const QVariant& t) {
 
 // Text values are quoted literals; the suite removes single quotes from values so that a typed
 // quote can neither break nor change the statement.
+// A value compared with a column that is not text goes into the statement as it is; it must be
+// what the column holds (a number, a date, true or false), never a piece of SQL.
+bool ValorAdmitido(int tipo, const QString& valor) {
+    static const QRegularExpression numero(QStringLiteral(R"(^[+-]?(\d+([.,]\d*)?|[.,]\d+)([eE][+-]?\d+)?$)"));
+    static const QRegularExpression fecha(
+        QStringLiteral(R"(^'?\d{1,4}[-/.]\d{1,2}[-/.]\d{1,4}([ T]\d{1,2}:\d{2}(:\d{2}(\.\d+)?)?)?'?$)"));
+    const QString v = valor.trimmed();
+    if (tipo == 7) return fecha.match(v).hasMatch();
+    return numero.match(v).hasMatch() || fecha.match(v).hasMatch() ||
+           v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+           v.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
+           v.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
+}
+
+QString MensajeValorRechazado(const QString& valor, const QString& campo) {
+    return QStringLiteral("El valor \"%1\" no es un número ni una fecha para %2: no se consultó la base de datos.")
+        .arg(valor.left(60), campo.trimmed());
+}
+
 QString SinComillas(const QString& v) {
     QString r = v;
     r.remove(QLatin1Char('\''));
@@ -641,6 +690,10 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
     QString texto;
     if (Condicion.isEmpty()) {
         const int tipo = CodigoTipo(Tipodato);
+        if (tipo != 8 && tipo != 3 && tipo != 4 && tipo != 5 && !ValorAdmitido(tipo, V)) {
+            plataforma().MsgBox(MensajeValorRechazado(V, C), vb::Critical, QStringLiteral("Aviso al Operador"));
+            return false;
+        }
         const QString desde = simple ? QStringLiteral("SELECT * FROM ") + T + QStringLiteral(" with(nolock)   WHERE ")
                                      : QStringLiteral("SELECT TOP 1 * FROM ") + T + QStringLiteral(" with(nolock)  WHERE ");
         if (tipo == 8) {
@@ -692,6 +745,7 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
         if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
             if (RecuperaConexion(Variante::A, cuenta)) return pasos::Reintentar;
         }
+        if (YaInformado()) return 0;
         const int r =
             plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
         if (r == vb::Retry) return pasos::Reintentar;
@@ -714,6 +768,10 @@ bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, 
 QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& CampoDevuelto, const QString& C,
                             const QVariant& Tipodato, const QString& Condicion, bool UsaTrim, bool IgnoraError) {
     const int tipo = CodigoTipo(Tipodato);
+    if (tipo != 8 && tipo != 3 && tipo != 4 && tipo != 5 && !ValorAdmitido(tipo, V)) {
+        if (!IgnoraError) plataforma().MsgBox(MensajeValorRechazado(V, C), vb::Critical, QStringLiteral("Aviso al Operador"));
+        return IgnoraError ? QVariant(QString()) : QVariant();
+    }
     const QString sufijo = Condicion.trimmed().isEmpty() ? QString() : QStringLiteral(" AND ") + Condicion;
     const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + T + QStringLiteral(" with(nolock)  WHERE ");
     QString texto;
@@ -760,6 +818,7 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
         if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
             if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
         }
+        if (YaInformado()) return 0;
         const int r =
             plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
         if (r == vb::Retry) return pasos::Reintentar;

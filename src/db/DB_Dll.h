@@ -4,6 +4,7 @@
 #include "db/driver/Recordset.h"
 #include "services/ErrorEjecucion.h"
 
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -127,8 +128,13 @@ private:
     bool ExisteEnTablaComun(bool simple, const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
                             driver::Recordset* Lrcs, const QVariant& Tipodato, const QString& Condicion, bool SoloLectura);
 
+    // True when the connection's error is a schema fault (a missing table or column) already
+    // reported in this run; the first time it is noted.
+    bool YaInformado();
+
     std::unique_ptr<driver::Conexion> cnn_;
     QString gLogErr;
+    QSet<QString> informados_;
 };
 
 // The program's shared database access object, created on first use and kept until the end.

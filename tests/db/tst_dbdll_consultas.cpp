@@ -293,10 +293,10 @@ private slots:
                                        << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='  OPERADOR '" << 0;
         QTest::newRow("ST texto") << true << "OPERADOR"
                                   << "NOMBRE" << QVariant(8) << "" << st + "NOMBRE ='OPERADOR'" << 1;
-        QTest::newRow("fecha") << false << " 'DEMO' "
-                               << "NOMBRE" << QVariant(7) << "" << t + "NOMBRE = 'DEMO' " << 1;
-        QTest::newRow("ST fecha") << true << " 'DEMO' "
-                                  << "NOMBRE" << QVariant(7) << "" << st + "NOMBRE = 'DEMO' " << 1;
+        QTest::newRow("fecha") << false << " '2020-01-02' "
+                               << "NOMBRE" << QVariant(7) << "" << t + "NOMBRE = '2020-01-02' " << 0;
+        QTest::newRow("ST fecha") << true << " '2020-01-02' "
+                                  << "NOMBRE" << QVariant(7) << "" << st + "NOMBRE = '2020-01-02' " << 0;
         QTest::newRow("numero 12abc") << false << "12abc"
                                       << "verproforma" << QVariant(3) << "" << t + "verproforma = 12" << 0;
         QTest::newRow("numero abc") << false << "abc"
@@ -361,6 +361,29 @@ private slots:
         } else {
             QVERIFY2(g(c).Cajas().isEmpty(), qPrintable(g(c).UltimaCaja().texto));
         }
+        QCOMPARE(c.Valor(QStringLiteral("SELECT COUNT(*) FROM TA_USUARIOS")), QStringLiteral("2"));
+    }
+
+    // A value for a date or other non-text column goes into the statement as it is written, so
+    // one that is not a number or a date never reaches the database.
+    void valorQueNoEsDelTipoNoLlegaALaBase() {
+        Caso c;
+        auto& db = gBaseDatos();
+        db.UltimaSentencia.clear();
+        for (const int tipo : {7, 11}) {
+            g(c).ResponderMsgBox(vb::OK);
+            QVERIFY(!db.ExisteEnTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("1 OR 1=1"), QStringLiteral("verproforma"),
+                                      nullptr, tipo));
+            QCOMPARE(g(c).UltimaCaja().texto,
+                     QStringLiteral("El valor \"1 OR 1=1\" no es un número ni una fecha para verproforma: no se consultó la base "
+                                    "de datos."));
+            g(c).ResponderMsgBox(vb::OK);
+            QVERIFY(db.DatosTabla(QStringLiteral("TA_USUARIOS"), QStringLiteral("0 OR 1=1"), QStringLiteral("NOMBRE"),
+                                  QStringLiteral("verproforma"), tipo, QString(), false, false)
+                        .toString()
+                        .isEmpty());
+        }
+        QVERIFY(db.UltimaSentencia.isEmpty());
         QCOMPARE(c.Valor(QStringLiteral("SELECT COUNT(*) FROM TA_USUARIOS")), QStringLiteral("2"));
     }
 
