@@ -35,6 +35,7 @@ void PrepararPrograma(const QString& ejecutable) {
     InstalarDialogoConexion();
     InstalarLectorFilas();
     InstalarProgresoExportacion();
+    InstalarEsperaOcupada();
     EstablecerAvisoCarpetaInforme([](const QString& c) { TvPrint2::instancia().SetCarpetaInformes(c); });
 }
 

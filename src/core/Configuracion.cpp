@@ -11,6 +11,12 @@
 
 namespace {
 
+// A key as it is stored (trimmed; the suite writes it in upper case and compares without regard to
+// case), inside a literal: a quote in it is doubled, so it is looked up as it was written.
+QString LiteralClave(const QString& clave) {
+    return clave.trimmed().replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
 QString LeerCfg(DB_Dll& base, const QString& tabla, const QString& Clave, QString& ValorAux, const QString& rutina,
                 bool comprobarAbierta) {
     if (comprobarAbierta && !base.gOpenFlag) return QString();
@@ -27,8 +33,7 @@ QString LeerCfg(DB_Dll& base, const QString& tabla, const QString& Clave, QStrin
         },
         [&] {
             QString s = QStringLiteral("SELECT VALOR, valoraux FROM ") + tabla +
-                        QStringLiteral(" with(nolock)  WHERE CLAVE = '") + QString(Clave.trimmed()).remove(QLatin1Char('\'')) +
-                        QStringLiteral("'");
+                        QStringLiteral(" with(nolock)  WHERE CLAVE = '") + LiteralClave(Clave) + QStringLiteral("'");
             const QString k = Clave.trimmed().toUpper();
             if (k == QLatin1String("[FECHA HASTA]") || k == QLatin1String("[FECHA DESDE]")) s = s.toUpper();
             base.AbrirRecordset(s, rs, nullptr, driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true);
@@ -66,7 +71,7 @@ void EscribirCfg(DB_Dll& base, const QString& tabla, const QString& Clave, const
         rutina, ReportarMostrarError,
         [&] {
             QString s = QStringLiteral("SELECT * FROM ") + tabla + QStringLiteral(" with(nolock)  WHERE CLAVE = '") +
-                        QString(Clave).remove(QLatin1Char('\'')) + QStringLiteral("'");
+                        LiteralClave(Clave) + QStringLiteral("'");
             base.AbrirRecordset(s, rs, nullptr, driver::adOpenDynamic, driver::adLockOptimistic, -1, true);
         },
         [&] {

@@ -1,5 +1,6 @@
 #include "core/Dll_Display.h"
 
+#include "db/driver/EsperaOcupada.h"
 #include "services/ExportaPlanilla.h"
 #include "services/Plataforma.h"
 
@@ -178,4 +179,45 @@ void InstalarProgresoExportacion() {
     };
     p.fin = [] { gDisplay().CartelCerrar(); };
     ExportaPlanilla::instancia().EstablecerProgreso(std::move(p));
+}
+
+namespace {
+
+class EsperaConCartel : public driver::EsperaOcupada {
+public:
+    bool Seguir(int transcurridoMs, int limiteMs) override {
+        // A lock held for a moment is not worth a window.
+        if (transcurridoMs < kMostrarTrasMs) {
+            // Repaint only: until the modal banner is up, a click or a key must not reach a window
+            // whose statement is still waiting.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        }
+        if (!cartel_.Ventana()) {
+            cartel_.CartelInicio(QStringLiteral("Base de datos ocupada"), true);
+            if (Lbf_CtrlDisplay* v = cartel_.Ventana()) {
+                v->hide();
+                v->setWindowModality(Qt::ApplicationModal);
+                v->show();
+            }
+        }
+        bool cancelado = false;
+        cartel_.CartelMostrar(cancelado, QStringLiteral("La base de datos está ocupada por otro puesto"),
+                              QStringLiteral("Esperando %1 de %2 segundos...").arg(transcurridoMs / 1000).arg(limiteMs / 1000),
+                              QStringLiteral("Cancelar deja de esperar; lo escrito queda en la ventana"));
+        return !cancelado;
+    }
+    void Terminar() override {
+        if (cartel_.Ventana()) cartel_.CartelCerrar();
+    }
+
+private:
+    static constexpr int kMostrarTrasMs = 400;
+    Dll_Display cartel_;
+};
+
+}  // namespace
+
+void InstalarEsperaOcupada() {
+    driver::EstablecerEsperaOcupada(std::make_shared<EsperaConCartel>());
 }

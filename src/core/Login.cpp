@@ -106,6 +106,9 @@ void RegistraIngreso(const QString& Programa) {
         },
         [&] { db.CierraRecordset(rsTarea); });
     if (ejecutable.toUpper() == QLatin1String("QM210AX")) return;
+    // A database opened for reading only can be browsed but takes no access row; saying so at every
+    // start would only stand between the operator and the layout.
+    if (db.gCnn().State() != driver::adStateClosed && db.gCnn().SoloLectura()) return;
 
     bool fallo = false;
     long nativo = 0;

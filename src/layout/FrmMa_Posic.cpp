@@ -1011,8 +1011,13 @@ void FrmMa_Posic::ActualizarDatos() {
     lista.push_back(pasos::paso([&] {
         if (errores.Count() == 0) return;
         const QString descripcion = errores.Item(0).Description;
-        QString proceso = QStringLiteral("MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:") + descripcion + QStringLiteral(")");
-        GrabaErrorProceso(script, proceso, 0, QString());
+        // A database another workstation holds, or one opened read-only, cannot take the audit row
+        // either: trying would only wait again.
+        const long nativo = errores.Item(0).NativeError;
+        if (nativo != driver::nativo::TiempoAgotado && nativo != driver::nativo::BaseSoloLectura) {
+            QString proceso = QStringLiteral("MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:") + descripcion + QStringLiteral(")");
+            GrabaErrorProceso(script, proceso, 0, QString());
+        }
         ErrorValidacion = true;
         plataforma().MsgBox(descripcion, vb::Critical, QStringLiteral("Aviso al operador"));
         errores.Clear();

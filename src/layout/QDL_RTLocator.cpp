@@ -49,25 +49,35 @@ int LongitudDeTexto(const QString& valor) {
     return static_cast<int>(std::nearbyint(acotado));
 }
 
+namespace {
+// A level key's value, its default written first when the key is empty. Reading the layout never
+// writes otherwise: an empty default (the fourth title) already stored as "" is not written again
+// at every tree build, and on a database opened read-only the default is only used.
+QString ValorConDefecto(const char* clave, const char* defecto) {
+    const QString valor = Cfg(QString::fromLatin1(clave));
+    if (!valor.trimmed().isEmpty()) return valor;
+    if (valor.isEmpty() && !*defecto) return valor;  // the row is there, holding the default already
+    if (gBaseDatos().gCnn().State() != driver::adStateClosed && gBaseDatos().gCnn().SoloLectura())
+        return QString::fromLatin1(defecto);
+    GrabaCfg(QString::fromLatin1(clave), QString::fromLatin1(defecto), QString(), false, QStringLiteral("DATOS"), true, false);
+    return Cfg(QString::fromLatin1(clave));
+}
+}  // namespace
+
 void CargarNivelesLayout() {
     auto& n = gNiveles();
     auto& fc = FuncionesComunes::instancia();
-    for (int i = 0; i < 4; ++i)
-        if (Cfg(QString::fromLatin1(kLongitudes[i])).trimmed().isEmpty())
-            GrabaCfg(QString::fromLatin1(kLongitudes[i]), QString::fromLatin1(kDefectoLongitud[i]), QString(), false,
-                     QStringLiteral("DATOS"), true, false);
+    QString longitudes[4], titulos[4];
+    for (int i = 0; i < 4; ++i) longitudes[i] = ValorConDefecto(kLongitudes[i], kDefectoLongitud[i]);
     n.LongitudTotal = 0;
     for (int i = 0; i < 4; ++i) {
-        n.LongitudNivel[i + 1] = LongitudDeTexto(Cfg(QString::fromLatin1(kLongitudes[i])));
+        n.LongitudNivel[i + 1] = LongitudDeTexto(longitudes[i]);
         n.LongitudTotal += n.LongitudNivel[i + 1];
     }
-    for (int i = 0; i < 4; ++i)
-        if (Cfg(QString::fromLatin1(kTitulos[i])).trimmed().isEmpty())
-            GrabaCfg(QString::fromLatin1(kTitulos[i]), QString::fromLatin1(kDefectoTitulo[i]), QString(), false,
-                     QStringLiteral("DATOS"), true, false);
+    for (int i = 0; i < 4; ++i) titulos[i] = ValorConDefecto(kTitulos[i], kDefectoTitulo[i]);
     // Titles, articles and plurals are the stored texts as read (a missing key reads as one blank),
     // only put in proper case.
-    for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(Cfg(QString::fromLatin1(kTitulos[i])));
+    for (int i = 0; i < 4; ++i) n.TituloNivel[i + 1] = fc.NombrePropio(titulos[i]);
     for (int i = 1; i <= 4; ++i)
         n.ArticuloNivel[i] =
             fc.NombrePropio(Cfg(QStringLiteral("ARTICULO_LAYOUT_NIVEL_%1").arg(i)) + QStringLiteral(" ") + n.TituloNivel[i]);

@@ -19,6 +19,28 @@ private slots:
         QCOMPARE(Cfg(QStringLiteral("THEME")), QStringLiteral("1"));
     }
 
+    // A key with blanks around it or a quote is found again as it was stored: a second write
+    // changes the row instead of adding one, and the value reads back.
+    void claveConBlancosYComillaSeReescribe() {
+        SesionPrueba s;
+        for (const char* valor : {"uno", "dos"})
+            GrabaCfg(QStringLiteral(" Rel'Comilla  "), QString::fromLatin1(valor), QString(), false, QStringLiteral("DATOS"),
+                     true, false);
+        QCOMPARE(s.Contar(QStringLiteral("TA_CONFIGURACION WHERE Clave = 'REL''COMILLA'")), 1);
+        QCOMPARE(Cfg(QStringLiteral("rel'comilla")), QStringLiteral("dos"));
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    // A missing table is said once per start-up, naming it, however many reads meet it.
+    void tablaQueFaltaSeAvisaUnaVez() {
+        SesionPrueba s;
+        s.Sql(QStringLiteral("DROP TABLE TA_CONFIGURACION"));
+        s.guion().ResponderMsgBox(vb::Abort, QStringLiteral("ta_configuracion"));
+        CargaConfiguracion(s.base().Carpeta() + QLatin1Char('/'));
+        for (int i = 0; i < 5; ++i) QCOMPARE(Cfg(QStringLiteral("LAYOUT_NIVEL1")), QStringLiteral(" "));
+        QCOMPARE(s.guion().Cajas().size(), 1);
+    }
+
     void conLaConexionCerradaNoSeConsulta() {
         SesionPrueba s(false);
         QString aux = QStringLiteral("intacto");

@@ -183,7 +183,7 @@ private slots:
         QVERIFY2(ms >= 900 && ms < 10000, qPrintable(QString::number(ms)));
         QCOMPARE(cn.Errors().Item(0).NativeError, -2L);
         QCOMPARE(cn.Errors().Item(0).SQLState, QStringLiteral("HYT00"));
-        QVERIFY(cn.Errors().Item(0).Description.contains(QStringLiteral("busy")));
+        QVERIFY(cn.Errors().Item(0).Description.startsWith(QStringLiteral("La base de datos está ocupada por otro puesto")));
 
         sqlite3_exec(bloqueo, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(bloqueo);

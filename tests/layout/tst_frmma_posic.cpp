@@ -1,7 +1,10 @@
 #include "LectorEspia.h"
 #include "SesionPrueba.h"
+#include "core/Dll_Display.h"
 #include "core/LectorBase.h"
 #include "db/DB_Dll.h"
+#include "db/driver/EsperaOcupada.h"
+#include "db/driver/VfsFallos.h"
 #include "layout/FrmMa_Posic.h"
 #include "services/Conversiones.h"
 #include "services/LectorFilas.h"
@@ -9,6 +12,7 @@
 #include "services/TvPrint2.h"
 #include "services/UtilKit.h"
 
+#include <sqlite3.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -20,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -456,6 +461,73 @@ private slots:
         QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES p JOIN V_MA_ARTICULOS a ON a.IdArticulo = p.IdArticulo WHERE "
                                          "p.IdPosicion = '0116'")),
                  1);
+    }
+
+    // Another workstation in the middle of a long write holds the database: the save waits with
+    // the banner up (modal: the window repaints but takes no other command), the operator stops
+    // waiting, one message says why, nothing typed is lost, and the same save goes through once the
+    // lock is gone. It is never taken for a lost connection.
+    void baseOcupadaPorOtroPuesto() {
+        SesionPrueba s;
+        InstalarEsperaOcupada();
+        auto quitar = qScopeGuard([] { driver::EstablecerEsperaOcupada(nullptr); });
+        auto w = Abrir();
+        Nuevo(*w, QStringLiteral("0118"));
+        Escribir(w->txtfields[1], QStringLiteral("Pasillo nuevo"));
+        gBaseDatos().gCnn().SetCommandTimeout(60);
+        sqlite3* otro = nullptr;
+        QCOMPARE(sqlite3_open_v2(s.base().Archivo().toUtf8().constData(), &otro, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        auto soltar = qScopeGuard([otro] { sqlite3_close(otro); });
+        QCOMPARE(sqlite3_exec(otro, "BEGIN IMMEDIATE; UPDATE TA_USUARIOS SET Nombre = Nombre", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        bool visto = false, modal = false;
+        QTimer::singleShot(1500, [&] {
+            for (QWidget* v : QApplication::topLevelWidgets())
+                if (auto* c = qobject_cast<Lbf_CtrlDisplay*>(v); c && c->isVisible()) {
+                    visto = true;
+                    modal = c->isModal();
+                    QTest::mouseClick(c->CmdDisplayCancelar, Qt::LeftButton);
+                }
+        });
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("La base de datos está ocupada por otro puesto"));
+        QElapsedTimer reloj;
+        reloj.start();
+        Boton(*w, "GRABAR");
+        QVERIFY(visto && modal);
+        QVERIFY2(reloj.elapsed() < 30000, "the wait ran to its time-out instead of stopping at the cancel");
+        QCOMPARE(s.guion().Cajas().size(), 1);
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("0118"));
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Pasillo nuevo"));
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion = '0118'")), 0);
+        sqlite3_exec(otro, "ROLLBACK", nullptr, nullptr, nullptr);
+        Boton(*w, "GRABAR");
+        QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdPosicion = '0118'")), 1);
+        QCOMPARE(s.guion().Cajas().size(), 1);
+    }
+
+    // A write-protected database opens and browses without a single box, even with a level key
+    // missing (its default is used, not written); a save fails with one clear message.
+    void baseDeSoloLecturaSeRecorreYNoSeGraba() {
+        SesionPrueba s;
+        s.Sql(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = 'TIT_LAYOUT_NIVEL_4'"));
+        driver::fallos::Instalar();
+        driver::fallos::SoloArchivo(s.base().Archivo());
+        driver::fallos::ProtegerContraEscritura(true);
+        auto restablecer = qScopeGuard([] { driver::fallos::Restablecer(); });
+        auto& db = gBaseDatos();
+        db.gCnn().Close();
+        db.OpenServerADODB(false, 3, QString(), false, false);
+        QVERIFY(db.gCnn().SoloLectura());
+        auto w = Abrir();
+        QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A010203")).isValid());
+        ClicNodo(*w, QStringLiteral("A010203"));
+        QCOMPARE(w->txtfields[3]->text(), QStringLiteral("CJ"));
+        QVERIFY2(s.guion().Cajas().isEmpty(), qPrintable(s.guion().UltimaCaja().texto));
+        Escribir(w->txtfields[1], QStringLiteral("Otro nombre"));
+        s.guion().ResponderMsgBox(vb::OK, QStringLiteral("La base de datos es de solo lectura"));
+        Boton(*w, "GRABAR");
+        QCOMPARE(s.guion().Cajas().size(), 1);
+        QCOMPARE(w->txtfields[1]->text(), QStringLiteral("Otro nombre"));
     }
 
     void grabarConUnidadInvalidaNoEscribe() {

@@ -1,5 +1,7 @@
 #include "db/driver/MotorSqlite.h"
 
+#include "db/driver/EsperaOcupada.h"
+
 #include "db/driver/DialectoSqlite.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Tipos.h"
@@ -566,11 +568,15 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
             break;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
+            // Another workstation holds the file: not a lost connection, and nothing was done.
             l << Proveedor(QStringLiteral("HYT00"), nativo::TiempoAgotado,
-                           QStringLiteral("Query timeout expired: the database is busy, locked by another process, and stayed so "
-                                          "for the %1 seconds of the command time-out. (%2)")
-                               .arg(esperaMs / 1000)
-                               .arg(mensaje));
+                           esperaMs < 0 ? QStringLiteral("La base de datos está ocupada por otro puesto; se dejó de esperar y "
+                                                         "no se hizo nada. Puede volver a intentarlo. (%1)")
+                                              .arg(mensaje)
+                                        : QStringLiteral("La base de datos está ocupada por otro puesto: siguió bloqueada los %1 "
+                                                         "segundos de espera y no se hizo nada. Puede volver a intentarlo. (%2)")
+                                              .arg(esperaMs / 1000)
+                                              .arg(mensaje));
             break;
         case SQLITE_INTERRUPT:
             l << Proveedor(QStringLiteral("HY008"), nativo::TiempoAgotado,
@@ -591,7 +597,7 @@ QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
             break;
         case SQLITE_READONLY:
             l << Proveedor(QStringLiteral("25000"), nativo::BaseSoloLectura,
-                           QStringLiteral("Failed to update database because the database is read-only. (%1)").arg(mensaje));
+                           QStringLiteral("La base de datos es de solo lectura: no se grabó nada. (%1)").arg(mensaje));
             break;
         case SQLITE_TOOBIG:
             terminada = true;
@@ -735,7 +741,7 @@ MotorSqlite::~MotorSqlite() {
 void MotorSqlite::Fallar(int rc, Errores& errores) const {
     const QString mensaje = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int extendido = db_ ? sqlite3_extended_errcode(db_) : rc;
-    Lanzar(Traducir(extendido ? extendido : rc, mensaje, esperaMs_), errores);
+    Lanzar(Traducir(extendido ? extendido : rc, mensaje, esperaCancelada_ ? -1 : esperaMs_), errores);
 }
 
 sqlite3_stmt* MotorSqlite::Preparar(const QString& sql, Errores& errores) const {
@@ -754,14 +760,35 @@ void MotorSqlite::Exec(const char* sql, Errores& errores) {
     if (rc != SQLITE_OK) Fallar(rc, errores);
 }
 
+bool MotorSqlite::SoloLectura() const {
+    return db_ && sqlite3_db_readonly(db_, "main") == 1;
+}
+
 void MotorSqlite::FijarEspera(int segundos) {
     // A busy database is waited for as long as a command may take; 0 ("no limit" in ADO) still waits
     // a bounded time, so that nothing ever hangs.
-    const int ms = (segundos > 0 ? segundos : 30) * 1000;
-    if (ms != esperaMs_ && db_) {
-        sqlite3_busy_timeout(db_, ms);
-        esperaMs_ = ms;
+    esperaMs_ = (segundos > 0 ? segundos : 30) * 1000;
+}
+
+int MotorSqlite::AlEstarOcupada(void* motor, int veces) {
+    auto* m = static_cast<MotorSqlite*>(motor);
+    const qint64 ahora = QDateTime::currentMSecsSinceEpoch();
+    if (veces == 0) {
+        m->inicioEspera_ = ahora;
+        m->esperaCancelada_ = false;
     }
+    const qint64 transcurrido = ahora - m->inicioEspera_;
+    if (transcurrido >= m->esperaMs_) return 0;
+    // Short slices: between two of them the program repaints its window and may stop the wait.
+    constexpr qint64 kTramoMs = 25;
+    sqlite3_sleep(static_cast<int>(std::min(kTramoMs, m->esperaMs_ - transcurrido)));
+    if (EsperaOcupada* e = esperaOcupada()) {
+        if (!e->Seguir(static_cast<int>(QDateTime::currentMSecsSinceEpoch() - m->inicioEspera_), m->esperaMs_)) {
+            m->esperaCancelada_ = true;
+            return 0;
+        }
+    }
+    return 1;
 }
 
 void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
@@ -793,7 +820,8 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     }
     sqlite3_extended_result_codes(db_, 1);
     // A database locked by another process is waited for as long as a login may take.
-    sqlite3_busy_timeout(db_, 15000);
+    sqlite3_busy_handler(db_, &MotorSqlite::AlEstarOcupada, this);
+    esperaMs_ = 15000;
     // A file that is not a database (or unreadable) shows it on the first read.
     rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errmsg(db_)));
@@ -803,7 +831,6 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     // Result columns named by the text of the select list (see NombreColumna), not by the
     // declared column.
     sqlite3_exec(db_, "PRAGMA short_column_names = OFF", nullptr, nullptr, nullptr);
-    esperaMs_ = -1;
     FijarEspera(30);
     nivel_ = 0;
     CrearControlesLongitud();

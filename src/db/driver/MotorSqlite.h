@@ -17,8 +17,9 @@ namespace driver {
 // NOT NULL 515 / 23000; text longer than its varchar(n) 8152 / 22001 (these four followed by 3621 "The
 // statement has been terminated."); missing table 208 / 42S02; missing column 207 / 42S22; unknown
 // function 195 / 42000; syntax 102 / 42000; I/O failures after opening (the share went away) 11 /
-// 08S01; busy database -2 / HYT00 after waiting the command time-out; a database that cannot be
-// opened 4060 / 42000.
+// 08S01; busy database -2 / HYT00 after waiting the command time-out (or when the operator stopped
+// waiting), never taken for a lost connection; read-only database 3906 / 25000; a database that
+// cannot be opened 4060 / 42000.
 class MotorSqlite : public Motor {
 public:
     MotorSqlite();
@@ -38,6 +39,7 @@ public:
     void FijarBaseDefecto(const QString& nombre, Errores& errores) override;
     QStringList ClavePrimaria(const QString& tabla, Errores& errores) override;
     bool TieneRowid() const override { return true; }
+    bool SoloLectura() const override;
 
     // The open connection, for tests that look underneath.
     sqlite3* Conexion() const { return db_; }
@@ -50,12 +52,16 @@ private:
     void Exec(const char* sql, Errores& errores);
     void FijarEspera(int segundos);
     void CrearControlesLongitud();
+    // SQLite's busy handler: waits in slices, asking the program's EsperaOcupada between them.
+    static int AlEstarOcupada(void* motor, int veces);
 
     sqlite3* db_ = nullptr;
     QString archivo_;
     QString nombreBase_;
     int nivel_ = 0;
     int esperaMs_ = -1;
+    qint64 inicioEspera_ = 0;  // when the current wait began (ms since the epoch)
+    bool esperaCancelada_ = false;
 };
 
 }  // namespace driver

@@ -18,6 +18,7 @@ std::once_flag registrada;
 std::atomic<int> lecturasArmadas{0}, escriturasArmadas{0};
 std::atomic<int> lecturasFallidas{0}, escriturasFallidas{0}, aperturasFallidas{0};
 std::atomic<bool> desconectado{false};
+std::atomic<bool> soloLectura{false};
 
 std::mutex mutexFiltro;
 std::string filtroAbsoluto, filtroCanonico;
@@ -152,6 +153,11 @@ int Abrir(sqlite3_vfs*, sqlite3_filename nombre, sqlite3_file* f, int flags, int
     }
     sqlite3_file* r = a->Real();
     r->pMethods = nullptr;
+    // A write-protected database file: opened for reading, as the operating system would.
+    if (soloLectura.load() && (flags & SQLITE_OPEN_MAIN_DB) && Afectado(nombre)) {
+        if (flags & SQLITE_OPEN_CREATE) return SQLITE_CANTOPEN;
+        flags = (flags & ~SQLITE_OPEN_READWRITE) | SQLITE_OPEN_READONLY;
+    }
     const int rc = real->xOpen(real, nombre, r, flags, salida);
     if (rc != SQLITE_OK) {
         if (r->pMethods) r->pMethods->xClose(r);
@@ -241,6 +247,9 @@ void Desconectar() {
 void Reconectar() {
     desconectado = false;
 }
+void ProtegerContraEscritura(bool si) {
+    soloLectura = si;
+}
 
 void SoloArchivo(const QString& ruta) {
     std::lock_guard<std::mutex> l(mutexFiltro);
@@ -258,6 +267,7 @@ void Restablecer() {
     lecturasArmadas = 0;
     escriturasArmadas = 0;
     desconectado = false;
+    soloLectura = false;
     lecturasFallidas = 0;
     escriturasFallidas = 0;
     aperturasFallidas = 0;

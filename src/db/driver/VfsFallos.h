@@ -21,6 +21,8 @@ void FallarEscrituras(int n);
 // The share is gone: every read and write fails, and so does opening a file, until Reconectar.
 void Desconectar();
 void Reconectar();
+// Database files opened from now on are write-protected: SQLite opens them for reading only.
+void ProtegerContraEscritura(bool si);
 // Only files whose path is this one (or its journal / WAL / shared-memory files) are affected;
 // empty: every file.
 void SoloArchivo(const QString& ruta);
