@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -38,15 +37,16 @@ bool PartirLinea(const QString& linea, QString& tabla, QString& anchos) {
     return true;
 }
 
-QStringList LineasArchivo(const QString& archivo, bool* ok) {
+// The file's lines as they are in it; each is read as UTF-8 when it is valid UTF-8 and otherwise
+// in the suite's code page, so a line another program wrote in either reads right.
+QList<QByteArray> LineasArchivo(const QString& archivo, bool* ok) {
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly)) {
         if (ok) *ok = false;
         return {};
     }
     if (ok) *ok = true;
-    const QString texto = cp1252::DecodificarTexto(f.readAll());
-    return texto.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
+    return cp1252::LineasCrudas(f.readAll());
 }
 
 }  // namespace
@@ -106,13 +106,14 @@ QString TablaAnchos(const QString& tabla) {
 std::optional<QVector<double>> LeerAnchos(const QString& archivo, const QString& tabla, int columnas) {
     if (!QFileInfo::exists(archivo)) return std::nullopt;
     bool ok = false;
-    const QStringList lineas = LineasArchivo(archivo, &ok);
+    const QList<QByteArray> lineas = LineasArchivo(archivo, &ok);
     if (!ok) return std::nullopt;
     const QString buscada = TablaAnchos(tabla);
     auto& fc = FuncionesComunes::instancia();
-    for (const QString& linea : lineas) {
+    for (const QByteArray& cruda : lineas) {
         QString t, texto;
-        if (!PartirLinea(linea, t, texto) || t.trimmed().compare(buscada, Qt::CaseInsensitive) != 0) continue;
+        if (!PartirLinea(cp1252::DecodificarTexto(cruda), t, texto) || t.trimmed().compare(buscada, Qt::CaseInsensitive) != 0)
+            continue;
         // Every column must find its width before any is applied.
         QVector<double> r;
         for (int i = 0; i < columnas; ++i) {
@@ -135,32 +136,33 @@ bool GrabarAnchos(const QString& archivo, const QString& tabla, const QVector<do
     const QString nombre = TablaAnchos(tabla);
     QFileInfo fi(archivo);
     const QString aux = fi.dir().filePath(fi.completeBaseName() + QStringLiteral(".AUX"));
-    QStringList copiar;
+    QByteArray bytes;
     if (fi.exists()) {
         bool ok = false;
-        const QStringList lineas = LineasArchivo(archivo, &ok);
+        const QList<QByteArray> lineas = LineasArchivo(archivo, &ok);
         if (!ok) {
             if (error) *error = QStringLiteral("No se puede leer ") + archivo;
             return false;
         }
-        for (const QString& linea : lineas) {
+        // The other tables' lines go over byte for byte: re-encoding them could change what
+        // another program finds there.
+        for (const QByteArray& cruda : lineas) {
             QString t, texto;
-            if (!PartirLinea(linea, t, texto)) continue;
+            if (!PartirLinea(cp1252::DecodificarTexto(cruda), t, texto)) continue;
             if (t.trimmed().compare(nombre, Qt::CaseInsensitive) == 0) continue;
-            copiar.append(QLatin1Char('"') + t + QStringLiteral("\",\"") + texto + QLatin1Char('"'));
+            bytes += cruda + QByteArrayLiteral("\r\n");
         }
     }
     QString propios;
     for (const double a : anchos) propios += QString::number(a, 'g', 15) + QLatin1Char('|');
-    copiar.append(QLatin1Char('"') + nombre + QStringLiteral("\",\"") + propios + QLatin1Char('"'));
+    bytes += cp1252::CodificarLinea(QLatin1Char('"') + nombre + QStringLiteral("\",\"") + propios + QLatin1Char('"')) +
+             QByteArrayLiteral("\r\n");
 
     QFile f(aux);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (error) *error = f.errorString();
         return false;
     }
-    QByteArray bytes;
-    for (const QString& l : copiar) bytes += cp1252::Codificar(l) + QByteArrayLiteral("\r\n");
     if (f.write(bytes) != bytes.size()) {
         if (error) *error = f.errorString();
         f.close();

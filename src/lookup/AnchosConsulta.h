@@ -52,8 +52,9 @@ QString TablaAnchos(const QString& tabla);
 std::optional<QVector<double>> LeerAnchos(const QString& archivo, const QString& tabla, int columnas);
 
 // Rewrites the file through "<name>.AUX" and a rename: every well-formed line of another table is
-// kept as it was, the table's own line is replaced and goes to the end. Lines that cannot be read
-// as two quoted fields are dropped instead of being copied. False with the reason on failure.
+// copied byte for byte, the table's own line is replaced and goes to the end (in the suite's code
+// page when it holds the name, otherwise UTF-8). Lines that cannot be read as two quoted fields are
+// dropped instead of being copied. False with the reason on failure.
 bool GrabarAnchos(const QString& archivo, const QString& tabla, const QVector<double>& anchos, QString* error);
 
 }  // namespace anchos

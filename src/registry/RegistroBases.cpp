@@ -19,7 +19,8 @@ constexpr long kErrorAcceso = errnum::PathFileAccess;
 }
 
 // The fields of one line. Unquoted fields are trimmed; a field that opens with a double quote runs
-// to the closing one and may hold commas (what a file written with quoting looks like).
+// to the closing one and may hold commas and doubled quotes (what a file written with quoting
+// looks like).
 QStringList CamposLinea(const QString& linea) {
     QStringList campos;
     const qsizetype n = linea.size();
@@ -28,13 +29,25 @@ QStringList CamposLinea(const QString& linea) {
         while (i < n && (linea[i] == QLatin1Char(' ') || linea[i] == QLatin1Char('\t'))) ++i;
         QString valor;
         if (i < n && linea[i] == QLatin1Char('"')) {
-            const qsizetype cierre = linea.indexOf(QLatin1Char('"'), i + 1);
-            if (cierre < 0) {
-                valor = linea.mid(i + 1);
+            // Inside quotes a doubled quote stands for one.
+            qsizetype j = i + 1;
+            bool cerrado = false;
+            while (j < n) {
+                if (linea[j] == QLatin1Char('"')) {
+                    if (j + 1 < n && linea[j + 1] == QLatin1Char('"')) {
+                        valor += QLatin1Char('"');
+                        j += 2;
+                        continue;
+                    }
+                    cerrado = true;
+                    break;
+                }
+                valor += linea[j++];
+            }
+            if (!cerrado) {
                 i = n;
             } else {
-                valor = linea.mid(i + 1, cierre - i - 1);
-                const qsizetype coma = linea.indexOf(QLatin1Char(','), cierre + 1);
+                const qsizetype coma = linea.indexOf(QLatin1Char(','), j + 1);
                 i = coma < 0 ? n : coma;
             }
         } else {
@@ -50,19 +63,12 @@ QStringList CamposLinea(const QString& linea) {
     return campos;
 }
 
-// A field as written: in quotes only when it holds a comma, so that the reader gets it back whole.
+// A field as written: in quotes, with its own quotes doubled, when it holds a comma or a quote, so
+// that the reader gets it back whole; any other field as it is, as the suite's files hold them.
 QString CampoEscrito(const QString& valor) {
     const QString v = valor.trimmed();
-    if (v.contains(QLatin1Char(',')) && !v.contains(QLatin1Char('"'))) return QLatin1Char('"') + v + QLatin1Char('"');
-    return v;
-}
-
-// A line in the code page of the suite's files when it fits there and reads back unchanged,
-// otherwise in UTF-8 (which every reader of this file recognises line by line).
-QByteArray BytesLinea(const QString& linea) {
-    const QByteArray cp = cp1252::Codificar(linea);
-    if (cp1252::DecodificarTexto(cp) == linea) return cp;
-    return linea.toUtf8();
+    if (!v.contains(QLatin1Char(',')) && !v.contains(QLatin1Char('"'))) return v;
+    return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 }  // namespace
@@ -80,14 +86,8 @@ QString ClaveConexion(const QString& baseDatos, const QString& servidor) {
 
 QList<RegistroConexion> AnalizarRegistroBases(const QByteArray& contenido) {
     QList<RegistroConexion> registros;
-    const qsizetype n = contenido.size();
-    qsizetype inicio = 0;
-    while (inicio < n) {
-        qsizetype fin = inicio;
-        while (fin < n && contenido[fin] != '\r' && contenido[fin] != '\n') ++fin;
-        const QString linea = cp1252::DecodificarTexto(contenido.mid(inicio, fin - inicio));
-        // CR LF is one line end; CR or LF alone is one too.
-        inicio = fin + ((fin + 1 < n && contenido[fin] == '\r' && contenido[fin + 1] == '\n') ? 2 : 1);
+    for (const QByteArray& cruda : cp1252::LineasCrudas(contenido)) {
+        const QString linea = cp1252::DecodificarTexto(cruda);
         if (linea.trimmed().isEmpty()) continue;
         QStringList campos = CamposLinea(linea);
         while (campos.size() < 5) campos << QString();
@@ -134,7 +134,7 @@ void AgregaConexion(const QString& clave, const QString& baseDatos, const QStrin
         if (!info.isWritable()) FallarAcceso(ruta, QStringLiteral("read-only"));
     }
 
-    QByteArray registro = BytesLinea(LineaRegistro(clave, baseDatos, usuario, password, servidor)) + "\r\n";
+    QByteArray registro = cp1252::CodificarLinea(LineaRegistro(clave, baseDatos, usuario, password, servidor)) + "\r\n";
     // What follows the last line end: text there means the file's last line has no line end, and
     // the new record must not be glued to it. Trailing blanks alone do not count.
     const qsizetype ultimoFin = std::max(previo.lastIndexOf('\r'), previo.lastIndexOf('\n'));

@@ -57,4 +57,23 @@ QString DecodificarTexto(const QByteArray& bytes) {
     return Decodificar(bytes);
 }
 
+QByteArray CodificarLinea(const QString& linea) {
+    const QByteArray cp = Codificar(linea);
+    if (DecodificarTexto(cp) == linea) return cp;
+    return linea.toUtf8();
+}
+
+QList<QByteArray> LineasCrudas(const QByteArray& bytes) {
+    QList<QByteArray> lineas;
+    const qsizetype n = bytes.size();
+    qsizetype inicio = 0;
+    while (inicio < n) {
+        qsizetype fin = inicio;
+        while (fin < n && bytes[fin] != '\r' && bytes[fin] != '\n') ++fin;
+        lineas.append(bytes.mid(inicio, fin - inicio));
+        inicio = fin + ((fin + 1 < n && bytes[fin] == '\r' && bytes[fin + 1] == '\n') ? 2 : 1);
+    }
+    return lineas;
+}
+
 }  // namespace cp1252

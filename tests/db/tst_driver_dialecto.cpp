@@ -210,6 +210,46 @@ private slots:
         QCOMPARE(Columna(cn, QStringLiteral("SELECT LEN('ab  ') + CHARINDEX('B', 'abc') * 10")), QStringList{"22"});
     }
 
+    // Taking a token out never joins its neighbours into something else: two literals stay two, a
+    // division and a star never become a comment.
+    void quitarUnaPalabraNoUneLoQueLaRodea() {
+        const QString literales = dialecto::TraducirSentencia(QStringLiteral("SELECT 'x'N'y'"));
+        QVERIFY2(!literales.contains(QStringLiteral("''")), qPrintable(literales));
+        const QString division = dialecto::TraducirSentencia(QStringLiteral("SELECT 4 /db..* FROM T WHERE a = ' */ -- '"));
+        QVERIFY2(!division.contains(QStringLiteral("/*")), qPrintable(division));
+        QVERIFY(division.contains(QStringLiteral("' */ -- '")));
+    }
+
+    // Nesting deeper than SQLite accepts is refused with a clear error, whatever the depth; what
+    // SQLite runs still translates.
+    void anidamientoExcesivoSeRechazaSinCaerse() {
+        QTemporaryDir tmp;
+        const QString ruta = tmp.filePath(QStringLiteral("n.db"));
+        QVERIFY(CrearBaseSqlite(ruta, "CREATE TABLE T (a int);"));
+        Conexion cn;
+        cn.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta));
+        auto anidado = [](int n) {
+            return QStringLiteral("SELECT ") + QString(n, QLatin1Char('(')) + QLatin1Char('1') + QString(n, QLatin1Char(')'));
+        };
+        QCOMPARE(Columna(cn, anidado(50)), QStringList{"1"});
+        // At the limit the translation still runs (SQLite may then refuse the text itself).
+        try {
+            cn.Execute(anidado(dialecto::kProfundidadMaxima));
+        } catch (const ErrorEjecucion&) {
+            QVERIFY(cn.Errors().Item(0).NativeError != 191L);
+        }
+        for (const int n : {dialecto::kProfundidadMaxima + 1, 10000, 200000}) {
+            try {
+                cn.Execute(anidado(n));
+                QFAIL("a text nested too deeply was run");
+            } catch (const ErrorEjecucion& e) {
+                QCOMPARE(e.Number, errnum::E_FAIL);
+                QCOMPARE(cn.Errors().Item(0).NativeError, 191L);
+                QVERIFY(cn.Errors().Item(0).Description.contains(QStringLiteral("nested too deeply")));
+            }
+        }
+    }
+
     void lasFuncionesDeSqlServerExistenSinTraduccion() {
         // A bare connection with the extensions, as a tool outside the client would have.
         sqlite3* db = nullptr;

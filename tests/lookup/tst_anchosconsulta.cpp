@@ -118,6 +118,20 @@ private Q_SLOTS:
         QCOMPARE(*anchos::LeerAnchos(ruta, QStringLiteral("VT_MA_ARTICULOS"), 3), (QVector<double>{1000, 1500, 2000}));
     }
 
+    // The other tables' lines keep their bytes, whatever their encoding: a UTF-8 line stays UTF-8,
+    // a Windows-1252 one stays so, and both are found again.
+    void grabarCopiaLasOtrasLineasTalCual() {
+        QTemporaryDir dir;
+        const QString ruta = dir.filePath(QStringLiteral("CONSULTASLEN.TVX"));
+        const QByteArray utf8 = QStringLiteral("\"V_TA_AÑO_中\",\"900|\"").toUtf8();
+        const QByteArray cp = QByteArray("\"V_TA_A\xd1O\",\"700|\"");
+        Escribir(ruta, utf8 + "\r\n" + cp + "\r\n");
+        QVERIFY(anchos::GrabarAnchos(ruta, QStringLiteral("V_TA_RUBROS"), {800}, nullptr));
+        QCOMPARE(Leer(ruta), utf8 + "\r\n" + cp + "\r\n\"V_TA_RUBROS\",\"800|\"\r\n");
+        QCOMPARE(*anchos::LeerAnchos(ruta, QStringLiteral("V_TA_AÑO_中"), 1), QVector<double>{900});
+        QCOMPARE(*anchos::LeerAnchos(ruta, QStringLiteral("V_TA_AÑO"), 1), QVector<double>{700});
+    }
+
     void grabarNoCopiaBasura() {
         QTemporaryDir dir;
         const QString ruta = dir.filePath(QStringLiteral("CONSULTASLEN.TVX"));
