@@ -48,8 +48,16 @@ class TstNiveles : public QObject {
 private slots:
     void nivelesDelDemoSinEscribirNada() {
         SesionPrueba s;
+        // Every write to the configuration is counted: reading the layout (at every tree build)
+        // must not write, not even the empty fourth title over itself.
+        s.Sql(QStringLiteral("CREATE TABLE ESCRITURAS (n int)"));
+        for (const char* evento : {"INSERT", "UPDATE", "DELETE"})
+            s.Sql(QStringLiteral("CREATE TRIGGER cuenta_%1 AFTER %1 ON TA_CONFIGURACION BEGIN INSERT INTO ESCRITURAS VALUES (1); END")
+                      .arg(QLatin1String(evento)));
         const int filas = s.Contar(QStringLiteral("TA_CONFIGURACION"));
+        Cargar();
         const auto& n = Cargar();
+        QCOMPARE(s.Contar(QStringLiteral("ESCRITURAS")), 0);
         QCOMPARE(Largos(n), (QList<int>{2, 2, 2, 0}));
         QCOMPARE(n.LongitudTotal, 6);
         QCOMPARE(Fines(n), (QList<int>{2, 4, 6, 6}));
