@@ -1,5 +1,6 @@
 #include "BaseSqlite.h"
 #include "db/driver/Conexion.h"
+#include "db/driver/EsperaOcupada.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Recordset.h"
 #include "db/driver/VfsFallos.h"
@@ -184,6 +185,28 @@ private slots:
         QCOMPARE(cn.Errors().Item(0).NativeError, -2L);
         QCOMPARE(cn.Errors().Item(0).SQLState, QStringLiteral("HYT00"));
         QVERIFY(cn.Errors().Item(0).Description.startsWith(QStringLiteral("La base de datos está ocupada por otro puesto")));
+
+        // Opening it meanwhile is busy too, not a refused login; a program that stops waiting
+        // stops at once.
+        struct Rendirse : EsperaOcupada {
+            int veces = 0;
+            bool Seguir(int, int) override { return ++veces < 3; }
+            void Terminar() override {}
+        };
+        auto rendirse = std::make_shared<Rendirse>();
+        EstablecerEsperaOcupada(rendirse);
+        auto quitar = qScopeGuard([] { EstablecerEsperaOcupada(nullptr); });
+        Conexion otra;
+        reloj.restart();
+        try {
+            otra.Open(Cadena(ruta));
+            QFAIL("a database held by another process opened");
+        } catch (const ErrorEjecucion&) {
+            QCOMPARE(otra.Errors().Item(0).NativeError, -2L);
+            QVERIFY(otra.Errors().Item(0).Description.contains(QStringLiteral("se dejó de esperar")));
+        }
+        QCOMPARE(rendirse->veces, 3);
+        QVERIFY2(reloj.elapsed() < 5000, qPrintable(QString::number(reloj.elapsed())));
 
         sqlite3_exec(bloqueo, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(bloqueo);

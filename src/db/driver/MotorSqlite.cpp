@@ -822,8 +822,16 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     // A database locked by another process is waited for as long as a login may take.
     sqlite3_busy_handler(db_, &MotorSqlite::AlEstarOcupada, this);
     esperaMs_ = 15000;
-    // A file that is not a database (or unreadable) shows it on the first read.
+    // A file that is not a database (or unreadable) shows it on the first read; one another
+    // workstation holds is busy, not a login that failed.
     rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+        const QString mensaje = QString::fromUtf8(sqlite3_errmsg(db_));
+        const int espera = esperaCancelada_ ? -1 : esperaMs_;
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        Lanzar(Traducir(rc, mensaje, espera), errores);
+    }
     if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errmsg(db_)));
     rc = sqlite::RegistrarExtensiones(db_);
     if (rc != SQLITE_OK) fallarApertura(QString::fromUtf8(sqlite3_errstr(rc)));
