@@ -56,6 +56,9 @@ private:
     QString nombreBase_;
     int nivel_ = 0;
     int esperaMs_ = -1;
+    // The last statement EjecutarConParametros prepared, kept for the next run of the same text.
+    sqlite3_stmt* repetida_ = nullptr;
+    QString textoRepetida_;
 };
 
 }  // namespace driver
