@@ -200,6 +200,10 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
             .arg(fines.join(QStringLiteral(", ")));
     }
     if (codigo.contains(QLatin1Char('\''))) return QStringLiteral("Codigo Incorrecto, no puede contener comillas!");
+    return RevisarDetalle(f);
+}
+
+QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
     const QString descripcion = f.Valor(Descripcion).trimmed();
     if (tamanos_[Descripcion] > 0 && descripcion.size() > tamanos_[Descripcion])
         return QStringLiteral("la Descripcion tiene %1 caracteres; la columna admite %2")

@@ -68,6 +68,10 @@ public:
     // The refused rows as a CSV text (";" between fields, a header line): line, code, reason.
     QString TextoRechazos() const;
 
+    // The checks of a position's values other than its code (lengths, numbers, flags, the codes of
+    // the related tables): the reason they are refused, empty when they pass. Needs Preparar.
+    QString RevisarDetalle(const FilaPosicion& f);
+
     // The value a column's text is written with, as the save types it (quotes removed).
     QString ValorEscrito(int columna, const QString& texto) const;
 

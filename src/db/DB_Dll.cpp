@@ -407,8 +407,10 @@ void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, st
 void DB_Dll::EjecutaConParametros(const QString& SentenciaSQL, const QVector<QVariant>& Valores, long& RecordsAffected) {
     RecordsAffected = 0;
     // A bulk writer sends the same text again and again: it is prepared once.
-    if (SentenciaSQL != ultimaConParametros_) {
-        ultimaConParametros_ = SentenciaSQL;
+    const QString clave = SentenciaSQL + QChar(0) + (gEsAdmin ? QLatin1Char('A') : QLatin1Char('-')) +
+                          (sesion().gConfidencialidad ? QLatin1Char('C') : QLatin1Char('-'));
+    if (clave != ultimaConParametros_) {
+        ultimaConParametros_ = clave;
         preparadaConParametros_ = PrepararTexto(SentenciaSQL);
     }
     const QString& texto = preparadaConParametros_;
