@@ -646,14 +646,20 @@ bool FrmAsistente::VistaPrevia() {
             Avisar(QStringLiteral(" Elija la planilla o el archivo CSV con las posiciones."), vb::Exclamation, TxtArchivo);
             return false;
         }
-        gDisplay().CartelInicio(kTitulo, true);
-        gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(), QString());
-        TablaLeida t = LeerPlanilla(ruta, kMaximoPosiciones, [](qint64 n) {
-            bool c = false;
-            gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
-            return !c;
-        });
-        gDisplay().CartelCerrar();
+        TablaLeida t;
+        {
+            // The banner comes and goes: the focus comes back where it was.
+            const VueltaDelFoco vuelta;
+            gDisplay().CartelInicio(kTitulo, true);
+            gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(), QString());
+            t = LeerPlanilla(ruta, kMaximoPosiciones, [](qint64 n) {
+                bool c = false;
+                gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
+                return !c;
+            });
+            gDisplay().CartelCerrar();
+            plataforma().ProcesarEventos();
+        }
         if (!t.error.isEmpty()) {
             plan_.reset();
             if (t.error != TextoLecturaCancelada()) Avisar(t.error, vb::Critical, TxtArchivo);
@@ -662,14 +668,19 @@ bool FrmAsistente::VistaPrevia() {
         filas = std::move(t.filas);
     }
 
-    gDisplay().CartelInicio(kTitulo, true);
-    gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(), QString());
-    const bool completo = plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size()](qint64 n) {
-        bool c = false;
-        gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
-        return !c;
-    });
-    gDisplay().CartelCerrar();
+    bool completo = false;
+    {
+        const VueltaDelFoco vuelta;
+        gDisplay().CartelInicio(kTitulo, true);
+        gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(), QString());
+        completo = plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size()](qint64 n) {
+            bool c = false;
+            gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
+            return !c;
+        });
+        gDisplay().CartelCerrar();
+        plataforma().ProcesarEventos();
+    }
     if (!completo) {
         plan_.reset();
         LblResumen->setText(QStringLiteral("Vista previa cancelada."));
@@ -769,13 +780,15 @@ void FrmAsistente::Crear() {
             explicit Ocupado(bool& x) : o(x) { o = true; }
             ~Ocupado() { o = false; }
         } ocupado(ocupado_);
+        // Nothing else may be pressed while the job runs; the operator goes on where he was.
+        const VueltaDelFoco vuelta;
         setEnabled(false);
         r = EscribirPlan(p, ProgresoEnCartel());
         setEnabled(true);
     }
     switch (r.estado) {
         case ResultadoEscritura::Estado::Escrito: {
-            QString texto = QStringLiteral("Deposito %1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));
+            QString texto = QStringLiteral("%1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));
             if (r.actualizadas > 0) texto += QStringLiteral(" y se actualizaron %1").arg(Miles(r.actualizadas));
             texto += QLatin1Char('.');
             if (p.Cantidad(Estado::Rechazada) > 0)

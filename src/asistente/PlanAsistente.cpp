@@ -180,12 +180,6 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
     for (int c = 0; c < kColumnas; ++c)
         if (f.Tiene(c) && TieneControl(f.Valor(c)))
             return QStringLiteral("la columna %1 tiene caracteres de control (NUL, saltos de linea, tabuladores)").arg(NombreColumna(c));
-    if (f.Tiene(IdDeposito) && !f.Valor(IdDeposito).trimmed().isEmpty()) {
-        const QString d = FC().FormatoLongitud(f.Valor(IdDeposito).trimmed(), 4);
-        if (d.compare(deposito_, Qt::CaseInsensitive) != 0)
-            return QStringLiteral("es del deposito \"%1\", no del deposito elegido \"%2\"")
-                .arg(f.Valor(IdDeposito).trimmed().left(20), deposito_.trimmed());
-    }
     if (codigo.isEmpty()) return QStringLiteral("Debe informar el Codigo!");
     if (codigo.size() > n.LongitudTotal)
         return QStringLiteral("Codigo Incorrecto, Supera Longitud permitida! (%1 caracteres, el maximo es %2)")
@@ -298,10 +292,21 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
 
     // Each row on its own; a code given twice keeps its first line.
     for (qsizetype i = 0; i < filas.size(); ++i) {
+        if (avance && i > 0 && i % 2000 == 0 && !avance(i)) return false;
         const FilaPosicion& f = filas[i];
         Entrada e;
         e.linea = f.linea;
         e.codigo = f.Valor(IdPosicion).trimmed();
+        // A row of another warehouse (a whole-table export holds them all) is no position of this
+        // job: it is refused and does not take the code from this warehouse's row.
+        if (f.Tiene(IdDeposito) && !f.Valor(IdDeposito).trimmed().isEmpty() &&
+            FC().FormatoLongitud(f.Valor(IdDeposito).trimmed(), 4).compare(deposito_, Qt::CaseInsensitive) != 0) {
+            e.estado = Estado::Rechazada;
+            e.motivo = QStringLiteral("es del deposito \"%1\", no del deposito elegido \"%2\"")
+                           .arg(f.Valor(IdDeposito).trimmed().left(20), deposito_.trimmed());
+            entradas_.push_back(std::move(e));
+            continue;
+        }
         e.motivo = Revisar(f, e.codigo);
         const int numero = static_cast<int>(entradas_.size());
         const auto [previa, primera] = indiceEntradas_.try_emplace(e.codigo, numero);
@@ -329,7 +334,6 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
             }
         }
         entradas_.push_back(std::move(e));
-        if (avance && (i + 1) % 2000 == 0 && !avance(i + 1)) return false;
     }
 
     // The parents, shortest codes first, so a refused parent refuses its children and a parent
