@@ -582,8 +582,19 @@ bool FrmAsistente::ValoresValidos() {
     return false;
 }
 
+void FrmAsistente::Reactivar() {
+    // The banner took the desktop's activation with it when it closed: the window gets it back,
+    // with the focus where the operator left it.
+    plataforma().ProcesarEventos();
+    if (isVisible() && !isActiveWindow()) activateWindow();
+}
+
 bool FrmAsistente::VistaPrevia() {
     if (ocupado_) return false;
+    struct AlTerminar {
+        FrmAsistente* w;
+        ~AlTerminar() { w->Reactivar(); }
+    } alTerminar{this};
     if (CmbDeposito->count() == 0) {
         Avisar(FrmMa_Posic::MensajeSinDepositos(), vb::Exclamation);
         return false;
@@ -658,7 +669,6 @@ bool FrmAsistente::VistaPrevia() {
                 return !c;
             });
             gDisplay().CartelCerrar();
-            plataforma().ProcesarEventos();
         }
         if (!t.error.isEmpty()) {
             plan_.reset();
@@ -679,7 +689,6 @@ bool FrmAsistente::VistaPrevia() {
             return !c;
         });
         gDisplay().CartelCerrar();
-        plataforma().ProcesarEventos();
     }
     if (!completo) {
         plan_.reset();
@@ -729,7 +738,7 @@ void FrmAsistente::MostrarPlan() {
     } else {
         ModeloArbol->SetLargoMaximo(n.FinNivel[4]);
         ModeloArbol->Comenzar(static_cast<qsizetype>(nodos.size()), kRaiz);
-        int imagen = 0;
+        int imagen = 0, primera = -1;
         for (const Nodo& x : nodos) {
             for (int k = 1; k <= 4; ++k)
                 if (x.codigo.size() == n.FinNivel[k]) {
@@ -737,10 +746,19 @@ void FrmAsistente::MostrarPlan() {
                     break;
                 }
             const int nodo = ModeloArbol->AgregarFila(x.codigo, x.descripcion, imagen);
-            if (x.estado != Estado::SinCambios) ModeloArbol->Marcar(nodo, x.estado);
+            if (x.estado != Estado::SinCambios) {
+                ModeloArbol->Marcar(nodo, x.estado);
+                if (primera < 0) primera = static_cast<int>(&x - nodos.data());
+            }
         }
         ModeloArbol->Terminar();
         TreeView1->expandAll();
+        // The first position the job adds or changes is the one to see.
+        if (primera >= 0) {
+            const QModelIndex i = ModeloArbol->IndiceDeClave(QStringLiteral("A") + nodos[static_cast<size_t>(primera)].codigo.toString());
+            TreeView1->setCurrentIndex(i);
+            TreeView1->scrollTo(i, QAbstractItemView::PositionAtTop);
+        }
     }
     Rechazos->Cargar(plan_.get());
     GrdRechazos->resizeColumnToContents(0);
@@ -786,6 +804,7 @@ void FrmAsistente::Crear() {
         r = EscribirPlan(p, ProgresoEnCartel());
         setEnabled(true);
     }
+    Reactivar();
     switch (r.estado) {
         case ResultadoEscritura::Estado::Escrito: {
             QString texto = QStringLiteral("%1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));

@@ -129,6 +129,7 @@ private:
     void ArmarNiveles();
     void NivelesACrear(int n);
     void Invalidar();
+    void Reactivar();
     void MostrarPlan();
     void VerDescripcion(QLineEdit* campo, QLabel* etiqueta, const QString& tabla, const QString& clave);
     QString TablaReserva() const;
