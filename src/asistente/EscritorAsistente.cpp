@@ -139,8 +139,8 @@ ResultadoEscritura EscribirPlan(const PlanAsistente& plan, const ProgresoEscritu
             AgregaCampo(NombreColumna(c), e->Valor(c), QStringLiteral("'"), primero);
             primero = false;
         }
-        QString donde = QStringLiteral(" Where IDDEPOSITO = '") + TextoSql(plan.Deposito()) + QStringLiteral("' AND IDPOSICION='") +
-                        TextoSql(e->codigo) + QStringLiteral("'");
+        QString donde = QStringLiteral(" Where IDDEPOSITO = '") + TextoSql(plan.Deposito()) +
+                        QStringLiteral("' AND IDPOSICION='") + TextoSql(e->codigo) + QStringLiteral("'");
         ArmaSentencia(gCampos(), guion, QStringLiteral("MA_Posiciones"), true, donde, false);
         if (++enGuion == kActualizacionesPorGuion) {
             if (!correr()) return fallo();

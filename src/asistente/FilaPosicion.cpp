@@ -3,10 +3,9 @@
 namespace asistente {
 
 namespace {
-const char* const kNombres[kColumnas] = {"IdPosicion",   "Descripcion", "CAPACIDAD", "IDUNIDAD", "IdRubro",
-                                         "IdTipo",       "IdArticulo",  "Idfamilia", "OrdenIngreso",
-                                         "HABILITADO",   "RESERVADO",   "COMPLETA",  "Picking",  "Titulo",
-                                         "Iddeposito"};
+const char* const kNombres[kColumnas] = {"IdPosicion", "Descripcion", "CAPACIDAD", "IDUNIDAD",     "IdRubro",
+                                         "IdTipo",     "IdArticulo",  "Idfamilia", "OrdenIngreso", "HABILITADO",
+                                         "RESERVADO",  "COMPLETA",    "Picking",   "Titulo",       "Iddeposito"};
 }  // namespace
 
 QString NombreColumna(int columna) {

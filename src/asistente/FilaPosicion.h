@@ -38,10 +38,10 @@ inline bool EsMarca(int columna) {
 }
 
 struct FilaPosicion {
-    int linea = 0;                          // line of the file (0: made by the ranges)
-    std::array<QString, kColumnas> valor;   // texts as given
-    quint32 presentes = 0;                  // bit per column the source gave
-    QString problema;                       // what the reader already found wrong with the line
+    int linea = 0;                         // line of the file (0: made by the ranges)
+    std::array<QString, kColumnas> valor;  // texts as given
+    quint32 presentes = 0;                 // bit per column the source gave
+    QString problema;                      // what the reader already found wrong with the line
 
     bool Tiene(int columna) const { return presentes & (1u << columna); }
     void Poner(int columna, const QString& texto) {

@@ -232,8 +232,9 @@ void FrmAsistente::ConstruirVentana() {
         f.titulo->setToolTip(QStringLiteral("Es Titulo, No puede Recibir movimientos"));
         f.plantilla = new QLineEdit;
         f.plantilla->setObjectName(QStringLiteral("TxtPlantilla_%1").arg(k));
-        f.plantilla->setToolTip(QStringLiteral("{titulo}: titulo del nivel; {codigo}: codigo del nivel; {numero}: el codigo sin "
-                                               "ceros a la izquierda; {posicion}: el codigo completo"));
+        f.plantilla->setToolTip(
+            QStringLiteral("{titulo}: titulo del nivel; {codigo}: codigo del nivel; {numero}: el codigo sin "
+                           "ceros a la izquierda; {posicion}: el codigo completo"));
         for (QWidget* w : {static_cast<QWidget*>(f.desde), static_cast<QWidget*>(f.hasta)}) w->setMaximumWidth(90);
         grillaRangos->addWidget(f.nombre, k, 0);
         grillaRangos->addWidget(f.desde, k, 1);
@@ -488,7 +489,8 @@ void FrmAsistente::ArmarNiveles() {
                            static_cast<QWidget*>(f.plantilla)})
             w->setVisible(hay);
         if (!hay) continue;
-        const QString titulo = n.TituloNivel[k].trimmed().isEmpty() ? QStringLiteral("Nivel %1").arg(k) : n.TituloNivel[k].trimmed();
+        const QString titulo =
+            n.TituloNivel[k].trimmed().isEmpty() ? QStringLiteral("Nivel %1").arg(k) : n.TituloNivel[k].trimmed();
         f.nombre->setText(QStringLiteral("%1 (%2)").arg(titulo).arg(largo));
         f.desde->setMaxLength(largo);
         f.hasta->setMaxLength(largo);
@@ -552,7 +554,8 @@ void FrmAsistente::VerDescripcion(QLineEdit* campo, QLabel* etiqueta, const QStr
     }
     const QString d = codigo.contains(QLatin1Char('\''))
                           ? QString()
-                          : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, codigo, QStringLiteral("Descripcion"), clave, 8, QString(), true, false));
+                          : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, codigo, QStringLiteral("Descripcion"), clave, 8,
+                                                                    QString(), true, false));
     etiqueta->setText(d.isEmpty() ? QStringLiteral("Codigo Inexistente, Tabla ") + tabla : d);
 }
 
@@ -566,8 +569,9 @@ bool FrmAsistente::ValoresValidos() {
     const TipoReserva& t = kTiposReserva[std::max(0, CmbReserva->currentIndex())];
     if (t.columna >= 0) {
         if (TxtReserva->text().trimmed().isEmpty()) {
-            Avisar(QStringLiteral(" Complete el codigo de %1 de la reserva, o elija Sin reserva.").arg(QString::fromLatin1(t.texto)),
-                   vb::Critical, TxtReserva);
+            Avisar(
+                QStringLiteral(" Complete el codigo de %1 de la reserva, o elija Sin reserva.").arg(QString::fromLatin1(t.texto)),
+                vb::Critical, TxtReserva);
             return false;
         }
         f.Poner(t.columna, TxtReserva->text());
@@ -630,7 +634,7 @@ bool FrmAsistente::VistaPrevia() {
         QVector<RangoNivel> rangos;
         for (int k = 1; k <= SpnNiveles->value(); ++k) {
             const FilaNivel& f = Niveles[k - 1];
-            rangos << RangoNivel{f.desde->text(), f.hasta->text(), f.paso->value(), f.tipo->currentIndex() == 1,
+            rangos << RangoNivel{f.desde->text(),       f.hasta->text(),    f.paso->value(), f.tipo->currentIndex() == 1,
                                  f.titulo->isChecked(), f.plantilla->text()};
         }
         ValoresImputables v;
@@ -662,7 +666,8 @@ bool FrmAsistente::VistaPrevia() {
             // The banner comes and goes: the focus comes back where it was.
             const VueltaDelFoco vuelta;
             gDisplay().CartelInicio(kTitulo, true);
-            gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(), QString());
+            gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(),
+                                     QString());
             t = LeerPlanilla(ruta, kMaximoPosiciones, [](qint64 n) {
                 bool c = false;
                 gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
@@ -682,7 +687,8 @@ bool FrmAsistente::VistaPrevia() {
     {
         const VueltaDelFoco vuelta;
         gDisplay().CartelInicio(kTitulo, true);
-        gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(), QString());
+        gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(),
+                                 QString());
         completo = plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size()](qint64 n) {
             bool c = false;
             gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
@@ -713,7 +719,8 @@ void FrmAsistente::MostrarPlan() {
     for (const Entrada& e : p.Entradas())
         if (e.estado == Estado::Cambiada && p.Actualizar()) cambios.insert(e.codigo.toUpper(), e.estado);
     for (const Existente& x : p.Existentes()) {
-        const Estado e = cambios.isEmpty() ? Estado::SinCambios : cambios.value(x.valor[IdPosicion].toUpper(), Estado::SinCambios);
+        const Estado e =
+            cambios.isEmpty() ? Estado::SinCambios : cambios.value(x.valor[IdPosicion].toUpper(), Estado::SinCambios);
         const QString& d = x.valor[Descripcion];
         nodos.push_back({x.codigo, d == QLatin1String("Null") ? QStringView() : QStringView(d), e});
     }
@@ -755,7 +762,8 @@ void FrmAsistente::MostrarPlan() {
         TreeView1->expandAll();
         // The first position the job adds or changes is the one to see.
         if (primera >= 0) {
-            const QModelIndex i = ModeloArbol->IndiceDeClave(QStringLiteral("A") + nodos[static_cast<size_t>(primera)].codigo.toString());
+            const QModelIndex i =
+                ModeloArbol->IndiceDeClave(QStringLiteral("A") + nodos[static_cast<size_t>(primera)].codigo.toString());
             TreeView1->setCurrentIndex(i);
             TreeView1->scrollTo(i, QAbstractItemView::PositionAtTop);
         }
@@ -768,9 +776,10 @@ void FrmAsistente::MostrarPlan() {
               cambiadas = p.Cantidad(Estado::Cambiada), rechazadas = p.Cantidad(Estado::Rechazada);
     QString texto = QStringLiteral("Nuevas: %1").arg(Miles(nuevas));
     if (p.PadresCreados() > 0) texto += QStringLiteral(" (%1 titulos que faltaban)").arg(Miles(p.PadresCreados()));
-    texto += QStringLiteral(" · Ya existen sin cambios: %1 · Existen con otros valores: %2 (%3) · Rechazadas: %4")
-                 .arg(Miles(iguales), Miles(cambiadas),
-                      p.Actualizar() ? QStringLiteral("se actualizan") : QStringLiteral("se dejan como estan"), Miles(rechazadas));
+    texto +=
+        QStringLiteral(" · Ya existen sin cambios: %1 · Existen con otros valores: %2 (%3) · Rechazadas: %4")
+            .arg(Miles(iguales), Miles(cambiadas),
+                 p.Actualizar() ? QStringLiteral("se actualizan") : QStringLiteral("se dejan como estan"), Miles(rechazadas));
     LblResumen->setText(texto);
     CmdCrear->setEnabled(nuevas + (p.Actualizar() ? cambiadas : 0) > 0);
     CmdGuardarRechazos->setEnabled(rechazadas > 0);
@@ -787,9 +796,10 @@ void FrmAsistente::Crear() {
         return;
     }
     if (p.Cantidad(Estado::Rechazada) > 0 &&
-        plataforma().MsgBox(QStringLiteral("Se rechazaron %1 filas (vea la lista).\r\nCrear igualmente las %2 posiciones que pasaron?")
-                                .arg(Miles(p.Cantidad(Estado::Rechazada)), Miles(aEscribir)),
-                            vb::YesNo + vb::Question + vb::DefaultButton2, kTitulo) != vb::Yes)
+        plataforma().MsgBox(
+            QStringLiteral("Se rechazaron %1 filas (vea la lista).\r\nCrear igualmente las %2 posiciones que pasaron?")
+                .arg(Miles(p.Cantidad(Estado::Rechazada)), Miles(aEscribir)),
+            vb::YesNo + vb::Question + vb::DefaultButton2, kTitulo) != vb::Yes)
         return;
     ResultadoEscritura r;
     {
@@ -807,7 +817,8 @@ void FrmAsistente::Crear() {
     Reactivar();
     switch (r.estado) {
         case ResultadoEscritura::Estado::Escrito: {
-            QString texto = QStringLiteral("%1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));
+            QString texto =
+                QStringLiteral("%1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));
             if (r.actualizadas > 0) texto += QStringLiteral(" y se actualizaron %1").arg(Miles(r.actualizadas));
             texto += QLatin1Char('.');
             if (p.Cantidad(Estado::Rechazada) > 0)
@@ -841,12 +852,14 @@ void FrmAsistente::GuardarRechazos() {
     // UTF-8 with its mark, so that a spreadsheet shows the accents.
     const QByteArray texto = QByteArray("\xEF\xBB\xBF") + plan_->TextoRechazos().toUtf8();
     if (!f.open(QIODevice::WriteOnly) || f.write(texto) != texto.size() || !f.commit())
-        Avisar(QStringLiteral(" No se pudo guardar \"%1\": %2").arg(QFileInfo(destino).fileName(), f.errorString()), vb::Critical);
+        Avisar(QStringLiteral(" No se pudo guardar \"%1\": %2").arg(QFileInfo(destino).fileName(), f.errorString()),
+               vb::Critical);
 }
 
 void FrmAsistente::Examinar() {
-    const QString ruta = plataforma().ElegirArchivo(QStringLiteral("Elegir la planilla de posiciones"),
-                                                    QStringLiteral("Planillas y CSV (*.xlsx *.csv *.txt);;Todos los archivos (*)"));
+    const QString ruta =
+        plataforma().ElegirArchivo(QStringLiteral("Elegir la planilla de posiciones"),
+                                   QStringLiteral("Planillas y CSV (*.xlsx *.csv *.txt);;Todos los archivos (*)"));
     if (ruta.isEmpty()) return;
     TxtArchivo->setText(ruta);
     TxtArchivo->setFocus(Qt::OtherFocusReason);
@@ -912,7 +925,10 @@ void FrmAsistente::Form_Unload() {
 void FrmAsistente::closeEvent(QCloseEvent* evento) {
     if (descargando_ || ocupado_) {
         // While a job runs, the banner's cancel is the way out.
-        if (ocupado_) evento->ignore(); else evento->accept();
+        if (ocupado_)
+            evento->ignore();
+        else
+            evento->accept();
         return;
     }
     Form_Unload();

@@ -59,7 +59,8 @@ public:
         for (int i = 0; i < n; ++i) f.Poner(t_.columnas[i], i < celdas.size() ? celdas[i] : QString());
         for (int i = n; i < celdas.size() && f.problema.isEmpty(); ++i)
             if (!celdas[i].trimmed().isEmpty())
-                f.problema = QStringLiteral("tiene un valor en la columna %1, fuera de las %2 columnas del encabezado").arg(i + 1).arg(n);
+                f.problema =
+                    QStringLiteral("tiene un valor en la columna %1, fuera de las %2 columnas del encabezado").arg(i + 1).arg(n);
         t_.filas.push_back(std::move(f));
         if (avance_ && t_.filas.size() % kLineasPorAviso == 0 && !avance_(t_.filas.size())) {
             t_.error = TextoLecturaCancelada();
@@ -289,8 +290,8 @@ TablaLeida LeerXlsx(const QString& ruta, qint64 maximoFilas, const AvanceLectura
         const QString detalle = ErrorZip(&e);
         zip_error_fini(&e);
         if (codigo == ZIP_ER_NOZIP)
-            t.error = QStringLiteral("El archivo \"%1\" no es un libro de Excel (.xlsx), o esta dañado: %2")
-                          .arg(t.archivo, detalle);
+            t.error =
+                QStringLiteral("El archivo \"%1\" no es un libro de Excel (.xlsx), o esta dañado: %2").arg(t.archivo, detalle);
         else
             t.error = QStringLiteral("El archivo \"%1\" esta dañado o no se puede abrir: %2").arg(t.archivo, detalle);
         return t;
@@ -393,19 +394,22 @@ TablaLeida LeerXlsx(const QString& ruta, qint64 maximoFilas, const AvanceLectura
                 bool bien = false;
                 const int i = valor.trimmed().toInt(&bien);
                 if (!bien || i < 0 || i >= compartidos.size()) {
-                    t.error = armador.EnLinea(fila, QStringLiteral("la celda %1 apunta a un texto que el libro no tiene.").arg(c + 1));
+                    t.error =
+                        armador.EnLinea(fila, QStringLiteral("la celda %1 apunta a un texto que el libro no tiene.").arg(c + 1));
                     return t;
                 }
                 valor = compartidos[i];
                 largo = valor.size();
             } else if (tipo == QLatin1String("e")) {
-                if (problema.isEmpty()) problema = QStringLiteral("la celda de la columna %1 tiene un error (%2)").arg(c + 1).arg(valor);
+                if (problema.isEmpty())
+                    problema = QStringLiteral("la celda de la columna %1 tiene un error (%2)").arg(c + 1).arg(valor);
                 valor.clear();
             } else if (tipo.isEmpty() || tipo == QLatin1String("n")) {
                 valor = TextoNumero(valor.trimmed());
             }
             if (largo > kMaxCelda && problema.isEmpty())
-                problema = QStringLiteral("la celda de la columna %1 tiene mas de %2 caracteres").arg(c + 1).arg(Miles(kMaxCelda));
+                problema =
+                    QStringLiteral("la celda de la columna %1 tiene mas de %2 caracteres").arg(c + 1).arg(Miles(kMaxCelda));
             if (celdas.size() <= c) celdas.resize(c + 1);
             celdas[c] = valor;
         }
@@ -475,7 +479,8 @@ TablaLeida LeerCsv(const QString& ruta, qint64 maximoFilas, const AvanceLectura&
         const QChar c = i < n ? texto[i] : QChar(u'\n');
         if (comillas) {
             if (i == n) {
-                t.error = armador.EnLinea(lineaComillas, QStringLiteral("una comilla abre un texto que no se cierra hasta el final del archivo."));
+                t.error = armador.EnLinea(
+                    lineaComillas, QStringLiteral("una comilla abre un texto que no se cierra hasta el final del archivo."));
                 return t;
             }
             if (c == QLatin1Char('"')) {
@@ -487,7 +492,10 @@ TablaLeida LeerCsv(const QString& ruta, qint64 maximoFilas, const AvanceLectura&
                 }
             } else {
                 if (c == QLatin1Char('\n')) ++linea;
-                if (celda.size() <= kMaxCelda) celda += c; else largo = true;
+                if (celda.size() <= kMaxCelda)
+                    celda += c;
+                else
+                    largo = true;
             }
             continue;
         }
@@ -506,7 +514,10 @@ TablaLeida LeerCsv(const QString& ruta, qint64 maximoFilas, const AvanceLectura&
             ++linea;
             inicio = linea;
         } else {
-            if (celda.size() <= kMaxCelda) celda += c; else largo = true;
+            if (celda.size() <= kMaxCelda)
+                celda += c;
+            else
+                largo = true;
         }
     }
     armador.Terminar();
@@ -528,7 +539,8 @@ TablaLeida LeerPlanilla(const QString& ruta, qint64 maximoFilas, const AvanceLec
     if (firma.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"))) {
         TablaLeida t;
         t.archivo = QFileInfo(ruta).fileName();
-        t.error = QStringLiteral("El archivo \"%1\" es un libro de Excel antiguo (.xls): guardelo como .xlsx o como CSV.").arg(t.archivo);
+        t.error = QStringLiteral("El archivo \"%1\" es un libro de Excel antiguo (.xls): guardelo como .xlsx o como CSV.")
+                      .arg(t.archivo);
         return t;
     }
     if (QFileInfo(ruta).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {

@@ -20,10 +20,10 @@
 namespace asistente {
 
 struct TablaLeida {
-    QString archivo;           // the file's name, as messages show it
+    QString archivo;  // the file's name, as messages show it
     QVector<FilaPosicion> filas;
-    QVector<int> columnas;     // the header's columns, in the file's order
-    QString error;             // empty when the file was read
+    QVector<int> columnas;  // the header's columns, in the file's order
+    QString error;          // empty when the file was read
 };
 
 // Called now and then with the lines read so far; false stops the reading (error "cancelado").

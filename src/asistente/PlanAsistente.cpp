@@ -92,8 +92,9 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
     auto fallo = [&](const QString& que) {
         const auto& errores = db.gCnn().Errors();
         if (error)
-            *error = QStringLiteral("No se pudieron leer %1: %2")
-                         .arg(que, errores.Count() > 0 ? errores.Item(0).Description : QStringLiteral("error de la base de datos"));
+            *error =
+                QStringLiteral("No se pudieron leer %1: %2")
+                    .arg(que, errores.Count() > 0 ? errores.Item(0).Description : QStringLiteral("error de la base de datos"));
         return false;
     };
     db.gCnn().Errors().Clear();
@@ -166,8 +167,8 @@ bool PlanAsistente::ExisteCodigo(int columna, const QString& valor) {
         if (r.columna == columna)
             // The suite never stores a quote, so a code holding one cannot exist.
             existe = !valor.contains(QLatin1Char('\'')) && valor.trimmed().size() <= tamanos_[columna] &&
-                     gBaseDatos().ExisteEnTabla(QString::fromLatin1(r.tabla), valor.trimmed(), QString::fromLatin1(r.clave), nullptr,
-                                                8, QString(), true);
+                     gBaseDatos().ExisteEnTabla(QString::fromLatin1(r.tabla), valor.trimmed(), QString::fromLatin1(r.clave),
+                                                nullptr, 8, QString(), true);
     memoria.insert(clave, existe);
     return existe;
 }
@@ -179,7 +180,8 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
     if (!f.problema.isEmpty()) return f.problema;
     for (int c = 0; c < kColumnas; ++c)
         if (f.Tiene(c) && TieneControl(f.Valor(c)))
-            return QStringLiteral("la columna %1 tiene caracteres de control (NUL, saltos de linea, tabuladores)").arg(NombreColumna(c));
+            return QStringLiteral("la columna %1 tiene caracteres de control (NUL, saltos de linea, tabuladores)")
+                .arg(NombreColumna(c));
     if (codigo.isEmpty()) return QStringLiteral("Debe informar el Codigo!");
     if (codigo.size() > n.LongitudTotal)
         return QStringLiteral("Codigo Incorrecto, Supera Longitud permitida! (%1 caracteres, el maximo es %2)")
@@ -208,11 +210,13 @@ QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
     if (!capacidad.isEmpty()) {
         if (!EsNumero(capacidad, &numero)) return QStringLiteral("la Capacidad no es un numero: \"%1\"").arg(capacidad.left(30));
         if (numero < 0) return QStringLiteral("La capacidad debe ser Mayor o igual a 0");
-        if (numero >= 1e16) return QStringLiteral("la Capacidad %1 es mayor que lo que la columna admite").arg(capacidad.left(30));
+        if (numero >= 1e16)
+            return QStringLiteral("la Capacidad %1 es mayor que lo que la columna admite").arg(capacidad.left(30));
     }
     const QString orden = f.Valor(OrdenIngreso).trimmed();
     if (!orden.isEmpty()) {
-        if (!EsNumero(orden, &numero)) return QStringLiteral("Debe Ingresar un valor Numerico (Orden Ingreso: \"%1\")").arg(orden.left(30));
+        if (!EsNumero(orden, &numero))
+            return QStringLiteral("Debe Ingresar un valor Numerico (Orden Ingreso: \"%1\")").arg(orden.left(30));
         if (numero != std::floor(numero) || std::fabs(numero) > 2147483647.0)
             return QStringLiteral("el Orden Ingreso debe ser un numero entero: \"%1\"").arg(orden);
     }
@@ -222,10 +226,12 @@ QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
     int reservas = 0;
     for (int c : kReservas)
         if (!f.Valor(c).trimmed().isEmpty()) ++reservas;
-    if (reservas > 1) return QStringLiteral("tiene mas de una reserva: Complete una de las 4 opciones (Rubro, Marca, Familia, Articulo)");
+    if (reservas > 1)
+        return QStringLiteral("tiene mas de una reserva: Complete una de las 4 opciones (Rubro, Marca, Familia, Articulo)");
     for (const Relacion& r : kRelaciones)
         if (!f.Valor(r.columna).trimmed().isEmpty() && !ExisteCodigo(r.columna, f.Valor(r.columna)))
-            return QStringLiteral("%1 (%2 \"%3\")").arg(QLatin1String(r.mensaje), NombreColumna(r.columna), f.Valor(r.columna).trimmed().left(30));
+            return QStringLiteral("%1 (%2 \"%3\")")
+                .arg(QLatin1String(r.mensaje), NombreColumna(r.columna), f.Valor(r.columna).trimmed().left(30));
     return {};
 }
 
@@ -381,10 +387,12 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
                 }
             if (!caido.isEmpty()) {
                 const QString rechazado = caido;
-                rechazar(l > 0 ? QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion: %1 (linea %2) fue rechazado")
-                                     .arg(rechazado)
-                                     .arg(l)
-                               : QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion: %1 fue rechazado").arg(rechazado));
+                rechazar(
+                    l > 0 ? QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion: %1 (linea %2) fue rechazado")
+                                .arg(rechazado)
+                                .arg(l)
+                          : QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion: %1 fue rechazado")
+                                .arg(rechazado));
                 continue;
             }
             // Neither the file nor the warehouse has it: the missing headings are added, from the

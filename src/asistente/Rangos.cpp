@@ -55,7 +55,8 @@ QString LeerExtremo(const QString& texto, const char* cual, const QString& nivel
     bool digitos = !t.isEmpty();
     for (const QChar c : t) digitos = digitos && c >= QLatin1Char('0') && c <= QLatin1Char('9');
     if (!digitos)
-        return QStringLiteral("El %1 del nivel %2 debe ser un numero: \"%3\" no lo es.").arg(QLatin1String(cual), nivel, texto.trimmed());
+        return QStringLiteral("El %1 del nivel %2 debe ser un numero: \"%3\" no lo es.")
+            .arg(QLatin1String(cual), nivel, texto.trimmed());
     QString sinCeros = t;
     while (sinCeros.size() > 1 && sinCeros.startsWith(QLatin1Char('0'))) sinCeros.remove(0, 1);
     if (sinCeros.size() > largo)
@@ -104,8 +105,8 @@ QString Describir(const QString& plantilla, const QString& titulo, const QString
     return r.trimmed();
 }
 
-ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v, qint64 maximo,
-                               int largoDescripcion) {
+ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v,
+                               qint64 maximo, int largoDescripcion) {
     ResultadoRangos r;
     const int niveles = static_cast<int>(rangos.size());
     if (niveles < 1 || niveles > 4 || n.LongitudNivel[niveles] <= 0) {
@@ -150,8 +151,9 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
         producto *= s.Cantidad();
         total += producto;
         if (total > maximo) {
-            r.error = QStringLiteral("Los rangos crearian mas de %1 posiciones, el maximo de una vez. Divida el trabajo en partes.")
-                          .arg(Miles(maximo));
+            r.error =
+                QStringLiteral("Los rangos crearian mas de %1 posiciones, el maximo de una vez. Divida el trabajo en partes.")
+                    .arg(Miles(maximo));
             return r;
         }
         codigoEjemplo += s.Codigo(s.hasta);

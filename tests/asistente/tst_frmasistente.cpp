@@ -98,7 +98,8 @@ private slots:
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||Capacidad||'|'||IdUnidad||'|'||Titulo FROM MA_POSICIONES "
                                       "WHERE IdDeposito = '   1' AND IdPosicion = '091302'")),
                  QStringLiteral("Nivel 2|40|CJ|0"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '0913'")),
+        QCOMPARE(s.Sql(QStringLiteral(
+                     "SELECT Descripcion||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '0913'")),
                  QStringLiteral("Posicion 13|1"));
         QVERIFY(!w->CmdCrear->isEnabled());
     }
@@ -128,12 +129,13 @@ private slots:
         const QString csv = s.base().Carpeta() + QStringLiteral("/nuevas.csv");
         QFile f(csv);
         f.open(QIODevice::WriteOnly);
-        f.write("IdPosicion;Descripcion;IDUNIDAD;Iddeposito\r\n"
-                "0901;Posicion \"A\" 100%;;   1\r\n"
-                "090101;Nivel_1 [x];UN;1\r\n"
-                "090102;Nivel 2;NOEXISTE;1\r\n"
-                "0801;Otra descripcion;;1\r\n"
-                "090103;De otro;UN;2\r\n");
+        f.write(
+            "IdPosicion;Descripcion;IDUNIDAD;Iddeposito\r\n"
+            "0901;Posicion \"A\" 100%;;   1\r\n"
+            "090101;Nivel_1 [x];UN;1\r\n"
+            "090102;Nivel 2;NOEXISTE;1\r\n"
+            "0801;Otra descripcion;;1\r\n"
+            "090103;De otro;UN;2\r\n");
         f.close();
         Atajo(Qt::Key_P);
         QCOMPARE(w->Paginas->currentIndex(), 1);
@@ -145,8 +147,10 @@ private slots:
         QCOMPARE(w->Plan()->Cantidad(Estado::Rechazada), 2);
         QCOMPARE(w->Rechazos->rowCount(), 2);
         QCOMPARE(w->Rechazos->index(0, 0).data().toInt(), 4);
-        QCOMPARE(w->Rechazos->index(0, 2).data().toString(), QStringLiteral("Codigo de Unidad Inexistente! (IDUNIDAD \"NOEXISTE\")"));
-        QCOMPARE(w->Rechazos->index(1, 2).data().toString(), QStringLiteral("es del deposito \"2\", no del deposito elegido \"1\""));
+        QCOMPARE(w->Rechazos->index(0, 2).data().toString(),
+                 QStringLiteral("Codigo de Unidad Inexistente! (IDUNIDAD \"NOEXISTE\")"));
+        QCOMPARE(w->Rechazos->index(1, 2).data().toString(),
+                 QStringLiteral("es del deposito \"2\", no del deposito elegido \"1\""));
         QAbstractItemModelTester probador(w->Rechazos, QAbstractItemModelTester::FailureReportingMode::QtTest);
         Captura(*w, "asistente_planilla.png");
 
@@ -165,11 +169,14 @@ private slots:
         s.guion().ResponderMsgBox(vb::Yes, QStringLiteral("Se rechazaron 2 filas"));
         s.guion().ResponderMsgBox(vb::OK, QStringLiteral("se crearon 3 posiciones"));
         Atajo(Qt::Key_C);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='0901'")),
+        QCOMPARE(s.Sql(QStringLiteral(
+                     "SELECT Descripcion||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='0901'")),
                  QStringLiteral("Posicion \"A\" 100%|1"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||IdUnidad||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='090101'")),
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||IdUnidad||'|'||Titulo FROM MA_POSICIONES WHERE IdDeposito='   1' "
+                                      "AND IdPosicion='090101'")),
                  QStringLiteral("Nivel_1 [x]|UN|0"));
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='09'")), QStringLiteral("Calle 09"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='09'")),
+                 QStringLiteral("Calle 09"));
         // Not asked to update: the existing position keeps its description.
         QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='0801'")),
                  QStringLiteral("Posicion 01"));
@@ -180,7 +187,8 @@ private slots:
         SesionPrueba s;
         s.guion().ejecutable = QStringLiteral("v_zormap_asistente");
         RegistraIngreso(QString());
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Formulario FROM Control_Acceso ORDER BY id DESC LIMIT 1")), QStringLiteral("V_ZORMAP_ASISTENTE"));
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Formulario FROM Control_Acceso ORDER BY id DESC LIMIT 1")),
+                 QStringLiteral("V_ZORMAP_ASISTENTE"));
         auto w = Abrir();
         // Every Alt letter of the window is used once.
         QMap<QChar, QString> letras;

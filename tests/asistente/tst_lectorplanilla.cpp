@@ -70,11 +70,12 @@ private slots:
 
     void csvDeUnaPlanillaEspanola() {
         // Windows-1252, ";" between fields, quotes doubled, a quoted line break, CR LF lines.
-        const QByteArray texto = "IdPosicion;Descripcion;Capacidad\r\n"
-                                 "01;\"Cami\xf3n; \"\"grande\"\"\";12,5\r\n"
-                                 "\r\n"
-                                 "02;\"dos\r\nlineas\";\r\n"
-                                 "03;tres\r\n";
+        const QByteArray texto =
+            "IdPosicion;Descripcion;Capacidad\r\n"
+            "01;\"Cami\xf3n; \"\"grande\"\"\";12,5\r\n"
+            "\r\n"
+            "02;\"dos\r\nlineas\";\r\n"
+            "03;tres\r\n";
         TablaLeida t = LeerPlanilla(Escribir("espanol.csv", texto), 100);
         QVERIFY2(t.error.isEmpty(), qPrintable(t.error));
         QCOMPARE(t.filas.size(), 3);
@@ -94,22 +95,27 @@ private slots:
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("mensaje");
-        QTest::newRow("texto con nombre de libro") << QByteArray("hola") << "texto.xlsx"
-                                                   << "El archivo \"texto.xlsx\" no es un libro de Excel (.xlsx): no es un archivo zip.";
-        QTest::newRow("libro viejo") << QByteArray::fromHex("D0CF11E0A1B11AE1000000") << "viejo.xls"
-                                     << "El archivo \"viejo.xls\" es un libro de Excel antiguo (.xls): guardelo como .xlsx o como CSV.";
+        QTest::newRow("texto con nombre de libro")
+            << QByteArray("hola") << "texto.xlsx"
+            << "El archivo \"texto.xlsx\" no es un libro de Excel (.xlsx): no es un archivo zip.";
+        QTest::newRow("libro viejo")
+            << QByteArray::fromHex("D0CF11E0A1B11AE1000000") << "viejo.xls"
+            << "El archivo \"viejo.xls\" es un libro de Excel antiguo (.xls): guardelo como .xlsx o como CSV.";
         QTest::newRow("sin IdPosicion") << QByteArray("Descripcion;Capacidad\n") << "a.csv"
                                         << "El archivo \"a.csv\", linea 1: falta la columna IdPosicion en el encabezado.";
-        QTest::newRow("columna desconocida") << QByteArray("\n\nIdPosicion;Capacidd\n01;1\n") << "b.csv"
-                                             << "El archivo \"b.csv\", linea 3: la columna \"Capacidd\" no es de MA_POSICIONES. "
-                                                "Columnas admitidas: IdPosicion, Descripcion, CAPACIDAD, IDUNIDAD, IdRubro, IdTipo, "
-                                                "IdArticulo, Idfamilia, OrdenIngreso, HABILITADO, RESERVADO, COMPLETA, Picking, "
-                                                "Titulo, Iddeposito.";
-        QTest::newRow("columna repetida") << QByteArray("IdPosicion;idposicion\n") << "c.csv"
-                                          << "El archivo \"c.csv\", linea 1: la columna \"idposicion\" esta dos veces en el encabezado.";
-        QTest::newRow("comilla sin cerrar") << QByteArray("IdPosicion;Descripcion\n01;uno\n02;\"dos\n03;tres\n") << "d.csv"
-                                            << "El archivo \"d.csv\", linea 3: una comilla abre un texto que no se cierra hasta el final "
-                                               "del archivo.";
+        QTest::newRow("columna desconocida")
+            << QByteArray("\n\nIdPosicion;Capacidd\n01;1\n") << "b.csv"
+            << "El archivo \"b.csv\", linea 3: la columna \"Capacidd\" no es de MA_POSICIONES. "
+               "Columnas admitidas: IdPosicion, Descripcion, CAPACIDAD, IDUNIDAD, IdRubro, IdTipo, "
+               "IdArticulo, Idfamilia, OrdenIngreso, HABILITADO, RESERVADO, COMPLETA, Picking, "
+               "Titulo, Iddeposito.";
+        QTest::newRow("columna repetida")
+            << QByteArray("IdPosicion;idposicion\n") << "c.csv"
+            << "El archivo \"c.csv\", linea 1: la columna \"idposicion\" esta dos veces en el encabezado.";
+        QTest::newRow("comilla sin cerrar")
+            << QByteArray("IdPosicion;Descripcion\n01;uno\n02;\"dos\n03;tres\n") << "d.csv"
+            << "El archivo \"d.csv\", linea 3: una comilla abre un texto que no se cierra hasta el final "
+               "del archivo.";
         QTest::newRow("vacio") << QByteArray("\r\n;;\r\n") << "e.csv"
                                << "El archivo \"e.csv\" no tiene filas: falta el encabezado con las columnas (IdPosicion ...).";
     }
@@ -142,8 +148,9 @@ private slots:
         QByteArray bytes = f.readAll();
         // Cut in the middle: the archive's directory is gone.
         TablaLeida t = LeerPlanilla(Escribir("cortado.xlsx", bytes.left(bytes.size() / 2)), 10000);
-        QVERIFY2(t.error.startsWith(QStringLiteral("El archivo \"cortado.xlsx\" no es un libro de Excel (.xlsx), o esta dañado: ")),
-                 qPrintable(t.error));
+        QVERIFY2(
+            t.error.startsWith(QStringLiteral("El archivo \"cortado.xlsx\" no es un libro de Excel (.xlsx), o esta dañado: ")),
+            qPrintable(t.error));
         // The directory intact but a member's compressed bytes overwritten.
         const int sheet = static_cast<int>(bytes.indexOf("xl/worksheets/sheet2.xml"));
         QVERIFY(sheet > 0);
@@ -160,8 +167,9 @@ private slots:
             for (lxw_row_t r = 1; r < LXW_ROW_MAX; ++r) worksheet_write_number(ws, r, 0, r, nullptr);
         });
         const TablaLeida t = LeerPlanilla(ruta, 250000);
-        QCOMPARE(t.error, QStringLiteral("El archivo \"millon.xlsx\", linea 250002: el archivo tiene mas de 250.000 filas de posiciones, "
-                                         "el maximo de una vez. Divida el archivo en partes."));
+        QCOMPARE(t.error,
+                 QStringLiteral("El archivo \"millon.xlsx\", linea 250002: el archivo tiene mas de 250.000 filas de posiciones, "
+                                "el maximo de una vez. Divida el archivo en partes."));
     }
 };
 

@@ -41,36 +41,50 @@ class TstPlanAsistente : public QObject {
     }
     // The whole table as text, to see that nothing changed.
     static QString Tabla(SesionPrueba& s) {
-        return s.Sql(QStringLiteral("SELECT group_concat(IdDeposito||'|'||IdPosicion||'|'||ifnull(Descripcion,'~')||'|'||ifnull(Capacidad,'~')"
-                                    "||'|'||ifnull(IdUnidad,'~')||'|'||ifnull(IdArticulo,'~')||'|'||ifnull(Habilitado,'~')||'|'||Titulo, ';') "
-                                    "FROM (SELECT * FROM MA_POSICIONES ORDER BY IdDeposito, IdPosicion)"));
+        return s.Sql(QStringLiteral(
+            "SELECT group_concat(IdDeposito||'|'||IdPosicion||'|'||ifnull(Descripcion,'~')||'|'||ifnull(Capacidad,'~')"
+            "||'|'||ifnull(IdUnidad,'~')||'|'||ifnull(IdArticulo,'~')||'|'||ifnull(Habilitado,'~')||'|'||Titulo, ';') "
+            "FROM (SELECT * FROM MA_POSICIONES ORDER BY IdDeposito, IdPosicion)"));
     }
 
 private slots:
     void cadaReglaDelEditorRechazaSuFila_data() {
         QTest::addColumn<FilaPosicion>("fila");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("largo") << Fila(2, {{IdPosicion, "0101011"}}) << "Codigo Incorrecto, Supera Longitud permitida! (7 caracteres, el maximo es 6)";
-        QTest::newRow("digitos") << Fila(2, {{IdPosicion, "011"}}) << "Cantidad de Digitos Incorrecto! (3 caracteres; los niveles tienen 2, 4, 6)";
+        QTest::newRow("largo") << Fila(2, {{IdPosicion, "0101011"}})
+                               << "Codigo Incorrecto, Supera Longitud permitida! (7 caracteres, el maximo es 6)";
+        QTest::newRow("digitos") << Fila(2, {{IdPosicion, "011"}})
+                                 << "Cantidad de Digitos Incorrecto! (3 caracteres; los niveles tienen 2, 4, 6)";
         QTest::newRow("vacio") << Fila(2, {{IdPosicion, "  "}, {Descripcion, "x"}}) << "Debe informar el Codigo!";
         QTest::newRow("comilla") << Fila(2, {{IdPosicion, "0'"}}) << "Codigo Incorrecto, no puede contener comillas!";
-        QTest::newRow("unidad") << Fila(2, {{IdPosicion, "09"}, {IdUnidad, "ZZ"}}) << "Codigo de Unidad Inexistente! (IDUNIDAD \"ZZ\")";
-        QTest::newRow("rubro") << Fila(2, {{IdPosicion, "09"}, {IdRubro, "NO"}}) << "Codigo de Rubro Inexistente! (IdRubro \"NO\")";
-        QTest::newRow("marca") << Fila(2, {{IdPosicion, "09"}, {IdTipo, "NO"}}) << "Marca de Articulo Inexistente! (IdTipo \"NO\")";
+        QTest::newRow("unidad") << Fila(2, {{IdPosicion, "09"}, {IdUnidad, "ZZ"}})
+                                << "Codigo de Unidad Inexistente! (IDUNIDAD \"ZZ\")";
+        QTest::newRow("rubro") << Fila(2, {{IdPosicion, "09"}, {IdRubro, "NO"}})
+                               << "Codigo de Rubro Inexistente! (IdRubro \"NO\")";
+        QTest::newRow("marca") << Fila(2, {{IdPosicion, "09"}, {IdTipo, "NO"}})
+                               << "Marca de Articulo Inexistente! (IdTipo \"NO\")";
         QTest::newRow("familia") << Fila(2, {{IdPosicion, "09"}, {IdFamilia, "99"}}) << "Familia Inexistente! (Idfamilia \"99\")";
-        QTest::newRow("articulo") << Fila(2, {{IdPosicion, "09"}, {IdArticulo, "1'0"}}) << "Codigo de Articulo Inexistente! (IdArticulo \"1'0\")";
-        QTest::newRow("dos reservas") << Fila(2, {{IdPosicion, "09"}, {IdRubro, "ALM"}, {IdFamilia, "01"}})
-                                      << "tiene mas de una reserva: Complete una de las 4 opciones (Rubro, Marca, Familia, Articulo)";
-        QTest::newRow("capacidad negativa") << Fila(2, {{IdPosicion, "09"}, {Capacidad, "-1"}}) << "La capacidad debe ser Mayor o igual a 0";
-        QTest::newRow("capacidad texto") << Fila(2, {{IdPosicion, "09"}, {Capacidad, "abc"}}) << "la Capacidad no es un numero: \"abc\"";
-        QTest::newRow("orden") << Fila(2, {{IdPosicion, "09"}, {OrdenIngreso, "1a"}}) << "Debe Ingresar un valor Numerico (Orden Ingreso: \"1a\")";
-        QTest::newRow("orden decimal") << Fila(2, {{IdPosicion, "09"}, {OrdenIngreso, "1,5"}}) << "el Orden Ingreso debe ser un numero entero: \"1,5\"";
+        QTest::newRow("articulo") << Fila(2, {{IdPosicion, "09"}, {IdArticulo, "1'0"}})
+                                  << "Codigo de Articulo Inexistente! (IdArticulo \"1'0\")";
+        QTest::newRow("dos reservas")
+            << Fila(2, {{IdPosicion, "09"}, {IdRubro, "ALM"}, {IdFamilia, "01"}})
+            << "tiene mas de una reserva: Complete una de las 4 opciones (Rubro, Marca, Familia, Articulo)";
+        QTest::newRow("capacidad negativa") << Fila(2, {{IdPosicion, "09"}, {Capacidad, "-1"}})
+                                            << "La capacidad debe ser Mayor o igual a 0";
+        QTest::newRow("capacidad texto") << Fila(2, {{IdPosicion, "09"}, {Capacidad, "abc"}})
+                                         << "la Capacidad no es un numero: \"abc\"";
+        QTest::newRow("orden") << Fila(2, {{IdPosicion, "09"}, {OrdenIngreso, "1a"}})
+                               << "Debe Ingresar un valor Numerico (Orden Ingreso: \"1a\")";
+        QTest::newRow("orden decimal") << Fila(2, {{IdPosicion, "09"}, {OrdenIngreso, "1,5"}})
+                                       << "el Orden Ingreso debe ser un numero entero: \"1,5\"";
         QTest::newRow("marca mala") << Fila(2, {{IdPosicion, "09"}, {Picking, "quizas"}}) << "Picking debe ser 0 o 1: \"quizas\"";
-        QTest::newRow("descripcion larga") << Fila(2, {{IdPosicion, "09"}, {Descripcion, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}})
+        QTest::newRow("descripcion larga") << Fila(2, {{IdPosicion, "09"},
+                                                       {Descripcion, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}})
                                            << "la Descripcion tiene 51 caracteres; la columna admite 50";
         QTest::newRow("NUL") << Fila(2, {{IdPosicion, "09"}, {Descripcion, "a\tb"}})
                              << "la columna Descripcion tiene caracteres de control (NUL, saltos de linea, tabuladores)";
-        QTest::newRow("otro deposito") << Fila(2, {{IdPosicion, "09"}, {IdDeposito, "2"}}) << "es del deposito \"2\", no del deposito elegido \"1\"";
+        QTest::newRow("otro deposito") << Fila(2, {{IdPosicion, "09"}, {IdDeposito, "2"}})
+                                       << "es del deposito \"2\", no del deposito elegido \"1\"";
         QTest::newRow("del lector") << [] {
             FilaPosicion f = Fila(2, {{IdPosicion, "09"}});
             f.problema = QStringLiteral("la celda de la columna 3 tiene un error (#N/A)");
@@ -81,7 +95,8 @@ private slots:
         QFETCH(FilaPosicion, fila);
         QFETCH(QString, motivo);
         SesionPrueba s;
-        const PlanAsistente p = Armado({fila, Fila(3, {{IdPosicion, "10"}, {IdUnidad, "un"}, {Capacidad, "12,5"}, {OrdenIngreso, "7"}})});
+        const PlanAsistente p =
+            Armado({fila, Fila(3, {{IdPosicion, "10"}, {IdUnidad, "un"}, {Capacidad, "12,5"}, {OrdenIngreso, "7"}})});
         QCOMPARE(p.Entradas()[0].estado, Estado::Rechazada);
         QCOMPARE(p.Entradas()[0].motivo, motivo);
         QCOMPARE(p.Entradas()[1].estado, Estado::Nueva);
@@ -92,19 +107,18 @@ private slots:
     void padresDelArchivoDeLaBaseOAgregadosComoTitulo() {
         SesionPrueba s;
         // 0102 becomes a storable position reserved to an article: nothing may hang from it.
-        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Titulo = 0, IdArticulo = '100001' WHERE IdDeposito = '   1' AND IdPosicion = '0102'"));
+        s.Sql(QStringLiteral(
+            "UPDATE MA_POSICIONES SET Titulo = 0, IdArticulo = '100001' WHERE IdDeposito = '   1' AND IdPosicion = '0102'"));
         const PlanAsistente p = Armado({
-            Fila(2, {{IdPosicion, "010299"}}),                   // parent reserved
-            Fila(3, {{IdPosicion, "500101"}, {Titulo, "0"}}),    // 50 and 5001 added as headings
-            Fila(4, {{IdPosicion, "500102"}, {Titulo, "0"}}),
-            Fila(5, {{IdPosicion, "6001"}}),                     // parent in the file, after it
+            Fila(2, {{IdPosicion, "010299"}}),                                                  // parent reserved
+            Fila(3, {{IdPosicion, "500101"}, {Titulo, "0"}}),                                   // 50 and 5001 added as headings
+            Fila(4, {{IdPosicion, "500102"}, {Titulo, "0"}}), Fila(5, {{IdPosicion, "6001"}}),  // parent in the file, after it
             Fila(6, {{IdPosicion, "60"}, {Descripcion, "Seis"}}),
-            Fila(7, {{IdPosicion, "70"}, {Capacidad, "x"}}),      // refused: takes 7001 and 700101 with it
-            Fila(8, {{IdPosicion, "7001"}}),
-            Fila(9, {{IdPosicion, "700101"}}),
-            Fila(10, {{IdPosicion, "60"}}),                      // given twice
+            Fila(7, {{IdPosicion, "70"}, {Capacidad, "x"}}),  // refused: takes 7001 and 700101 with it
+            Fila(8, {{IdPosicion, "7001"}}), Fila(9, {{IdPosicion, "700101"}}), Fila(10, {{IdPosicion, "60"}}),  // given twice
         });
-        QCOMPARE(Buscar(p, "010299")->motivo, QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles (0102)"));
+        QCOMPARE(Buscar(p, "010299")->motivo,
+                 QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles (0102)"));
         QCOMPARE(p.PadresCreados(), 2);
         QVERIFY(Buscar(p, "50")->padreCreado && Buscar(p, "5001")->padreCreado);
         QCOMPARE(Buscar(p, "5001")->Valor(Descripcion), QStringLiteral("Posicion 01"));
@@ -126,8 +140,9 @@ private slots:
         InstalarLectorFilas();
         const QString archivo = s.base().Carpeta() + QStringLiteral("/LayOut.xlsx");
         QString error;
-        QCOMPARE(ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_Posiciones"), QStringLiteral("LayOut"), archivo, &error),
-                 ExportaPlanilla::Resultado::Escrito);
+        QCOMPARE(
+            ExportaPlanilla::instancia().ExportarA(QStringLiteral("MA_Posiciones"), QStringLiteral("LayOut"), archivo, &error),
+            ExportaPlanilla::Resultado::Escrito);
         EstablecerLectorFilas({});
         EstablecerRecorridoFilas({});
         const QString antes = Tabla(s);
@@ -166,10 +181,12 @@ private slots:
         QCOMPARE(w.estado, ResultadoEscritura::Estado::Escrito);
         QCOMPARE(w.insertadas, 10);
         auto fila = [&](const char* codigo) {
-            return s.Sql(QStringLiteral("SELECT Descripcion||'|'||Capacidad||'|'||ifnull(IdUnidad,'N')||'|'||ifnull(IdFamilia,'N')||'|'||"
-                                        "ifnull(IdArticulo,'N')||'|'||ifnull(OrdenIngreso,'N')||'|'||Habilitado||Reservado||Completa||Picking||"
-                                        "Titulo||'|'||typeof(Capacidad) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '%1'")
-                             .arg(QLatin1String(codigo)));
+            return s.Sql(
+                QStringLiteral(
+                    "SELECT Descripcion||'|'||Capacidad||'|'||ifnull(IdUnidad,'N')||'|'||ifnull(IdFamilia,'N')||'|'||"
+                    "ifnull(IdArticulo,'N')||'|'||ifnull(OrdenIngreso,'N')||'|'||Habilitado||Reservado||Completa||Picking||"
+                    "Titulo||'|'||typeof(Capacidad) FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '%1'")
+                    .arg(QLatin1String(codigo)));
         };
         // Quotes never written, wildcards kept; 0 capacity stored as no limit; text codes as typed.
         QCOMPARE(fila("2002"), QStringLiteral("Rack %_[x] 02|999999|N|N|N|0|10001|integer"));
@@ -179,7 +196,8 @@ private slots:
 
     void actualizaSoloLoQueElArchivoDa() {
         SesionPrueba s;
-        const QString capacidad = s.Sql(QStringLiteral("SELECT Capacidad FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'"));
+        const QString capacidad =
+            s.Sql(QStringLiteral("SELECT Capacidad FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'"));
         const QVector<FilaPosicion> filas{Fila(2, {{IdPosicion, "010101"}, {Descripcion, "Nueva descripcion"}}),
                                           Fila(3, {{IdPosicion, "010102"}, {Descripcion, "Nivel 2"}})};
         PlanAsistente sin = Armado(filas, false);
@@ -191,7 +209,8 @@ private slots:
         const ResultadoEscritura w = EscribirPlan(con);
         QCOMPARE(w.estado, ResultadoEscritura::Estado::Escrito);
         QCOMPARE(w.actualizadas, 1);
-        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion||'|'||Capacidad FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'")),
+        QCOMPARE(s.Sql(QStringLiteral(
+                     "SELECT Descripcion||'|'||Capacidad FROM MA_POSICIONES WHERE IdDeposito='   1' AND IdPosicion='010101'")),
                  QStringLiteral("Nueva descripcion|") + capacidad);
     }
 

@@ -22,7 +22,8 @@ class TstRangos : public QObject {
         n.CalcularFines();
         return n;
     }
-    static RangoNivel R(const char* desde, const char* hasta, bool titulo, int nivel, int ultimo, int paso = 1, bool letras = false) {
+    static RangoNivel R(const char* desde, const char* hasta, bool titulo, int nivel, int ultimo, int paso = 1,
+                        bool letras = false) {
         return {QString::fromLatin1(desde), QString::fromLatin1(hasta), paso, letras, titulo, PlantillaPorDefecto(nivel, ultimo)};
     }
 
@@ -33,16 +34,16 @@ private slots:
         v.capacidad = QStringLiteral("12");
         v.columnaReserva = IdArticulo;
         v.reserva = QStringLiteral("100014");
-        const auto r = ExpandirRangos(Niveles(2, 2, 1), {R("1", "2", true, 1, 3), R("01", "03", true, 2, 3, 2), R("1", "2", false, 3, 3)},
-                                      v, 1000, 50);
+        const auto r = ExpandirRangos(
+            Niveles(2, 2, 1), {R("1", "2", true, 1, 3), R("01", "03", true, 2, 3, 2), R("1", "2", false, 3, 3)}, v, 1000, 50);
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
         QStringList codigos, descripciones;
         for (const FilaPosicion& f : r.filas) {
             codigos << f.Valor(IdPosicion);
             descripciones << f.Valor(Descripcion);
         }
-        QCOMPARE(codigos, QStringList({"01", "0101", "01011", "01012", "0103", "01031", "01032", "02", "0201", "02011", "02012", "0203",
-                                       "02031", "02032"}));
+        QCOMPARE(codigos, QStringList({"01", "0101", "01011", "01012", "0103", "01031", "01032", "02", "0201", "02011", "02012",
+                                       "0203", "02031", "02032"}));
         QCOMPARE(descripciones.mid(0, 3), QStringList({"Calle 01", "Posicion 01", "Nivel 1"}));
         const FilaPosicion& titulo = r.filas[0];
         const FilaPosicion& imputable = r.filas[2];
@@ -57,7 +58,8 @@ private slots:
     }
 
     void letrasYPlantillas() {
-        const auto r = ExpandirRangos(Niveles(1, 2, 0), {R("a", "b", true, 1, 2, 1, true), R("AY", "BA", false, 2, 2, 1, true)}, {}, 100, 50);
+        const auto r = ExpandirRangos(Niveles(1, 2, 0), {R("a", "b", true, 1, 2, 1, true), R("AY", "BA", false, 2, 2, 1, true)},
+                                      {}, 100, 50);
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
         QStringList codigos;
         for (const FilaPosicion& f : r.filas) codigos << f.Valor(IdPosicion);
@@ -73,14 +75,20 @@ private slots:
         QTest::addColumn<bool>("letras");
         QTest::addColumn<int>("paso");
         QTest::addColumn<QString>("mensaje");
-        QTest::newRow("99 en un nivel de 1") << "1" << "99" << false << 1
-                                            << "El hasta del nivel Calle (99) no cabe en 1 caracter(es): el mayor posible es 9.";
-        QTest::newRow("vacio") << "1" << " " << false << 1 << "Complete el desde y el hasta del nivel Calle.";
-        QTest::newRow("hasta antes") << "5" << "3" << false << 1 << "El hasta del nivel Calle (3) es anterior al desde (5).";
-        QTest::newRow("no numero") << "1" << "x" << false << 1 << "El hasta del nivel Calle debe ser un numero: \"x\" no lo es.";
-        QTest::newRow("letra mala") << "A" << "1" << true << 1
+        QTest::newRow("99 en un nivel de 1")
+            << "1"
+            << "99" << false << 1 << "El hasta del nivel Calle (99) no cabe en 1 caracter(es): el mayor posible es 9.";
+        QTest::newRow("vacio") << "1"
+                               << " " << false << 1 << "Complete el desde y el hasta del nivel Calle.";
+        QTest::newRow("hasta antes") << "5"
+                                     << "3" << false << 1 << "El hasta del nivel Calle (3) es anterior al desde (5).";
+        QTest::newRow("no numero") << "1"
+                                   << "x" << false << 1 << "El hasta del nivel Calle debe ser un numero: \"x\" no lo es.";
+        QTest::newRow("letra mala") << "A"
+                                    << "1" << true << 1
                                     << "El hasta del nivel Calle debe tener 1 letra(s) de la A a la Z: \"1\" no sirve.";
-        QTest::newRow("paso") << "1" << "3" << false << 0 << "El paso del nivel Calle debe ser 1 o mayor.";
+        QTest::newRow("paso") << "1"
+                              << "3" << false << 0 << "El paso del nivel Calle debe ser 1 o mayor.";
     }
     void rangosQueNoSePuedenHacer() {
         QFETCH(QString, desde);
@@ -88,7 +96,8 @@ private slots:
         QFETCH(bool, letras);
         QFETCH(int, paso);
         QFETCH(QString, mensaje);
-        const auto r = ExpandirRangos(Niveles(1, 1, 1), {RangoNivel{desde, hasta, paso, letras, false, QStringLiteral("x")}}, {}, 100, 50);
+        const auto r =
+            ExpandirRangos(Niveles(1, 1, 1), {RangoNivel{desde, hasta, paso, letras, false, QStringLiteral("x")}}, {}, 100, 50);
         QCOMPARE(r.error, mensaje);
         QVERIFY(r.filas.isEmpty());
     }
@@ -102,7 +111,8 @@ private slots:
         QVERIFY(r.filas.isEmpty());
         RangoNivel largo = R("1", "2", false, 1, 1);
         largo.plantilla = QString(48, QLatin1Char('x')) + QStringLiteral(" {codigo}");
-        QVERIFY(ExpandirRangos(Niveles(1, 1, 1), {largo}, {}, 100, 50).error.contains(QStringLiteral("tiene 50 caracteres")) == false);
+        QVERIFY(ExpandirRangos(Niveles(1, 1, 1), {largo}, {}, 100, 50).error.contains(QStringLiteral("tiene 50 caracteres")) ==
+                false);
         largo.plantilla = QString(49, QLatin1Char('x')) + QStringLiteral(" {codigo}");
         QCOMPARE(ExpandirRangos(Niveles(1, 1, 1), {largo}, {}, 100, 50).error,
                  QStringLiteral("La descripcion del nivel Calle (\"%1 2\") tiene 51 caracteres; la columna admite 50.")

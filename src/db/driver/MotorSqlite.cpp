@@ -831,7 +831,8 @@ void MotorSqlite::CrearControlesLongitud() {
         const QString columna = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
         // The trimmed length is only worked out for a text that is long before trimming: rtrim makes a
         // copy of every value it is given, and this runs for every row written.
-        condiciones[tabla] << QStringLiteral("(length(NEW.%1) > %2 AND length(rtrim(NEW.%1)) > %2)").arg(Comillas(columna)).arg(t.tamano);
+        condiciones[tabla]
+            << QStringLiteral("(length(NEW.%1) > %2 AND length(rtrim(NEW.%1)) > %2)").arg(Comillas(columna)).arg(t.tamano);
     }
     sqlite3_finalize(st);
     for (auto it = condiciones.cbegin(); it != condiciones.cend(); ++it) {
