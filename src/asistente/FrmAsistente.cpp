@@ -74,6 +74,13 @@ const TipoReserva kTiposReserva[] = {
     {"Articulo", IdArticulo, "V_ma_articulos", "IdArticulo"},
 };
 
+// Marks the window busy while a job works, whatever way the work ends.
+struct Ocupado {
+    bool& o;
+    explicit Ocupado(bool& x) : o(x) { o = true; }
+    ~Ocupado() { o = false; }
+};
+
 }  // namespace
 
 // ------------------------------------------------------------------------------------- models
@@ -603,11 +610,7 @@ bool FrmAsistente::VistaPrevia() {
         Avisar(FrmMa_Posic::MensajeSinDepositos(), vb::Exclamation);
         return false;
     }
-    struct Ocupado {
-        bool& o;
-        explicit Ocupado(bool& x) : o(x) { o = true; }
-        ~Ocupado() { o = false; }
-    } ocupado(ocupado_);
+    const Ocupado ocupado(ocupado_);
     plan_.reset();
     ModeloArbol->LimpiarMarcas();
     ModeloArbol->Limpiar();
@@ -803,11 +806,7 @@ void FrmAsistente::Crear() {
         return;
     ResultadoEscritura r;
     {
-        struct Ocupado {
-            bool& o;
-            explicit Ocupado(bool& x) : o(x) { o = true; }
-            ~Ocupado() { o = false; }
-        } ocupado(ocupado_);
+        const Ocupado ocupado(ocupado_);
         // Nothing else may be pressed while the job runs; the operator goes on where he was.
         const VueltaDelFoco vuelta;
         setEnabled(false);

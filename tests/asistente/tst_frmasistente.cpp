@@ -87,6 +87,28 @@ private slots:
         QCOMPARE(w->ModeloArbol->Marca(w->ModeloArbol->IndiceDeClave(QStringLiteral("A0811"))), Estado::SinCambios);
         QCOMPARE(w->ModeloArbol->CantidadNodos(), 1 + s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   1'")) + 13);
         Captura(*w, "asistente_rangos.png");
+        if (!qEnvironmentVariableIsEmpty("MP_CAPTURAS")) {
+            // The smallest size the window allows, and a dark desktop palette.
+            const QSize antes = w->size();
+            w->resize(w->minimumSize());
+            QApplication::processEvents();
+            Captura(*w, "asistente_chico.png");
+            w->resize(antes);
+            const QPalette claro = QApplication::palette();
+            QPalette oscuro;
+            oscuro.setColor(QPalette::Window, QColor(45, 45, 45));
+            oscuro.setColor(QPalette::WindowText, QColor(220, 220, 220));
+            oscuro.setColor(QPalette::Base, QColor(30, 30, 30));
+            oscuro.setColor(QPalette::Text, QColor(220, 220, 220));
+            oscuro.setColor(QPalette::Button, QColor(53, 53, 53));
+            oscuro.setColor(QPalette::ButtonText, QColor(220, 220, 220));
+            oscuro.setColor(QPalette::Link, QColor(120, 170, 255));
+            oscuro.setColor(QPalette::LinkVisited, QColor(200, 150, 255));
+            QApplication::setPalette(oscuro);
+            QApplication::processEvents();
+            Captura(*w, "asistente_oscuro.png");
+            QApplication::setPalette(claro);
+        }
         QAbstractItemModelTester probador(w->ModeloArbol, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
         const int antes = s.Contar(QStringLiteral("MA_POSICIONES"));
