@@ -193,7 +193,7 @@ FrmAsistente::~FrmAsistente() = default;
 void FrmAsistente::ConstruirVentana() {
     setWindowTitle(kTitulo);
     resize(980, 680);
-    setMinimumSize(760, 540);
+    setMinimumSize(760, 620);
 
     CmbDeposito = new QComboBox(this);
     CmbDeposito->setObjectName(QStringLiteral("CmbDeposito"));
@@ -349,7 +349,7 @@ void FrmAsistente::ConstruirVentana() {
     Paginas->addTab(rangos, QStringLiteral("Por ran&gos"));
     Paginas->addTab(planilla, QStringLiteral("Desde &planilla"));
 
-    ChkActualizar = new QCheckBox(QStringLiteral("Actualizar las posiciones &existentes con los valores nuevos"), this);
+    ChkActualizar = new QCheckBox(QStringLiteral("Actualizar las posiciones &existentes"), this);
     ChkActualizar->setObjectName(QStringLiteral("ChkActualizar"));
     CmdVistaPrevia = new QPushButton(QStringLiteral("&Vista previa"), this);
     CmdVistaPrevia->setObjectName(QStringLiteral("CmdVistaPrevia"));
