@@ -360,6 +360,20 @@ bool DB_Dll::RecuperaConexion(Variante variante, int& cuenta) {
     }
 }
 
+namespace {
+// A failure the provider did not describe (a closed connection, a text that could not be prepared)
+// must still be visible to callers, which judge success by the error list.
+void AnotarError(driver::Errores& errores, const ErrorEjecucion& e) {
+    if (!errores.Vacia()) return;
+    driver::ErrorProveedor p;
+    p.SQLState = QStringLiteral("HY000");
+    p.Number = e.Number;
+    p.Description = e.Description;
+    p.Source = e.Source;
+    errores.Agregar(p);
+}
+}  // namespace
+
 void DB_Dll::EjecutaConsultaSQL(const QString& SentenciaSQL) {
     QString s = SentenciaSQL;
     long n = 0;
@@ -403,18 +417,27 @@ void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, st
             errores.Clear();
             return 0;
         }
-        if (errores.Vacia()) {
-            // A failure the provider did not describe (a closed connection, a text that could not
-            // be prepared) must still be visible to callers, which judge success by the error list.
-            driver::ErrorProveedor p;
-            p.SQLState = QStringLiteral("HY000");
-            p.Number = e.Number;
-            p.Description = e.Description;
-            p.Source = e.Source;
-            errores.Agregar(p);
-        }
+        AnotarError(errores, e);
         return 0;
     });
+}
+
+void DB_Dll::EjecutaConParametros(const QString& SentenciaSQL, const QVector<QVariant>& Valores, long& RecordsAffected) {
+    RecordsAffected = 0;
+    // A bulk writer sends the same text again and again: it is prepared once.
+    const QString clave = SentenciaSQL + QChar(0) + (gEsAdmin ? QLatin1Char('A') : QLatin1Char('-')) +
+                          (sesion().gConfidencialidad ? QLatin1Char('C') : QLatin1Char('-'));
+    if (clave != ultimaConParametros_) {
+        ultimaConParametros_ = clave;
+        preparadaConParametros_ = PrepararTexto(SentenciaSQL);
+    }
+    const QString& texto = preparadaConParametros_;
+    UltimaSentencia = texto;
+    try {
+        RecordsAffected = gCnn().EjecutarConParametros(texto, Valores);
+    } catch (const ErrorEjecucion& e) {
+        AnotarError(gCnn().Errors(), e);
+    }
 }
 
 void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<Recordset>* Lrcs) {

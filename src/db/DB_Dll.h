@@ -57,6 +57,13 @@ public:
     // ---- statements and record sets ----
     void EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<driver::Recordset>* Lrcs = nullptr);
     void EjecutaConsultaSQL(const QString& SentenciaSQL);  // convenience: no record set, count discarded
+    // One statement in the back end's plain SQL with "?" placeholders bound to the values (no dialect
+    // translation, so no SQL Server syntax in it): values never become SQL text. Like
+    // EjecutaConsultaSQL, failures only fill the connection's error list. A lost connection is not
+    // re-opened here: the statement is meant to run inside the caller's transaction, which a
+    // connection opened afresh would no longer hold. The back end keeps the statement prepared
+    // for the next call with the same text.
+    void EjecutaConParametros(const QString& SentenciaSQL, const QVector<QVariant>& Valores, long& RecordsAffected);
     void EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<driver::Recordset>* Lrcs = nullptr);
     void AbrirRecordset(QString& SentenciaSQL, driver::Recordset& Lrcs, driver::Conexion* Conexionactiva = nullptr,
                         int CursorType = driver::adOpenForwardOnly, int LockType = driver::adLockReadOnly, long Options = -1,
@@ -135,6 +142,7 @@ private:
     std::unique_ptr<driver::Conexion> cnn_;
     QString gLogErr;
     QSet<QString> informados_;
+    QString ultimaConParametros_, preparadaConParametros_;
 };
 
 // The program's shared database access object, created on first use and kept until the end.

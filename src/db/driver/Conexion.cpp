@@ -162,6 +162,12 @@ std::unique_ptr<Recordset> Conexion::Execute(const QString& texto, long* afectad
     return rs;
 }
 
+long Conexion::EjecutarConParametros(const QString& sql, const QVector<QVariant>& parametros) {
+    long n = 0;
+    Proteger([&](Motor& m, Errores& e) { n = m.EjecutarConParametros(sql, parametros, e); });
+    return n;
+}
+
 void Conexion::BeginTrans() {
     Proteger([](Motor& m, Errores& e) { m.Comenzar(e); });
 }

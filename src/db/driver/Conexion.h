@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
 #include <functional>
 #include <memory>
 
@@ -58,6 +59,10 @@ public:
     // that fails stops the text; the statements before it stay done (inside an open transaction,
     // until the caller commits or rolls back).
     std::unique_ptr<Recordset> Execute(const QString& texto, long* afectadas = nullptr, long opciones = -1);
+
+    // Runs one statement with "?" placeholders bound to the values, in the back end's own SQL (no
+    // dialect translation); returns the rows it changed. Failures as for Execute.
+    long EjecutarConParametros(const QString& sql, const QVector<QVariant>& parametros);
 
     void BeginTrans();
     void CommitTrans();

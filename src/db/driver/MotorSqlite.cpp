@@ -864,7 +864,10 @@ void MotorSqlite::CrearControlesLongitud() {
             continue;
         const QString tabla = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         const QString columna = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-        condiciones[tabla] << QStringLiteral("length(rtrim(NEW.%1)) > %2").arg(Comillas(columna)).arg(t.tamano);
+        // The trimmed length is only worked out for a text that is long before trimming: rtrim makes a
+        // copy of every value it is given, and this runs for every row written.
+        condiciones[tabla]
+            << QStringLiteral("(length(NEW.%1) > %2 AND length(rtrim(NEW.%1)) > %2)").arg(Comillas(columna)).arg(t.tamano);
     }
     sqlite3_finalize(st);
     for (auto it = condiciones.cbegin(); it != condiciones.cend(); ++it) {
@@ -882,6 +885,9 @@ void MotorSqlite::CrearControlesLongitud() {
 }
 
 void MotorSqlite::Cerrar() {
+    sqlite3_finalize(repetida_);
+    repetida_ = nullptr;
+    textoRepetida_.clear();
     if (!db_) return;
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
@@ -923,14 +929,32 @@ ResultadoMotor MotorSqlite::Ejecutar(const QString& texto, int timeoutSegundos, 
 }
 
 long MotorSqlite::EjecutarConParametros(const QString& sql, const QVector<QVariant>& parametros, Errores& errores) {
-    Preparada st(Preparar(sql, errores));
-    if (!st.get()) return 0;
+    // A statement run again with other values (a bulk insert, a record set adding rows one after
+    // another) is prepared once and reset between runs: preparing costs more than running it.
+    if (!repetida_ || sql != textoRepetida_) {
+        sqlite3_finalize(repetida_);
+        repetida_ = nullptr;
+        textoRepetida_.clear();
+        sqlite3_stmt* st = Preparar(sql, errores);
+        if (!st) return 0;
+        repetida_ = st;
+        textoRepetida_ = sql;
+    }
+    sqlite3_stmt* st = repetida_;
+    // Reset however the run ends, so the statement never keeps the database busy.
+    struct Reinicio {
+        sqlite3_stmt* st;
+        ~Reinicio() {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    } reinicio{st};
     for (int i = 0; i < parametros.size(); ++i) {
-        const int rc = Vincular(st.get(), i + 1, parametros.at(i));
+        const int rc = Vincular(st, i + 1, parametros.at(i));
         if (rc != SQLITE_OK) Fallar(rc, errores);
     }
     int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) Fallar(rc, errores);
     return static_cast<long>(sqlite3_changes64(db_));

@@ -62,6 +62,9 @@ private:
     int esperaMs_ = -1;
     qint64 inicioEspera_ = 0;  // when the current wait began (ms since the epoch)
     bool esperaCancelada_ = false;
+    // The last statement EjecutarConParametros prepared, kept for the next run of the same text.
+    sqlite3_stmt* repetida_ = nullptr;
+    QString textoRepetida_;
 };
 
 }  // namespace driver

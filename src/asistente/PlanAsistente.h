@@ -1,0 +1,105 @@
+#pragma once
+
+#include "asistente/FilaPosicion.h"
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <array>
+#include <functional>
+#include <unordered_map>
+
+// What a job of the wizard will do, worked out before anything is written: every position it was
+// given (by the ranges or by a file) checked with the editor's rules against the levels and the
+// positions the warehouse already has, and classed as new, existing and unchanged, existing with
+// other values, or refused with the exact reason; headings a file needs as parents but does not
+// hold are added as new positions. The values are those the editor's save writes (ValoresPosicion.h).
+namespace asistente {
+
+enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
+
+// Codes as the database compares them: without regard to letter case.
+struct HashSinCaso {
+    size_t operator()(const QString& s) const noexcept;
+};
+struct IgualSinCaso {
+    bool operator()(const QString& a, const QString& b) const noexcept { return a.compare(b, Qt::CaseInsensitive) == 0; }
+};
+using IndiceCodigos = std::unordered_map<QString, int, HashSinCaso, IgualSinCaso>;
+
+struct Entrada {
+    int linea = 0;
+    QString codigo;  // trimmed
+    Estado estado = Estado::Nueva;
+    bool padreCreado = false;  // a heading added because a position of the file needed it
+    QString motivo;            // refused: why; changed: which columns change
+    quint32 columnas = 0;      // the columns to write (an UPDATE writes those the source gave)
+    // Each column's value as the save writes it ("Null": no value).
+    std::array<QString, kColumnas> valor;
+    const QString& Valor(int c) const { return valor[static_cast<size_t>(c)]; }
+};
+
+// A position the warehouse already holds.
+struct Existente {
+    QString codigo;  // as stored
+    std::array<QString, kColumnas> valor;
+};
+
+class PlanAsistente {
+public:
+    // Reads what the checks need from the database: the column types of MA_POSICIONES and the
+    // positions of the warehouse. False with the reason when the database could not answer.
+    bool Preparar(const QString& deposito, QString* error);
+    // Checks the rows and builds the plan. With `actualizar`, existing positions whose values
+    // differ are to be updated (and count as such for the checks of their children); otherwise
+    // they are left as they are. Returns false when `avance` stopped it (every 2,000 rows).
+    bool Armar(const QVector<FilaPosicion>& filas, bool actualizar, const std::function<bool(qint64)>& avance = {});
+
+    QString Deposito() const { return deposito_; }
+    bool Actualizar() const { return actualizar_; }
+    const QVector<Entrada>& Entradas() const { return entradas_; }
+    const QVector<Existente>& Existentes() const { return existentes_; }
+    int Cantidad(Estado e) const { return cuentas_[static_cast<int>(e)]; }
+    int PadresCreados() const { return padresCreados_; }
+    // The ADO type and defined size of a column, as the save types its value.
+    int TipoColumna(int c) const { return tipos_[static_cast<size_t>(c)]; }
+    int TamanoColumna(int c) const { return tamanos_[static_cast<size_t>(c)]; }
+
+    // The refused rows as a CSV text (";" between fields, a header line): line, code, reason.
+    QString TextoRechazos() const;
+
+    // The checks of a position's values other than its code (lengths, numbers, flags, the codes of
+    // the related tables): the reason they are refused, empty when they pass. Needs Preparar.
+    QString RevisarDetalle(const FilaPosicion& f);
+
+    // The value a column's text is written with, as the save types it (quotes removed).
+    QString ValorEscrito(int columna, const QString& texto) const;
+
+private:
+    QString Revisar(const FilaPosicion& f, const QString& codigo);
+    bool ExisteCodigo(int columna, const QString& valor);
+    void Valores(const FilaPosicion& f, bool nueva, Entrada& e);
+    // The values a position keeps once the job is done, for the checks of its children.
+    const std::array<QString, kColumnas>* Efectivos(const QString& codigo) const;
+
+    QString deposito_;
+    bool actualizar_ = false;
+    std::array<int, kColumnas> tipos_{};
+    std::array<int, kColumnas> tamanos_{};
+    QVector<Existente> existentes_;
+    IndiceCodigos indiceExistentes_;  // code -> existentes_
+    QVector<Entrada> entradas_;
+    IndiceCodigos indiceEntradas_;  // code -> its first entry in entradas_
+    std::array<QHash<QString, bool>, kColumnas> existeCodigo_;
+    int cuentas_[4] = {0, 0, 0, 0};
+    int padresCreados_ = 0;
+    // The last text of each column and its value: the rows of a job mostly repeat them.
+    mutable std::array<QString, kColumnas> ultimoTexto_;
+    mutable std::array<QString, kColumnas> ultimoValor_;
+    mutable std::array<bool, kColumnas> hayUltimo_{};
+};
+
+// How many positions one job may hold at most.
+constexpr qint64 kMaximoPosiciones = 250000;
+
+}  // namespace asistente
