@@ -2,8 +2,8 @@
 // What the benchmarks share: a demo database with generated layouts, and the program's shared
 // database object connected to it.
 
-#include "db/BaseDemo.h"
 #include "db/DB_Dll.h"
+#include "demo/BaseDemo.h"
 
 #include <sqlite3.h>
 #include <QDir>

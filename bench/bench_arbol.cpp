@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <cstdio>
 #include <map>

@@ -3,7 +3,7 @@
 //   mp_demo crear CARPETA [NOMBRE] [--reemplazar]     CARPETA/NOMBRE.db (DEMO by default) and
 //                                                    CARPETA/TV_ESTADISTICAS.db
 //   mp_demo generar ARCHIVO.db DEPOSITO CANTIDAD      CANTIDAD positions for the warehouse DEPOSITO
-#include "db/BaseDemo.h"
+#include "demo/BaseDemo.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,6 @@
 
 #include "db/driver/Recordset.h"
 #include "layout/ArbolLayout.h"
-#include "layout/VistaArbol.h"
 
 #include <QList>
 #include <QString>
@@ -15,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
+class QTreeView;
 class UtilKit;
 
 // "Definición de Layout": the warehouse selector, the layout tree of the selected warehouse, the
@@ -35,7 +35,7 @@ public:
     // ---- controls ----
     UtilKit* UtilKit1 = nullptr;
     QComboBox* CmbDeposito = nullptr;
-    VistaArbol* TreeView1 = nullptr;
+    QTreeView* TreeView1 = nullptr;
     ModeloArbolLayout* ModeloArbol = nullptr;
     ImagenesLayout ImageList1;
     QList<QLineEdit*> txtfields;

@@ -86,7 +86,7 @@ public:
     // Where the window keeps its saved column widths.
     static QString ArchivoAnchos();
 
-public Q_SLOTS:
+public slots:
     void CmdAceptar_Click();
     void CmdCancelar_Click();
     void CmdNueva_Click();

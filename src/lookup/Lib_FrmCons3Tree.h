@@ -46,7 +46,7 @@ public:
     // The selected node (−1 when none).
     int NodoSeleccionado() const;
 
-public Q_SLOTS:
+public slots:
     void CmdAceptar_Click();
     void CmdCancelar_Click();
     void CmdNueva_Click();

@@ -23,7 +23,7 @@ void ModeloLista::AgregarFila(Fila f) {
 void ModeloLista::SetCasillas(bool si) {
     if (si == casillas_) return;
     casillas_ = si;
-    if (!filas_.isEmpty()) Q_EMIT dataChanged(index(0, 0), index(FilaCount() - 1, 0), {Qt::CheckStateRole});
+    if (!filas_.isEmpty()) emit dataChanged(index(0, 0), index(FilaCount() - 1, 0), {Qt::CheckStateRole});
 }
 
 QString ModeloLista::Texto(int fila, int columna) const {
@@ -37,13 +37,13 @@ void ModeloLista::SetTexto(int fila, int columna, const QString& texto) {
     auto& c = filas_[fila].celdas;
     if (c.size() <= columna) c.resize(columna + 1);
     c[columna] = texto;
-    Q_EMIT dataChanged(index(fila, columna), index(fila, columna), {Qt::DisplayRole});
+    emit dataChanged(index(fila, columna), index(fila, columna), {Qt::DisplayRole});
 }
 
 void ModeloLista::SetMarca(int fila, Qt::CheckState m) {
     if (fila < 0 || fila >= FilaCount() || filas_[fila].marca == m) return;
     filas_[fila].marca = m;
-    Q_EMIT dataChanged(index(fila, 0), index(fila, 0), {Qt::CheckStateRole});
+    emit dataChanged(index(fila, 0), index(fila, 0), {Qt::CheckStateRole});
 }
 
 int ModeloLista::Buscar(int columna, const QString& texto) const {
@@ -95,7 +95,7 @@ bool ModeloLista::setData(const QModelIndex& i, const QVariant& v, int rol) {
     if (!checkIndex(i, CheckIndexOption::IndexIsValid) || rol != Qt::CheckStateRole || !casillas_ || i.column() != 0)
         return false;
     filas_[i.row()].marca = static_cast<Qt::CheckState>(v.toInt()) == Qt::Checked ? Qt::Checked : Qt::Unchecked;
-    Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+    emit dataChanged(i, i, {Qt::CheckStateRole});
     return true;
 }
 
@@ -115,7 +115,7 @@ Qt::ItemFlags ModeloLista::flags(const QModelIndex& i) const {
 
 void ModeloLista::sort(int columna, Qt::SortOrder orden) {
     if (columna < 0 || columna >= columnCount()) return;
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QVector<int> perm(FilaCount());
     std::iota(perm.begin(), perm.end(), 0);
     auto celda = [&](int r) -> const QString& {
@@ -140,7 +140,7 @@ void ModeloLista::sort(int columna, Qt::SortOrder orden) {
     despues.reserve(antes.size());
     for (const QModelIndex& i : antes) despues.append(index(destino.at(i.row()), i.column()));
     changePersistentIndexList(antes, despues);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 // ---- ModeloArbol ----
@@ -207,7 +207,7 @@ void ModeloArbol::Marcar(int n, Qt::CheckState m) {
         if (nodos_[p.nodo].marca != m) {
             nodos_[p.nodo].marca = m;
             const QModelIndex i = IndiceDe(p.nodo);
-            if (i.isValid()) Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+            if (i.isValid()) emit dataChanged(i, i, {Qt::CheckStateRole});
         }
         if (p.nivel < kNivelesMarcados)
             for (const int h : nodos_.at(p.nodo).hijos) pila.append({h, p.nivel + 1});

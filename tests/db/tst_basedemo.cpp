@@ -1,5 +1,5 @@
 #include "BaseTemporal.h"
-#include "db/BaseDemo.h"
+#include "demo/BaseDemo.h"
 #include "services/FuncionesComunes.h"
 
 #include <sqlite3.h>

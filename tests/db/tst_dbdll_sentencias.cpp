@@ -1,7 +1,7 @@
 #include "BaseTemporal.h"
 #include "PlataformaGuion.h"
+#include "VfsFallos.h"
 #include "db/DB_Dll.h"
-#include "db/driver/VfsFallos.h"
 #include "services/ErrorEjecucion.h"
 #include "services/Sesion.h"
 

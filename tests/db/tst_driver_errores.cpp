@@ -1,9 +1,9 @@
 #include "BaseSqlite.h"
+#include "VfsFallos.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/EsperaOcupada.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Recordset.h"
-#include "db/driver/VfsFallos.h"
 #include "services/ErrorEjecucion.h"
 
 #include <sqlite3.h>

@@ -1,8 +1,8 @@
 #include "PlataformaGuion.h"
-#include "db/BaseDemo.h"
 #include "db/driver/Conexion.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Recordset.h"
+#include "demo/BaseDemo.h"
 #include "services/ErrorEjecucion.h"
 
 #include <QTemporaryDir>

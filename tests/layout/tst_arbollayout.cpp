@@ -1,9 +1,9 @@
 #include "layout/ArbolLayout.h"
-#include "layout/VistaArbol.h"
 #include "services/ErrorEjecucion.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 
 // The layout tree's own item model, without a window.
@@ -114,7 +114,7 @@ private slots:
         QVERIFY(!nunca(QStringLiteral("A1")));
         QVERIFY(!nunca(QStringLiteral("A")));
 
-        VistaArbol vista;
+        QTreeView vista;
         vista.setModel(&m);
         vista.expandAll();
         const QModelIndex n = m.AgregarNodo(QStringLiteral("A111"), QStringLiteral("1111"), QStringLiteral("1111 - x"), 1);

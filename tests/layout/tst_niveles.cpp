@@ -52,7 +52,8 @@ private slots:
         // must not write, not even the empty fourth title over itself.
         s.Sql(QStringLiteral("CREATE TABLE ESCRITURAS (n int)"));
         for (const char* evento : {"INSERT", "UPDATE", "DELETE"})
-            s.Sql(QStringLiteral("CREATE TRIGGER cuenta_%1 AFTER %1 ON TA_CONFIGURACION BEGIN INSERT INTO ESCRITURAS VALUES (1); END")
+            s.Sql(QStringLiteral(
+                      "CREATE TRIGGER cuenta_%1 AFTER %1 ON TA_CONFIGURACION BEGIN INSERT INTO ESCRITURAS VALUES (1); END")
                       .arg(QLatin1String(evento)));
         const int filas = s.Contar(QStringLiteral("TA_CONFIGURACION"));
         Cargar();

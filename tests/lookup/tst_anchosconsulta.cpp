@@ -18,7 +18,7 @@ class TstAnchosConsulta : public QObject {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
     }
 
-private Q_SLOTS:
+private slots:
     void tresColumnasDanLasMedidasDelEjemplo() {
         const auto c = anchos::CalcularAncho({1000, 1500, 2000}, 6000);
         QCOMPARE(c.anchosCajas, (QVector<double>{950, 1450, 1950}));

@@ -64,7 +64,7 @@ class TstLibClsCons3 : public QObject {
         return m.UltimaSentencia;
     }
 
-private Q_SLOTS:
+private slots:
     void topeDeLasSentencias_data() {
         QTest::addColumn<std::optional<QString>>("valor");
         QTest::addColumn<QString>("comienzo");

@@ -47,7 +47,7 @@ class TstLibFrmCons3 : public QObject {
                            "('A4', 'Perno', 10, 10.00, 0), ('A5', 'Clavo', 0, 0, 0), ('A6', 'Fleje O''Hara', -1, 3, 0)"));
     }
 
-private Q_SLOTS:
+private slots:
     // Nothing is cut or covered: every code of the unit table and every header fits its column,
     // and each button lies inside the window, clear of the list and of its scroll bar, at the
     // default size and after resizing.

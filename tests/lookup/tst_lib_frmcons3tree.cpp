@@ -37,7 +37,7 @@ class TstLibFrmCons3Tree : public QObject {
             s.Sql(QStringLiteral("INSERT INTO TA_FAMILIAS (IdFamilia, Descripcion) VALUES ('%1', 'Familia %1')").arg(c));
     }
 
-private Q_SLOTS:
+private slots:
     // Every button shows its whole caption inside the window.
     void botonesEnterosDentroDeLaVentana() {
         SesionPrueba s;

@@ -99,7 +99,7 @@ class TstFrmAcceso : public QObject {
         QTest::mouseClick(w.CmdRegistrar, Qt::LeftButton);
     }
 
-private Q_SLOTS:
+private slots:
     void init() {
         s_ = std::make_unique<SesionPrueba>();
         QVERIFY2(s_->base().Valida(), qPrintable(s_->base().Error()));

@@ -42,7 +42,7 @@ class TstRegistroBases : public QObject {
 
     QString Ruta() const { return dir_.filePath(QStringLiteral("BASES.TXT")); }
 
-private Q_SLOTS:
+private slots:
     void init() {
         guion_ = std::make_unique<GuionInstalado>();
         (*guion_)->carpeta = dir_.path();

@@ -1,6 +1,6 @@
 #include "BaseTemporal.h"
 
-#include "db/BaseDemo.h"
+#include "demo/BaseDemo.h"
 
 #include <QDir>
 

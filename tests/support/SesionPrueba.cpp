@@ -4,7 +4,8 @@
 #include "db/DB_Dll.h"
 #include "services/Sesion.h"
 
-#include <sqlite3.h>
+#include "demo/ArchivoSqlite.h"
+
 #include <QtTest>
 
 SesionPrueba::SesionPrueba(bool conectar, const QString& nombre) : base_(nombre) {
@@ -37,22 +38,11 @@ SesionPrueba::~SesionPrueba() {
 }
 
 QString SesionPrueba::Sql(const QString& sentencia) const {
-    sqlite3* db = nullptr;
-    QString r;
-    if (sqlite3_open_v2(base_.Archivo().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return QStringLiteral("<no se pudo abrir>");
-    }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sentencia.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
-        if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_count(st) > 0 && sqlite3_column_type(st, 0) != SQLITE_NULL)
-            r = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    } else {
-        r = QStringLiteral("<error: %1>").arg(QString::fromUtf8(sqlite3_errmsg(db)));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return r;
+    demo::ArchivoSqlite archivo(base_.Archivo());
+    if (!archivo.Valido()) return QStringLiteral("<no se pudo abrir>");
+    const auto filas = archivo.Filas(sentencia);
+    if (filas.isEmpty() && !archivo.Error().isEmpty()) return QStringLiteral("<error: %1>").arg(archivo.Error());
+    return filas.isEmpty() || filas.first().isEmpty() ? QString() : filas.first().first().toString();
 }
 
 int SesionPrueba::Contar(const QString& desde) const {

@@ -1,4 +1,4 @@
-#include "db/driver/VfsFallos.h"
+#include "VfsFallos.h"
 
 #include <sqlite3.h>
 #include <QFileInfo>

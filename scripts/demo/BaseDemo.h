@@ -2,14 +2,13 @@
 
 #include <QString>
 
-// The embedded demo database: the schema of every table and view the program uses, demo rows
-// (warehouses with their layouts, code tables, articles, users, configuration) and a generator of
-// large layouts for tests and benchmarks. Built with the SQLite C API alone, so that it works
-// before (and without) the program's own database client.
+// The embedded demo database and large layouts for tests and benchmarks. Built with the bare
+// SQLite API (demo/ArchivoSqlite.h), so that it works before (and without) the program's own
+// database client; nothing of the program links it, only mp_demo, the tests and the benchmarks.
 //
-// The SQL texts (schema.sql, estadisticas.sql) are looked for, in this order, in the folder given
-// by the caller, in the program's embedded resources (":/demo/"), and in a "data" folder beside or
-// above the executable.
+// The SQL texts of data/ (schema.sql, demo.sql, estadisticas.sql) are looked for, in this order, in
+// the folder given by the caller, in this library's embedded resources (":/demo/"), and in a "data"
+// folder beside the executable or the installed "share/ma-posiciones" folder.
 namespace demo {
 
 // Creates <carpeta>/<nombre>.db (nombre may already end in ".db") from the schema and the demo rows,
