@@ -69,6 +69,55 @@ class TstDriverRecordset : public QObject {
     Q_OBJECT
 
 private slots:
+    // One database file reads the same through either back end: the same type and size for every
+    // column, the same native error for every failure, the same schema rowset.
+    void unArchivoSeLeeIgualPorAmbosMotores() {
+        Base b;
+        // Declarations only one of the two back ends used to know.
+        b.cn.Execute(
+            QStringLiteral("CREATE TABLE OTROS (a national varchar(12), b dec(7,2), c timestamp, d sysname, "
+                           "e datetimeoffset, f bool)"));
+        b.cn.Execute(QStringLiteral("INSERT INTO OTROS VALUES ('x', 1.5, '2024-01-02 03:04:05', 'dbo', NULL, 1)"));
+        Conexion odbc;
+        odbc.Open(QStringLiteral("DRIVER=SQLite3;Database=%1;").arg(b.ruta));
+        auto tipos = [](Conexion& cn) {
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM TIPOS, OTROS"), &cn, adOpenForwardOnly, adLockReadOnly);
+            QStringList l;
+            for (int i = 0; i < rs.FieldCount(); ++i)
+                l << QStringLiteral("%1 %2 %3").arg(rs.Fields(i).Name).arg(rs.Fields(i).Type).arg(rs.Fields(i).DefinedSize);
+            return l;
+        };
+        QCOMPARE(tipos(odbc), tipos(b.cn));
+        auto nativo = [](Conexion& cn, const QString& sql) {
+            try {
+                cn.Execute(sql);
+            } catch (const ErrorEjecucion&) {
+                return cn.Errors().Item(0).NativeError;
+            }
+            return -1L;
+        };
+        for (const QString& sql :
+             {QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, IdDeposito) VALUES ('01', '   1')"),
+              QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion) VALUES ('09')"), QStringLiteral("SELECT * FROM NO_EXISTE"),
+              QStringLiteral("SELECT NoExiste FROM TIPOS"), QStringLiteral("SELEC 1"), QStringLiteral("SELECT nofuncion(1)")})
+            QCOMPARE(nativo(odbc, sql), nativo(b.cn, sql));
+        auto esquema = [](Conexion& cn) {
+            auto rs = cn.OpenSchema(adSchemaColumns);
+            QStringList l;
+            for (; !rs->EOF_(); rs->MoveNext())
+                l << QStringLiteral("%1.%2 %3 %4 %5")
+                         .arg(rs->Fields(QStringLiteral("TABLE_NAME")).Value.toString(),
+                              rs->Fields(QStringLiteral("COLUMN_NAME")).Value.toString())
+                         .arg(rs->Fields(QStringLiteral("DATA_TYPE")).Value.toInt())
+                         .arg(rs->Fields(QStringLiteral("CHARACTER_MAXIMUM_LENGTH")).Value.toString())
+                         .arg(rs->Fields(QStringLiteral("NUMERIC_SCALE")).Value.toString());
+            l.sort();
+            return l;
+        };
+        QCOMPARE(esquema(odbc), esquema(b.cn));
+    }
+
     // A record set's text is one statement: a second one, with or without ";", is refused whole on
     // both back ends and nothing of it runs; scripts still run through Execute.
     void unaConsultaEsUnaSolaSentencia() {

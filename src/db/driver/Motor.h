@@ -36,6 +36,7 @@ struct ParametrosConexion {
     QString archivo;                // SQLite: the database file
     QString cadenaOdbc;             // ODBC: the connection string handed to SQLDriverConnect (the original string
                                     // for DSN= / DRIVER=; built from the fields for the provider forms)
+    QString fallaOdbc;              // ODBC: why no driver string could be built (no driver installed)
     bool dialectoSqlServer = true;  // the program's SQL Server text must be translated (SQLite, or ODBC on SQLite)
     QString baseDatos;              // the database name of the string
     QString proveedor;              // PROVIDER= as written

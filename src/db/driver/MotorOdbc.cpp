@@ -3,6 +3,7 @@
 #include "db/driver/CadenaConexion.h"
 #include "db/driver/DialectoSqlite.h"
 #include "db/driver/Tipos.h"
+#include "db/driver/VocabularioSqlServer.h"
 #include "services/ErrorEjecucion.h"
 
 #include <sql.h>
@@ -30,239 +31,20 @@ const QString kConexionCerrada =
     QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context.");
 constexpr int kLoginPorDefecto = 15;  // seconds, the usual connection time-out of the suite's providers
 
-// ---------------------------------------------------------------------------------------------
-// Connection strings
-
-// The attributes of a "key=value;key=value" string with the keys also freed of inner blanks, so
-// "Database =X", "User Id" and "UID" are all found; a braced value loses its braces.
-QMap<QString, QString> Atributos(const QMap<QString, QString>& claves) {
-    QMap<QString, QString> mapa;
-    for (auto it = claves.constBegin(); it != claves.constEnd(); ++it) {
-        QString clave = it.key().toLower();
-        clave.remove(QLatin1Char(' '));
-        QString valor = it.value().trimmed();
-        if (valor.size() >= 2 && valor.startsWith(QLatin1Char('{')) && valor.endsWith(QLatin1Char('}')))
-            valor = valor.mid(1, valor.size() - 2);
-        if (!clave.isEmpty()) mapa.insert(clave, valor);
-    }
-    return mapa;
-}
-
-QMap<QString, QString> Atributos(const QString& cadena) {
-    return Atributos(ClavesCadena(cadena));
-}
-
-QString Valor(const QMap<QString, QString>& mapa, std::initializer_list<const char*> claves) {
-    for (const char* c : claves) {
-        auto it = mapa.constFind(QString::fromLatin1(c));
-        if (it != mapa.constEnd()) return it.value();
-    }
-    return QString();
-}
-
-// An ODBC attribute value, braced when it would otherwise end the attribute early.
-QString ValorOdbc(const QString& v) {
-    if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) && !v.contains(QLatin1Char('}')) && v == v.trimmed())
-        return v;
-    QString escapado = v;
-    escapado.replace(QLatin1Char('}'), QStringLiteral("}}"));
-    return QLatin1Char('{') + escapado + QLatin1Char('}');
-}
-
-bool EsProveedorSqlServer(const QString& proveedor) {
-    return proveedor.startsWith(QLatin1String("sqloledb")) || proveedor.startsWith(QLatin1String("sqlncli")) ||
-           proveedor.startsWith(QLatin1String("msoledbsql"));
-}
-
-bool EsProveedorOracle(const QString& proveedor) {
-    return proveedor.startsWith(QLatin1String("oraoledb")) || proveedor.startsWith(QLatin1String("msdaora"));
-}
-
 // The login time-out a program string asks for ("Connect Timeout=n"), if any.
 std::optional<int> TiempoConexionDe(const QMap<QString, QString>& mapa) {
-    const QString v = Valor(mapa, {"connecttimeout", "connectiontimeout", "logintimeout"});
+    const QString v = ValorAtributo(mapa, {"connecttimeout", "connectiontimeout", "logintimeout"});
     bool ok = false;
     const int n = v.toInt(&ok);
     if (ok && n >= 0) return n;
     return std::nullopt;
 }
 
-// "KEY=value;" for the given keys of the map that are present, in that order.
-QString Cadena(const QMap<QString, QString>& mapa, std::initializer_list<const char*> claves) {
-    QString r;
-    for (const char* c : claves) {
-        auto it = mapa.constFind(QString::fromLatin1(c));
-        if (it == mapa.constEnd()) continue;
-        const QString valor = QString::fromLatin1(c) == QLatin1String("driver") ? QLatin1Char('{') + it.value() + QLatin1Char('}')
-                                                                                : ValorOdbc(it.value());
-        r += QString::fromLatin1(c).toUpper() + QLatin1Char('=') + valor + QLatin1Char(';');
-    }
-    return r;
-}
-
-// The drivers the driver manager knows (odbcinst.ini).
-QStringList ControladoresRegistrados() {
-    QStringList nombres;
-    SQLHENV env = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return nombres;
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    for (SQLUSMALLINT direccion = SQL_FETCH_FIRST;; direccion = SQL_FETCH_NEXT) {
-        SQLCHAR nombre[256] = {0};
-        SQLCHAR atributos[1024] = {0};
-        SQLSMALLINT largoNombre = 0, largoAtributos = 0;
-        if (!SQL_SUCCEEDED(
-                SQLDrivers(env, direccion, nombre, sizeof nombre, &largoNombre, atributos, sizeof atributos, &largoAtributos)))
-            break;
-        nombres << QString::fromUtf8(reinterpret_cast<const char*>(nombre));
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return nombres;
-}
-
-bool ControladorRegistrado(const QString& nombre) {
-    return ControladoresRegistrados().contains(nombre, Qt::CaseInsensitive);
-}
-
-QString FreeTdsDe(const QMap<QString, QString>& mapa) {
-    QString servidor = Valor(mapa, {"server", "datasource", "address", "addr", "networkaddress"}).trimmed();
-    if (servidor.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive)) servidor = servidor.mid(4);
-
-    QString puerto;
-    // HOST,PORT (the usual SQL Server form) or HOST:PORT
-    qsizetype sep = servidor.indexOf(QLatin1Char(','));
-    if (sep < 0) sep = servidor.lastIndexOf(QLatin1Char(':'));
-    if (sep >= 0) {
-        puerto = servidor.mid(sep + 1).trimmed();
-        servidor = servidor.left(sep).trimmed();
-    }
-    QString instancia;
-    sep = servidor.indexOf(QLatin1Char('\\'));
-    if (sep >= 0) {
-        instancia = servidor.mid(sep + 1).trimmed();
-        servidor = servidor.left(sep).trimmed();
-    }
-    if (servidor == QLatin1String(".") || servidor.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0 ||
-        servidor.compare(QLatin1String("(localdb)"), Qt::CaseInsensitive) == 0)
-        servidor = QStringLiteral("127.0.0.1");
-
-    QString r = QStringLiteral("DRIVER={FreeTDS};");
-    // a port, when given, wins over the instance: the instance only serves to find the port
-    if (!puerto.isEmpty())
-        r += QStringLiteral("SERVER=%1;PORT=%2;").arg(ValorOdbc(servidor), ValorOdbc(puerto));
-    else if (!instancia.isEmpty())
-        r += QStringLiteral("SERVER=%1;").arg(ValorOdbc(servidor + QLatin1Char('\\') + instancia));
-    else
-        r += QStringLiteral("SERVER=%1;PORT=1433;").arg(ValorOdbc(servidor));
-
-    const QString base = Valor(mapa, {"database", "initialcatalog"});
-    if (!base.isEmpty()) r += QStringLiteral("DATABASE=%1;").arg(ValorOdbc(base));
-    const QString usuario = Valor(mapa, {"uid", "userid", "user"});
-    if (!usuario.isEmpty()) r += QStringLiteral("UID=%1;").arg(ValorOdbc(usuario));
-    if (mapa.contains(QStringLiteral("pwd")) || mapa.contains(QStringLiteral("password")))
-        r += QStringLiteral("PWD=%1;").arg(ValorOdbc(Valor(mapa, {"pwd", "password"})));
-    const QString integrada = Valor(mapa, {"integratedsecurity", "trusted_connection"}).toLower();
-    if (integrada == QLatin1String("sspi") || integrada == QLatin1String("true") || integrada == QLatin1String("yes"))
-        r += QStringLiteral("Trusted_Connection=Yes;");
-    const QString aplicacion = Valor(mapa, {"applicationname", "app"});
-    if (!aplicacion.isEmpty()) r += QStringLiteral("APP=%1;").arg(ValorOdbc(aplicacion));
-    const QString estacion = Valor(mapa, {"workstationid", "wsid"});
-    if (!estacion.isEmpty()) r += QStringLiteral("WSID=%1;").arg(ValorOdbc(estacion));
-    // text crosses the ANSI entry points as UTF-8, whatever the server's code page
-    r += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
-    return r;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Types
 
-struct TipoAdo {
-    int tipo = -1;  // -1: not recognised
-    int tamano = 0;
-    int precision = 0;
-    int escala = 0;
-};
-
-bool EsTexto(int t) {
-    using namespace tipo;
-    return t == adChar || t == adVarChar || t == adLongVarChar || t == adWChar || t == adVarWChar || t == adLongVarWChar ||
-           t == adBSTR;
-}
-
-bool EsBinario(int t) {
-    return t == tipo::adBinary || t == tipo::adVarBinary || t == tipo::adLongVarBinary;
-}
-
-bool EsNumericoExacto(int t) {
-    return t == tipo::adNumeric || t == tipo::adDecimal || t == tipo::adCurrency;
-}
-
-// The ADO type of a column declared with a SQL Server type name ("varchar(50)", "money", "int"...),
-// the way SQLite keeps the declarations of the schema. The SQLite ODBC driver reports most of them
-// as SQL_VARCHAR, so the declaration is the only faithful source.
-TipoAdo TipoDeclarado(const QString& declarado) {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*([a-z ]+?)\s*(?:\(\s*(\w+)\s*(?:,\s*(\d+)\s*)?\))?\s*$)"));
-    const auto m = re.match(declarado.toLower());
-    TipoAdo r;
-    if (!m.hasMatch()) return r;
-    const QString nombre = m.captured(1);
-    const QString arg1 = m.captured(2);
-    const bool maximo = arg1 == QLatin1String("max");
-    const int n1 = arg1.toInt();
-    const int n2 = m.captured(3).toInt();
-    using namespace tipo;
-    auto texto = [&](int t, int largo, int porDefecto) {
-        r.tipo = t;
-        r.tamano = maximo ? largo : (n1 > 0 ? n1 : porDefecto);
-        if (maximo) r.tipo = (t == adVarWChar) ? adLongVarWChar : (t == adVarChar ? adLongVarChar : adLongVarBinary);
-    };
-    if (nombre == QLatin1String("varchar") || nombre == QLatin1String("character varying"))
-        texto(adVarChar, 2147483647, 1);
-    else if (nombre == QLatin1String("nvarchar") || nombre == QLatin1String("sysname"))
-        texto(adVarWChar, 1073741823, nombre == QLatin1String("sysname") ? 128 : 1);
-    else if (nombre == QLatin1String("char") || nombre == QLatin1String("character"))
-        texto(adChar, 2147483647, 1);
-    else if (nombre == QLatin1String("nchar"))
-        texto(adWChar, 1073741823, 1);
-    else if (nombre == QLatin1String("text") || nombre == QLatin1String("clob"))
-        r = {adLongVarChar, 2147483647, 0, 0};
-    else if (nombre == QLatin1String("ntext"))
-        r = {adLongVarWChar, 1073741823, 0, 0};
-    else if (nombre == QLatin1String("int") || nombre == QLatin1String("integer"))
-        r = {adInteger, 4, 10, 0};
-    else if (nombre == QLatin1String("smallint"))
-        r = {adSmallInt, 2, 5, 0};
-    else if (nombre == QLatin1String("tinyint"))
-        r = {adUnsignedTinyInt, 1, 3, 0};
-    else if (nombre == QLatin1String("bigint"))
-        r = {adBigInt, 8, 19, 0};
-    else if (nombre == QLatin1String("bit") || nombre == QLatin1String("boolean"))
-        r = {adBoolean, 2, 0, 0};
-    else if (nombre == QLatin1String("money"))
-        r = {adCurrency, 8, 19, 4};
-    else if (nombre == QLatin1String("smallmoney"))
-        r = {adCurrency, 4, 10, 4};
-    else if (nombre == QLatin1String("decimal") || nombre == QLatin1String("numeric"))
-        r = {adNumeric, 19, n1 > 0 ? n1 : 18, n2};
-    else if (nombre == QLatin1String("float") || nombre == QLatin1String("double") ||
-             nombre == QLatin1String("double precision") || nombre == QLatin1String("real"))
-        r = {adDouble, 8, 15, 0};  // SQLite stores every real in 8 bytes; the embedded back end says so too
-    else if (nombre == QLatin1String("datetime") || nombre == QLatin1String("datetime2") ||
-             nombre == QLatin1String("smalldatetime") || nombre == QLatin1String("datetimeoffset"))
-        r = {adDBTimeStamp, 16, 23, 3};
-    else if (nombre == QLatin1String("date"))
-        r = {adDBDate, 6, 10, 0};
-    else if (nombre == QLatin1String("time"))
-        r = {adDBTime, 6, 8, 0};
-    else if (nombre == QLatin1String("uniqueidentifier"))
-        r = {adGUID, 16, 0, 0};
-    else if (nombre == QLatin1String("binary"))
-        texto(adBinary, 2147483647, 1);
-    else if (nombre == QLatin1String("varbinary"))
-        texto(adVarBinary, 2147483647, 1);
-    else if (nombre == QLatin1String("image") || nombre == QLatin1String("blob"))
-        r = {adLongVarBinary, 2147483647, 0, 0};
-    return r;
-}
+using vocabulario::EsBinario;
+using vocabulario::EsTexto;
 
 // The ADO type of an ODBC column type. The type name refines what the SQL type cannot say
 // (SQL Server's money is SQL_DECIMAL to ODBC).
@@ -361,27 +143,6 @@ int TamanoDefinido(int t, SQLULEN tamanoColumna) {
     }
 }
 
-// The type number the column schema rowset reports: the storage type, not the field type (varchar
-// is DBTYPE_STR 129 there, nvarchar DBTYPE_WSTR 130, varbinary DBTYPE_BYTES 128).
-int TipoEsquema(int t) {
-    using namespace tipo;
-    switch (t) {
-        case adVarChar:
-        case adLongVarChar:
-        case adChar:
-            return adChar;
-        case adVarWChar:
-        case adLongVarWChar:
-        case adWChar:
-            return adWChar;
-        case adVarBinary:
-        case adLongVarBinary:
-            return adBinary;
-        default:
-            return t;
-    }
-}
-
 QVariant FechaDeTexto(const QString& texto, int t) {
     QString iso = texto.trimmed();
     if (iso.size() > 10 && iso.at(10) == QLatin1Char(' ')) iso[10] = QLatin1Char('T');
@@ -392,13 +153,6 @@ QVariant FechaDeTexto(const QString& texto, int t) {
     const QDateTime f = QDateTime::fromString(iso, Qt::ISODateWithMs);
     if (!f.isValid()) return texto;  // SQLite keeps whatever was written; never lose it
     return f;
-}
-
-bool EsModificacion(const QString& sql) {
-    const QString t = sql.trimmed();
-    for (const char* p : {"INSERT", "UPDATE", "DELETE", "REPLACE"})
-        if (t.startsWith(QLatin1String(p), Qt::CaseInsensitive)) return true;
-    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -430,56 +184,6 @@ QList<Diagnostico> LeerDiagnosticos(SQLSMALLINT tipoHandle, SQLHANDLE h) {
                       QString::fromUtf8(reinterpret_cast<const char*>(mensaje.data())).trimmed()});
     }
     return lista;
-}
-
-// SQLite reports its own result codes and English messages; the program reacts to SQL Server's
-// native numbers, so the failures it tests are renamed the way the embedded back end does. Returns
-// true for the failures after which SQL Server adds "The statement has been terminated."
-bool TraducirFalloSqlite(Diagnostico& d) {
-    const QString& m = d.mensaje;
-    auto tiene = [&](const char* s) { return m.contains(QLatin1String(s), Qt::CaseInsensitive); };
-    auto poner = [&](long n, const char* estado) {
-        d.nativo = n;
-        d.estado = QString::fromLatin1(estado);
-    };
-    if (tiene("UNIQUE constraint failed") || tiene("PRIMARY KEY must be unique") || tiene("is not unique") ||
-        tiene("are not unique")) {
-        poner(nativo::ClaveDuplicada, "23000");
-        return true;
-    }
-    if (tiene("FOREIGN KEY constraint failed") || tiene("CHECK constraint failed")) {
-        poner(nativo::Referencia, "23000");
-        return true;
-    }
-    if (tiene("NOT NULL constraint failed") || tiene("may not be NULL")) {
-        poner(nativo::NoAdmiteNulos, "23000");
-        return true;
-    }
-    if (tiene("would be truncated")) {
-        poner(nativo::Truncamiento, "22001");
-        return true;
-    }
-    if (tiene("no such table") || tiene("no such view"))
-        poner(nativo::ObjetoInexistente, "42S02");
-    else if (tiene("no such column"))
-        poner(nativo::ColumnaInexistente, "42S22");
-    else if (tiene("no such function"))
-        poner(nativo::FuncionDesconocida, "42000");
-    else if (tiene("syntax error") || tiene("incomplete input") || tiene("unrecognized token"))
-        poner(nativo::Sintaxis, "42000");
-    else if (tiene("database is locked") || tiene("database table is locked") || tiene("database is busy"))
-        poner(nativo::TiempoAgotado, "HYT00");
-    else if (tiene("disk I/O error"))
-        poner(nativo::ConexionPerdida, "08S01");  // the file's share went away
-    else if (tiene("readonly database"))
-        poner(nativo::BaseSoloLectura, "42000");
-    else if (tiene("database or disk is full"))
-        poner(nativo::SinEspacio, "42000");
-    else if (tiene("unable to open database") || tiene("file is not a database") || tiene("file is encrypted"))
-        poner(nativo::NoSePuedeAbrirBase, "42000");
-    else if (d.nativo == 19)  // SQLITE_CONSTRAINT with the text of a trigger's RAISE
-        poner(nativo::ErrorUsuario, "42000");
-    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -568,7 +272,6 @@ public:
     QStringList ClavePrimaria(const QString& tabla, Errores& errores) override;
 
 private:
-    QString CadenaParaDriver(const ParametrosConexion& p, Errores& errores);
     [[noreturn]] void Fallar(SQLSMALLINT tipoHandle, SQLHANDLE h, Errores& errores, const QString& porDefecto);
     [[noreturn]] void FallarCon(Errores& errores, const QString& estado, long nativoSql, const QString& mensaje,
                                 long numero = errnum::E_FAIL);
@@ -601,47 +304,6 @@ private:
     int ultimoTimeout_ = -1;
 };
 
-// The attributes handed to SQLDriverConnect. Whatever form reaches here (the program's provider
-// string itself, or attributes already built from it by Conexion), a SQL Server through FreeTDS gets
-// the protocol version and the UTF-8 client character set this back end relies on, and an Oracle
-// string gets a driver that is really installed.
-QString MotorOdbc::CadenaParaDriver(const ParametrosConexion& p, Errores& errores) {
-    const QString& cadena = p.cadenaOdbc;
-    const auto propios = Atributos(cadena);
-    const QString proveedor = Valor(propios, {"provider"}).toLower();
-    const bool oracle = EsProveedorOracle(proveedor) || p.origen == ParametrosConexion::Origen::Oracle;
-
-    if (EsProveedorSqlServer(proveedor)) return CadenaFreeTds(cadena);
-    if (oracle) {
-        QString controlador = EsProveedorOracle(proveedor) ? QString() : Valor(propios, {"driver"});
-        if (controlador.isEmpty() || !ControladorRegistrado(controlador)) controlador = ControladorOracle();
-        if (controlador.isEmpty())
-            FallarCon(errores, QStringLiteral("IM002"), 0,
-                      QStringLiteral("No hay ningún controlador ODBC de Oracle instalado: registre en odbcinst.ini un "
-                                     "controlador cuyo nombre contenga \"Oracle\" para conectarse a esta base de datos."));
-        if (EsProveedorOracle(proveedor)) return CadenaOracle(cadena, controlador);
-        QMap<QString, QString> mapa = propios;
-        mapa.insert(QStringLiteral("driver"), controlador);
-        return Cadena(mapa, {"driver", "dbq", "uid", "pwd"});
-    }
-    if (!proveedor.isEmpty())
-        FallarCon(errores, QStringLiteral("IM002"), 0,
-                  QStringLiteral("El proveedor \"%1\" no se puede usar a través de ODBC.").arg(Valor(propios, {"provider"})));
-
-    // A SQL Server string already turned into FreeTDS attributes: rebuilt from the keys of the
-    // original string, with the user and password that Open was given.
-    const QString controlador = Valor(propios, {"driver"});
-    if (p.origen == ParametrosConexion::Origen::SqlServer && !p.claves.isEmpty() &&
-        (controlador.isEmpty() || controlador.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive))) {
-        QMap<QString, QString> mapa = Atributos(p.claves);
-        if (!p.servidor.isEmpty()) mapa.insert(QStringLiteral("server"), p.servidor);
-        if (!p.usuario.isEmpty()) mapa.insert(QStringLiteral("uid"), p.usuario);
-        if (!p.clave.isEmpty()) mapa.insert(QStringLiteral("pwd"), p.clave);
-        return FreeTdsDe(mapa);
-    }
-    return cadena;  // DSN=... / DRIVER=...: the driver manager's business
-}
-
 void MotorOdbc::FallarCon(Errores& errores, const QString& estado, long nativoSql, const QString& mensaje, long numero) {
     ErrorProveedor e;
     e.SQLState = estado;
@@ -660,9 +322,15 @@ void MotorOdbc::Fallar(SQLSMALLINT tipoHandle, SQLHANDLE h, Errores& errores, co
     QList<Diagnostico> lista = LeerDiagnosticos(tipoHandle, h);
     const bool sqlite = conectado_ ? sqlite_ : cadenaEsSqlite_;
     QString primero;
-    bool terminada = false;
+    if (sqlite && !lista.isEmpty()) {
+        // SQLite's own codes and texts, said as the embedded back end says them.
+        const Diagnostico& d = lista.first();
+        const auto traducidos = vocabulario::ErroresSqlite(static_cast<int>(d.nativo), d.mensaje, qMax(0, esperaSqlite_) * 1000,
+                                                           !conectado_, kOrigen);
+        for (const ErrorProveedor& e : traducidos) errores.Agregar(e);
+        throw ErrorEjecucion(errnum::E_FAIL, traducidos.first().Description, kOrigen);
+    }
     for (Diagnostico& d : lista) {
-        if (sqlite && TraducirFalloSqlite(d)) terminada = true;
         if (d.estado.startsWith(QLatin1String("08")) || d.estado == QLatin1String("HYT01"))
             d.nativo = nativo::ConexionPerdida;
         else if (d.estado == QLatin1String("HYT00"))
@@ -675,15 +343,6 @@ void MotorOdbc::Fallar(SQLSMALLINT tipoHandle, SQLHANDLE h, Errores& errores, co
         e.Source = kOrigen;
         errores.Agregar(e);
         if (primero.isEmpty()) primero = d.mensaje;
-    }
-    if (terminada) {
-        ErrorProveedor e;
-        e.SQLState = QStringLiteral("01000");
-        e.Number = errnum::E_FAIL;
-        e.Description = QStringLiteral("The statement has been terminated.");
-        e.NativeError = nativo::SentenciaTerminada;
-        e.Source = kOrigen;
-        errores.Agregar(e);
     }
     if (lista.isEmpty()) {
         ErrorProveedor e;
@@ -709,10 +368,13 @@ void MotorOdbc::ExigirAbierta(Errores& errores) {
 
 void MotorOdbc::Abrir(const ParametrosConexion& p, Errores& errores) {
     Cerrar();
-    const QString cadena = CadenaParaDriver(p, errores);
+    // The connection string was turned into the driver's attributes where every string is routed
+    // (CadenaConexion); what could not be, says why here.
+    if (!p.fallaOdbc.isEmpty()) FallarCon(errores, QStringLiteral("IM002"), 0, p.fallaOdbc);
+    const QString& cadena = p.cadenaOdbc;
     {
-        const auto mapa = Atributos(cadena);
-        cadenaEsSqlite_ = Valor(mapa, {"driver", "dsn"}).contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+        const auto mapa = AtributosOdbc(cadena);
+        cadenaEsSqlite_ = ValorAtributo(mapa, {"driver", "dsn"}).contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
     }
 
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_))) {
@@ -734,9 +396,9 @@ void MotorOdbc::Abrir(const ParametrosConexion& p, Errores& errores) {
     // How long a login may take: what the program's string asks for, else the command time-out
     // this connection last ran with (a re-open after a lost link should not outlast it).
     int login = kLoginPorDefecto;
-    if (auto t = TiempoConexionDe(Atributos(p.cadenaOdbc)))
+    if (auto t = TiempoConexionDe(AtributosOdbc(p.cadenaOdbc)))
         login = *t;
-    else if (auto t2 = TiempoConexionDe(Atributos(p.claves)))
+    else if (auto t2 = TiempoConexionDe(AtributosOdbc(p.claves)))
         login = *t2;
     else if (ultimoTimeout_ > 0)
         login = ultimoTimeout_;
@@ -757,8 +419,8 @@ void MotorOdbc::Abrir(const ParametrosConexion& p, Errores& errores) {
     }
     conectado_ = true;
     {
-        const auto mapa = Atributos(cadena);
-        archivoSqlite_ = Valor(mapa, {"database", "dbq"});
+        const auto mapa = AtributosOdbc(cadena);
+        archivoSqlite_ = ValorAtributo(mapa, {"database", "dbq"});
         nombreBase_ = p.baseDatos.trimmed();
     }
 
@@ -839,7 +501,7 @@ ResultadoMotor MotorOdbc::Ejecutar(const QString& texto, int timeoutSegundos, Er
 void MotorOdbc::EjecutarSentencia(SQLHSTMT st, const QString& sql, ResultadoMotor& r, Errores& errores) {
     QByteArray bytes = sql.toUtf8();
     std::optional<bool> modifica;
-    if (sqlite_) modifica = EsModificacion(sql);
+    if (sqlite_) modifica = vocabulario::EsModificacion(sql);
     RecorrerResultados(st, SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(bytes.data()), static_cast<SQLINTEGER>(bytes.size())), r,
                        errores, modifica);
 }
@@ -896,12 +558,14 @@ void MotorOdbc::LeerResultado(SQLHSTMT st, ResultadoMotor& r, bool tiposDeclarad
 
         Campo campo;
         campo.Name = QString::fromUtf8(reinterpret_cast<const char*>(nombre));
-        TipoAdo declarado = tiposDeclarados ? TipoDeclarado(nombreTipo) : TipoAdo{};
+        vocabulario::TipoColumna declarado =
+            tiposDeclarados ? vocabulario::TipoDeclarado(nombreTipo) : vocabulario::TipoColumna{};
         if (declarado.tipo >= 0) {
             campo.Type = declarado.tipo;
             // the type name comes without its length ("varchar"); the driver's column size has it
             const bool conLargo = EsTexto(declarado.tipo) || EsBinario(declarado.tipo);
-            campo.DefinedSize = conLargo && declarado.tamano <= 8000 ? TamanoDefinido(declarado.tipo, tamano) : declarado.tamano;
+            campo.DefinedSize =
+                conLargo && !declarado.tamanoDelNombre ? TamanoDefinido(declarado.tipo, tamano) : declarado.tamano;
             campo.Precision = declarado.precision;
             campo.NumericScale = declarado.escala;
             if (declarado.tipo == tipo::adNumeric && tamano > 0) campo.Precision = static_cast<int>(qMin<SQLULEN>(tamano, 38));
@@ -1323,21 +987,11 @@ ResultadoMotor MotorOdbc::Esquema(int tipoEsquema, const QStringList& restriccio
                v.toString().compare(restricciones.at(i), Qt::CaseInsensitive) == 0;
     };
     auto texto = [](const QVariant& v) { return v.isNull() ? QVariant() : QVariant(v.toString()); };
-    auto columna = [](const char* nombre, int t, int tamano) {
-        Campo c;
-        c.Name = QString::fromLatin1(nombre);
-        c.Type = t;
-        c.DefinedSize = tamano;
-        return c;
-    };
 
     ResultadoMotor r;
     r.tieneFilas = true;
-    using namespace tipo;
-    r.campos = {columna("TABLE_CATALOG", adVarWChar, 128), columna("TABLE_SCHEMA", adVarWChar, 128),
-                columna("TABLE_NAME", adVarWChar, 128)};
+    r.campos = vocabulario::CamposEsquema(tipoEsquema);
     if (tipoEsquema == adSchemaTables) {
-        r.campos << columna("TABLE_TYPE", adVarWChar, 32) << columna("DESCRIPTION", adVarWChar, 255);
         for (const auto& f : crudo.filas) {
             if (f.size() < 4 || !coincide(f.at(2), 2)) continue;
             r.filas.append(
@@ -1345,31 +999,21 @@ ResultadoMotor MotorOdbc::Esquema(int tipoEsquema, const QStringList& restriccio
         }
         return r;
     }
-
-    r.campos << columna("COLUMN_NAME", adVarWChar, 128) << columna("ORDINAL_POSITION", adInteger, 4)
-             << columna("COLUMN_HASDEFAULT", adBoolean, 2) << columna("COLUMN_DEFAULT", adVarWChar, 255)
-             << columna("IS_NULLABLE", adBoolean, 2) << columna("DATA_TYPE", adSmallInt, 2)
-             << columna("CHARACTER_MAXIMUM_LENGTH", adInteger, 4) << columna("NUMERIC_PRECISION", adSmallInt, 2)
-             << columna("NUMERIC_SCALE", adSmallInt, 2);
     for (const auto& f : crudo.filas) {
         if (f.size() < 17 || !coincide(f.at(2), 2) || !coincide(f.at(3), 3)) continue;
         const QString nombreTipo = f.at(5).toString();
         const int tamanoColumna = f.at(6).toInt();
-        TipoAdo t = sqlite_ ? TipoDeclarado(nombreTipo) : TipoAdo{};
-        if (t.tipo < 0) {
+        // The declaration when the database keeps it (SQLite), as the embedded back end reads it.
+        vocabulario::TipoColumna t = sqlite_ ? vocabulario::TipoDeclarado(nombreTipo) : vocabulario::TipoColumna{};
+        if (!t.Reconocido()) {
             t.tipo = TipoAdoDeSql(static_cast<SQLSMALLINT>(f.at(4).toInt()), nombreTipo);
             t.tamano = TamanoDefinido(t.tipo, static_cast<SQLULEN>(qMax(0, tamanoColumna)));
             t.precision = tamanoColumna;
             t.escala = f.at(8).toInt();
         }
-        const bool conLargo = EsTexto(t.tipo) || EsBinario(t.tipo);
-        const bool numerico = !conLargo && t.tipo != adBoolean && t.tipo != adGUID && t.tipo != adDBDate && t.tipo != adDBTime &&
-                              t.tipo != adDBTimeStamp;
-        const QVariant defecto = f.at(12).isNull() || f.at(12).toString() == QLatin1String("NULL") ? QVariant() : f.at(12);
-        r.filas.append({texto(f.at(0)), texto(f.at(1)), texto(f.at(2)), texto(f.at(3)), f.at(16).toInt(), !defecto.isNull(),
-                        texto(defecto), f.at(10).toInt() != SQL_NO_NULLS, TipoEsquema(t.tipo),
-                        conLargo ? QVariant(t.tamano) : QVariant(), numerico ? QVariant(t.precision) : QVariant(),
-                        EsNumericoExacto(t.tipo) ? QVariant(t.escala) : QVariant()});
+        const QVariant defecto = f.at(12).isNull() || f.at(12).toString() == QLatin1String("NULL") ? QVariant() : texto(f.at(12));
+        r.filas.append(vocabulario::FilaColumna(texto(f.at(0)), texto(f.at(1)), f.at(2).toString(), f.at(3).toString(),
+                                                f.at(16).toInt(), defecto, f.at(10).toInt() != SQL_NO_NULLS, t));
     }
     return r;
 }
@@ -1402,11 +1046,9 @@ void MotorOdbc::FijarBaseDefecto(const QString& nombre, Errores& errores) {
     if (n.isEmpty()) return;
     if (sqlite_) {
         // one file, one database: only its own name is accepted
-        const QFileInfo fi(archivoSqlite_);
-        for (const QString& propio : {nombreBase_, fi.completeBaseName(), fi.fileName(), archivoSqlite_, fi.absoluteFilePath()})
-            if (!propio.isEmpty() && propio.compare(n, Qt::CaseInsensitive) == 0) return;
-        FallarCon(errores, QStringLiteral("42000"), nativo::BaseInexistente,
-                  QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(n));
+        if (vocabulario::EsNombreDeLaBase(n, nombreBase_, archivoSqlite_)) return;
+        const ErrorProveedor e = vocabulario::BaseInexistente(n, kOrigen);
+        FallarCon(errores, e.SQLState, e.NativeError, e.Description);
     }
     QByteArray bytes = n.toUtf8();
     Comprobar(SQLSetConnectAttr(dbc_, SQL_ATTR_CURRENT_CATALOG, bytes.data(), static_cast<SQLINTEGER>(bytes.size())),
@@ -1419,28 +1061,6 @@ void MotorOdbc::FijarBaseDefecto(const QString& nombre, Errores& errores) {
 
 std::unique_ptr<Motor> CrearMotorOdbc() {
     return std::make_unique<MotorOdbc>();
-}
-
-QString CadenaFreeTds(const QString& cadenaSqlServer) {
-    return FreeTdsDe(Atributos(cadenaSqlServer));
-}
-
-QString CadenaOracle(const QString& cadenaOracle, const QString& controlador) {
-    const auto mapa = Atributos(cadenaOracle);
-    QString r = QStringLiteral("DRIVER={%1};").arg(controlador);
-    const QString fuente = Valor(mapa, {"datasource", "dbq", "server"});
-    if (!fuente.isEmpty()) r += QStringLiteral("DBQ=%1;").arg(ValorOdbc(fuente));
-    const QString usuario = Valor(mapa, {"userid", "uid", "user"});
-    if (!usuario.isEmpty()) r += QStringLiteral("UID=%1;").arg(ValorOdbc(usuario));
-    if (mapa.contains(QStringLiteral("password")) || mapa.contains(QStringLiteral("pwd")))
-        r += QStringLiteral("PWD=%1;").arg(ValorOdbc(Valor(mapa, {"password", "pwd"})));
-    return r;
-}
-
-QString ControladorOracle() {
-    for (const QString& n : ControladoresRegistrados())
-        if (n.contains(QLatin1String("Oracle"), Qt::CaseInsensitive)) return n;
-    return QString();
 }
 
 }  // namespace driver

@@ -5,6 +5,7 @@
 #include "db/driver/DialectoSqlite.h"
 #include "db/driver/ExtensionesSqlite.h"
 #include "db/driver/Tipos.h"
+#include "db/driver/VocabularioSqlServer.h"
 #include "services/ErrorEjecucion.h"
 
 #include <sqlite3.h>
@@ -25,159 +26,18 @@ const QString kOrigen = QStringLiteral("SQLite");
 // ---------------------------------------------------------------------------------------------
 // Column types from the declared SQL Server types
 
-enum class Conversion { Texto, Entero, Logico, Doble, Fecha, Binario, PorValor };
+using vocabulario::Conversion;
+using vocabulario::kTextoLargo;
+using vocabulario::TipoColumna;
 
-struct TipoColumna {
-    int tipo = tipo::adVarChar;
-    int tamano = 0;
-    int precision = 0;
-    int escala = 0;
-    Conversion conversion = Conversion::PorValor;
-};
-
-constexpr int kTextoLargo = 2147483647;
-
+// A result column's type: its declaration's, or a value read as it comes (an expression).
 TipoColumna TipoDeclarado(const char* declarado) {
-    TipoColumna t;
-    if (!declarado || !*declarado) return t;
-    const QString d = QString::fromUtf8(declarado).trimmed().toLower();
-    static const QRegularExpression forma(QStringLiteral(R"(^([a-z_ ]*[a-z_])\s*(?:\(\s*(max|\d+)\s*(?:,\s*(\d+)\s*)?\))?)"));
-    const auto m = forma.match(d);
-    const QString base = m.hasMatch() ? m.captured(1).simplified() : d;
-    const bool maximo = m.captured(2) == QLatin1String("max");
-    const int a1 = maximo ? kTextoLargo : m.captured(2).toInt();
-    const bool conA1 = !m.captured(2).isEmpty();
-    const int a2 = m.captured(3).toInt();
-    const bool conA2 = !m.captured(3).isEmpty();
-    auto texto = [&](int tipoAdo, int tipoLargo, int porDefecto) {
-        t.conversion = Conversion::Texto;
-        if (maximo) {
-            t.tipo = tipoLargo;
-            t.tamano = kTextoLargo;
-        } else {
-            t.tipo = tipoAdo;
-            t.tamano = conA1 ? a1 : porDefecto;
-        }
-    };
-    if (base == QLatin1String("varchar") || base == QLatin1String("character varying") || base == QLatin1String("varchar2")) {
-        texto(tipo::adVarChar, tipo::adLongVarChar, 1);
-    } else if (base == QLatin1String("nvarchar") || base == QLatin1String("national varchar") ||
-               base == QLatin1String("national character varying")) {
-        texto(tipo::adVarWChar, tipo::adLongVarWChar, 1);
-    } else if (base == QLatin1String("char") || base == QLatin1String("character")) {
-        texto(tipo::adChar, tipo::adLongVarChar, 1);
-    } else if (base == QLatin1String("nchar") || base == QLatin1String("national char") ||
-               base == QLatin1String("national character")) {
-        texto(tipo::adWChar, tipo::adLongVarWChar, 1);
-    } else if (base == QLatin1String("text") || base == QLatin1String("clob")) {
-        t.conversion = Conversion::Texto;
-        t.tipo = tipo::adLongVarChar;
-        t.tamano = kTextoLargo;
-    } else if (base == QLatin1String("ntext")) {
-        t.conversion = Conversion::Texto;
-        t.tipo = tipo::adLongVarWChar;
-        t.tamano = 1073741823;
-    } else if (base == QLatin1String("uniqueidentifier")) {
-        t.conversion = Conversion::Texto;
-        t.tipo = tipo::adGUID;
-        t.tamano = 16;
-    } else if (base == QLatin1String("int") || base == QLatin1String("integer")) {
-        t.conversion = Conversion::Entero;
-        t.tipo = tipo::adInteger;
-        t.tamano = 4;
-        t.precision = 10;
-    } else if (base == QLatin1String("smallint")) {
-        t.conversion = Conversion::Entero;
-        t.tipo = tipo::adSmallInt;
-        t.tamano = 2;
-        t.precision = 5;
-    } else if (base == QLatin1String("tinyint")) {
-        t.conversion = Conversion::Entero;
-        t.tipo = tipo::adUnsignedTinyInt;
-        t.tamano = 1;
-        t.precision = 3;
-    } else if (base == QLatin1String("bigint")) {
-        t.conversion = Conversion::Entero;
-        t.tipo = tipo::adBigInt;
-        t.tamano = 8;
-        t.precision = 19;
-    } else if (base == QLatin1String("bit") || base == QLatin1String("boolean") || base == QLatin1String("bool")) {
-        t.conversion = Conversion::Logico;
-        t.tipo = tipo::adBoolean;
-        t.tamano = 2;
-    } else if (base == QLatin1String("money")) {
-        t.conversion = Conversion::Doble;
-        t.tipo = tipo::adCurrency;
-        t.tamano = 8;
-        t.precision = 19;
-        t.escala = 4;
-    } else if (base == QLatin1String("smallmoney")) {
-        t.conversion = Conversion::Doble;
-        t.tipo = tipo::adCurrency;
-        t.tamano = 4;
-        t.precision = 10;
-        t.escala = 4;
-    } else if (base == QLatin1String("decimal") || base == QLatin1String("numeric") || base == QLatin1String("dec")) {
-        t.conversion = Conversion::Doble;
-        t.tipo = tipo::adNumeric;
-        t.tamano = 19;
-        t.precision = conA1 ? a1 : 18;
-        t.escala = conA2 ? a2 : 0;
-    } else if (base == QLatin1String("float") || base == QLatin1String("real") || base == QLatin1String("double") ||
-               base == QLatin1String("double precision")) {
-        t.conversion = Conversion::Doble;
-        t.tipo = tipo::adDouble;
-        t.tamano = 8;
-        t.precision = 15;
-    } else if (base == QLatin1String("datetime") || base == QLatin1String("smalldatetime") ||
-               base == QLatin1String("datetime2") || base == QLatin1String("timestamp")) {
-        t.conversion = Conversion::Fecha;
-        t.tipo = tipo::adDBTimeStamp;
-        t.tamano = 16;
-        t.precision = 23;
-        t.escala = 3;
-    } else if (base == QLatin1String("date")) {
-        t.conversion = Conversion::Fecha;
-        t.tipo = tipo::adDBDate;
-        t.tamano = 6;
-    } else if (base == QLatin1String("time")) {
-        t.conversion = Conversion::Texto;
-        t.tipo = tipo::adDBTime;
-        t.tamano = 6;
-    } else if (base == QLatin1String("binary")) {
-        t.conversion = Conversion::Binario;
-        t.tipo = tipo::adBinary;
-        t.tamano = conA1 ? a1 : 1;
-    } else if (base == QLatin1String("varbinary")) {
-        t.conversion = Conversion::Binario;
-        t.tipo = maximo ? tipo::adLongVarBinary : tipo::adVarBinary;
-        t.tamano = conA1 ? a1 : 1;
-    } else if (base == QLatin1String("image") || base == QLatin1String("blob")) {
-        t.conversion = Conversion::Binario;
-        t.tipo = tipo::adLongVarBinary;
-        t.tamano = kTextoLargo;
+    TipoColumna t = vocabulario::TipoDeclarado(QString::fromUtf8(declarado ? declarado : ""));
+    if (!t.Reconocido()) {
+        t = TipoColumna();
+        t.tipo = tipo::adVarChar;
     }
     return t;
-}
-
-// The OLE DB type number that the column schema rowset reports for a declared type (varchar is
-// DBTYPE_STR 129 there, nvarchar DBTYPE_WSTR 130).
-int TipoEsquema(const TipoColumna& t) {
-    switch (t.tipo) {
-        case tipo::adVarChar:
-        case tipo::adLongVarChar:
-        case tipo::adChar:
-            return tipo::adChar;
-        case tipo::adVarWChar:
-        case tipo::adLongVarWChar:
-        case tipo::adWChar:
-            return tipo::adWChar;
-        case tipo::adVarBinary:
-        case tipo::adLongVarBinary:
-            return tipo::adBinary;
-        default:
-            return t.tipo;
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -511,147 +371,11 @@ private:
 // Errors
 
 ErrorProveedor Proveedor(const QString& estado, long nativo, const QString& descripcion) {
-    ErrorProveedor e;
-    e.SQLState = estado;
-    e.Number = errnum::E_FAIL;
-    e.Description = descripcion;
-    e.NativeError = nativo;
-    e.Source = kOrigen;
-    return e;
+    return vocabulario::Proveedor(estado, nativo, descripcion, kOrigen);
 }
 
-QString Despues(const QString& mensaje, const QString& marca) {
-    const qsizetype p = mensaje.indexOf(marca);
-    return p < 0 ? QString() : mensaje.mid(p + marca.size()).trimmed();
-}
-
-QString TablaDeRestriccion(const QString& mensaje) {
-    // "UNIQUE constraint failed: T.a, T.b" -> T
-    const QString resto = Despues(mensaje, QStringLiteral("failed:"));
-    const qsizetype punto = resto.indexOf(QLatin1Char('.'));
-    return punto < 0 ? resto : resto.left(punto);
-}
-
-// The provider errors of an SQLite failure, in SQL Server's terms.
 QList<ErrorProveedor> Traducir(int rc, const QString& mensaje, int esperaMs) {
-    QList<ErrorProveedor> l;
-    const int primario = rc & 0xff;
-    bool terminada = false;
-    switch (primario) {
-        case SQLITE_CONSTRAINT:
-            terminada = true;
-            if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_ROWID) {
-                l << Proveedor(
-                    QStringLiteral("23000"), nativo::ClaveDuplicada,
-                    QStringLiteral("Violation of PRIMARY KEY constraint. Cannot insert duplicate key in object 'dbo.%1'. (%2)")
-                        .arg(TablaDeRestriccion(mensaje), mensaje));
-            } else if (rc == SQLITE_CONSTRAINT_NOTNULL) {
-                const QString columna = Despues(mensaje, QStringLiteral("failed:"));
-                const qsizetype punto = columna.indexOf(QLatin1Char('.'));
-                l << Proveedor(
-                    QStringLiteral("23000"), nativo::NoAdmiteNulos,
-                    QStringLiteral("Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls.")
-                        .arg(punto < 0 ? columna : columna.mid(punto + 1), punto < 0 ? QString() : columna.left(punto)));
-            } else if (mensaje.contains(QLatin1String("would be truncated"))) {
-                l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento,
-                               QStringLiteral("String or binary data would be truncated."));
-            } else if (rc == SQLITE_CONSTRAINT_TRIGGER) {
-                l << Proveedor(QStringLiteral("42000"), nativo::ErrorUsuario, mensaje);
-            } else if (rc == SQLITE_CONSTRAINT_CHECK) {
-                l << Proveedor(QStringLiteral("23000"), nativo::Referencia,
-                               QStringLiteral("The statement conflicted with the CHECK constraint \"%1\".")
-                                   .arg(Despues(mensaje, QStringLiteral("failed:"))));
-            } else {
-                l << Proveedor(QStringLiteral("23000"), nativo::Referencia,
-                               QStringLiteral("The statement conflicted with the REFERENCE constraint. (%1)").arg(mensaje));
-            }
-            break;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            // Another workstation holds the file: not a lost connection, and nothing was done.
-            l << Proveedor(QStringLiteral("HYT00"), nativo::TiempoAgotado,
-                           esperaMs < 0 ? QStringLiteral("La base de datos está ocupada por otro puesto; se dejó de esperar y "
-                                                         "no se hizo nada. Puede volver a intentarlo. (%1)")
-                                              .arg(mensaje)
-                                        : QStringLiteral("La base de datos está ocupada por otro puesto: siguió bloqueada los %1 "
-                                                         "segundos de espera y no se hizo nada. Puede volver a intentarlo. (%2)")
-                                              .arg(esperaMs / 1000)
-                                              .arg(mensaje));
-            break;
-        case SQLITE_INTERRUPT:
-            l << Proveedor(QStringLiteral("HY008"), nativo::TiempoAgotado,
-                           QStringLiteral("Operation cancelled. (%1)").arg(mensaje));
-            break;
-        case SQLITE_IOERR:
-        case SQLITE_CANTOPEN:
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-        case SQLITE_PROTOCOL:
-        case SQLITE_NOLFS:
-            l << Proveedor(QStringLiteral("08S01"), nativo::ConexionPerdida,
-                           QStringLiteral("General network error. Check your network documentation. (%1)").arg(mensaje));
-            break;
-        case SQLITE_FULL:
-            l << Proveedor(QStringLiteral("42000"), nativo::SinEspacio,
-                           QStringLiteral("Could not allocate space in the database: the disk is full. (%1)").arg(mensaje));
-            break;
-        case SQLITE_READONLY:
-            l << Proveedor(QStringLiteral("25000"), nativo::BaseSoloLectura,
-                           QStringLiteral("La base de datos es de solo lectura: no se grabó nada. (%1)").arg(mensaje));
-            break;
-        case SQLITE_TOOBIG:
-            terminada = true;
-            l << Proveedor(QStringLiteral("22001"), nativo::Truncamiento,
-                           QStringLiteral("String or binary data would be truncated."));
-            break;
-        case SQLITE_MISMATCH:
-            l << Proveedor(QStringLiteral("22018"), 245, QStringLiteral("Conversion failed. (%1)").arg(mensaje));
-            break;
-        case SQLITE_NOMEM:
-            l << Proveedor(QStringLiteral("HY001"), 701,
-                           QStringLiteral("There is insufficient system memory to run this query."));
-            break;
-        case SQLITE_AUTH:
-        case SQLITE_PERM:
-            l << Proveedor(QStringLiteral("42000"), 229, QStringLiteral("The permission was denied. (%1)").arg(mensaje));
-            break;
-        default: {
-            QString nombre;
-            if (!(nombre = Despues(mensaje, QStringLiteral("no such table:"))).isEmpty() ||
-                !(nombre = Despues(mensaje, QStringLiteral("no such view:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42S02"), nativo::ObjetoInexistente,
-                               QStringLiteral("Invalid object name '%1'.").arg(nombre));
-            } else if (!(nombre = Despues(mensaje, QStringLiteral("no such column:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42S22"), nativo::ColumnaInexistente,
-                               QStringLiteral("Invalid column name '%1'.").arg(nombre));
-            } else if (!(nombre = Despues(mensaje, QStringLiteral("no such function:"))).isEmpty()) {
-                l << Proveedor(QStringLiteral("42000"), nativo::FuncionDesconocida,
-                               QStringLiteral("'%1' is not a recognized built-in function name.").arg(nombre));
-            } else if (mensaje.contains(QLatin1String("syntax error")) || mensaje.contains(QLatin1String("incomplete input")) ||
-                       mensaje.contains(QLatin1String("unrecognized token"))) {
-                static const QRegularExpression cerca(QStringLiteral("near \"(.*)\":"));
-                const auto m = cerca.match(mensaje);
-                l << Proveedor(QStringLiteral("42000"), nativo::Sintaxis,
-                               m.hasMatch()
-                                   ? QStringLiteral("Incorrect syntax near '%1'.").arg(m.captured(1))
-                                   : QStringLiteral("Incorrect syntax near the end of the statement. (%1)").arg(mensaje));
-            } else if (!(nombre = Despues(mensaje, QStringLiteral("duplicate column name:"))).isEmpty()) {
-                l << Proveedor(
-                    QStringLiteral("42S21"), 2705,
-                    QStringLiteral("Column names in each table must be unique. Column name '%1' is specified more than once.")
-                        .arg(nombre));
-            } else if (mensaje.startsWith(QLatin1String("table ")) && mensaje.endsWith(QLatin1String("already exists"))) {
-                l << Proveedor(QStringLiteral("42S01"), 2714,
-                               QStringLiteral("There is already an object named %1 in the database.")
-                                   .arg(mensaje.mid(6, mensaje.size() - 6 - 15)));
-            } else {
-                l << Proveedor(QStringLiteral("42000"), 0, mensaje);
-            }
-        }
-    }
-    if (terminada)
-        l << Proveedor(QStringLiteral("01000"), nativo::SentenciaTerminada, QStringLiteral("The statement has been terminated."));
-    return l;
+    return vocabulario::ErroresSqlite(rc, mensaje, esperaMs, false, kOrigen);
 }
 
 [[noreturn]] void Lanzar(const QList<ErrorProveedor>& lista, Errores& errores) {
@@ -705,14 +429,6 @@ QString Comillas(const QString& nombre) {
     QString n = nombre;
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + n + QLatin1Char('"');
-}
-
-bool EsModificacion(const QString& sql) {
-    const QString t = sql.trimmed();
-    for (const char* p : {"INSERT", "UPDATE", "DELETE", "REPLACE"}) {
-        if (t.startsWith(QLatin1String(p), Qt::CaseInsensitive)) return true;
-    }
-    return false;
 }
 
 // A prepared statement finalized when it goes out of scope.
@@ -917,7 +633,7 @@ ResultadoMotor MotorSqlite::Ejecutar(const QString& texto, int timeoutSegundos, 
         } else {
             const int rc = sqlite3_step(st.get());
             if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fallar(rc, errores);
-            if (EsModificacion(s.texto)) {
+            if (vocabulario::EsModificacion(s.texto)) {
                 r.afectadas += static_cast<long>(sqlite3_changes64(db_));
                 modifico = true;
             }
@@ -1018,13 +734,6 @@ void MotorSqlite::Deshacer(Errores& errores) {
 ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricciones, Errores& errores) {
     ResultadoMotor r;
     r.tieneFilas = true;
-    auto campo = [](const char* nombre, int tipoAdo, int tamano) {
-        Campo c;
-        c.Name = QLatin1String(nombre);
-        c.Type = tipoAdo;
-        c.DefinedSize = tamano;
-        return c;
-    };
     // A single-catalog, single-schema database: the catalog and schema restrictions name it.
     const QString tabla = restricciones.value(2).trimmed();
     const QString cuarto = restricciones.value(3).trimmed();
@@ -1047,9 +756,7 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
     if (rc != SQLITE_DONE) Fallar(rc, errores);
 
     if (tipoEsquema == adSchemaTables) {
-        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128), campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
-                    campo("TABLE_NAME", tipo::adVarWChar, 128), campo("TABLE_TYPE", tipo::adVarWChar, 32),
-                    campo("DESCRIPTION", tipo::adVarWChar, 255)};
+        r.campos = vocabulario::CamposEsquema(adSchemaTables);
         for (const auto& o : objetos) {
             if (!cuarto.isEmpty() && o.second.compare(cuarto, Qt::CaseInsensitive) != 0) continue;
             r.filas.append({catalogo, esquema, o.first, o.second, QVariant()});
@@ -1057,12 +764,7 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
         return r;
     }
     if (tipoEsquema == adSchemaColumns) {
-        r.campos = {campo("TABLE_CATALOG", tipo::adVarWChar, 128),   campo("TABLE_SCHEMA", tipo::adVarWChar, 128),
-                    campo("TABLE_NAME", tipo::adVarWChar, 128),      campo("COLUMN_NAME", tipo::adVarWChar, 128),
-                    campo("ORDINAL_POSITION", tipo::adInteger, 4),   campo("COLUMN_HASDEFAULT", tipo::adBoolean, 2),
-                    campo("COLUMN_DEFAULT", tipo::adVarWChar, 255),  campo("IS_NULLABLE", tipo::adBoolean, 2),
-                    campo("DATA_TYPE", tipo::adSmallInt, 2),         campo("CHARACTER_MAXIMUM_LENGTH", tipo::adInteger, 4),
-                    campo("NUMERIC_PRECISION", tipo::adSmallInt, 2), campo("NUMERIC_SCALE", tipo::adSmallInt, 2)};
+        r.campos = vocabulario::CamposEsquema(adSchemaColumns);
         for (const auto& o : objetos) {
             Preparada c(
                 Preparar(QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value FROM pragma_table_info(?)"), errores));
@@ -1072,14 +774,12 @@ ResultadoMotor MotorSqlite::Esquema(int tipoEsquema, const QStringList& restricc
                 const QString columna = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 1)));
                 if (!cuarto.isEmpty() && columna.compare(cuarto, Qt::CaseInsensitive) != 0) continue;
                 const TipoColumna t = TipoDeclarado(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 2)));
-                const bool conDefecto = sqlite3_column_type(c.get(), 4) != SQLITE_NULL;
-                const bool texto = t.conversion == Conversion::Texto;
-                r.filas.append({catalogo, esquema, o.first, columna, sqlite3_column_int(c.get(), 0) + 1, conDefecto,
-                                conDefecto
-                                    ? QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 4))))
-                                    : QVariant(),
-                                sqlite3_column_int(c.get(), 3) == 0, TipoEsquema(t), texto ? QVariant(t.tamano) : QVariant(),
-                                texto ? QVariant() : QVariant(t.precision), texto ? QVariant() : QVariant(t.escala)});
+                const QVariant defecto =
+                    sqlite3_column_type(c.get(), 4) == SQLITE_NULL
+                        ? QVariant()
+                        : QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(c.get(), 4))));
+                r.filas.append(vocabulario::FilaColumna(catalogo, esquema, o.first, columna, sqlite3_column_int(c.get(), 0) + 1,
+                                                        defecto, sqlite3_column_int(c.get(), 3) == 0, t));
             }
             if (rc != SQLITE_DONE) Fallar(rc, errores);
         }
@@ -1095,15 +795,8 @@ qint64 MotorSqlite::UltimoIdentificador() {
 }
 
 void MotorSqlite::FijarBaseDefecto(const QString& nombre, Errores& errores) {
-    const QString n = nombre.trimmed();
-    if (n.isEmpty()) return;
-    const QFileInfo fi(archivo_);
-    for (const QString& propio : {nombreBase_, fi.completeBaseName(), fi.fileName(), archivo_, fi.absoluteFilePath()}) {
-        if (!propio.isEmpty() && propio.compare(n, Qt::CaseInsensitive) == 0) return;
-    }
-    Lanzar({Proveedor(QStringLiteral("42000"), nativo::BaseInexistente,
-                      QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(n))},
-           errores);
+    if (nombre.trimmed().isEmpty() || vocabulario::EsNombreDeLaBase(nombre, nombreBase_, archivo_)) return;
+    Lanzar({vocabulario::BaseInexistente(nombre, kOrigen)}, errores);
 }
 
 QStringList MotorSqlite::ClavePrimaria(const QString& tabla, Errores& errores) {
