@@ -48,40 +48,6 @@ std::unique_ptr<DB_Dll>& instanciaPrincipal() {
     return p;
 }
 
-// Runs the steps of a method whose error handler decides per error. The handler answers
-// Reintentar (run the failed step again), Ignorar (go on with the next) or anything else (leave).
-using Manejador = std::function<int(const ErrorEjecucion&)>;
-bool CorrerPasos(const std::vector<std::function<bool()>>& lista, const Manejador& manejador) {
-    for (std::size_t i = 0; i < lista.size();) {
-        int r = 0;
-        try {
-            if (!lista[i]()) return true;
-            ++i;
-            continue;
-        } catch (const ErrorEjecucion& e) {
-            r = manejador(e);
-        } catch (const std::exception& e) {
-            r = manejador(ErrorEjecucion(51, QString::fromLocal8Bit(e.what())));
-        }
-        if (r == pasos::Reintentar) continue;
-        if (r != pasos::Ignorar) return false;
-        ++i;
-    }
-    return true;
-}
-
-template <class F>
-std::function<bool()> P(F&& f) {
-    if constexpr (std::is_same_v<std::invoke_result_t<F>, bool>) {
-        return std::function<bool()>(std::forward<F>(f));
-    } else {
-        return [g = std::forward<F>(f)]() mutable {
-            g();
-            return true;
-        };
-    }
-}
-
 }  // namespace
 
 DB_Dll& gBaseDatos() {
@@ -160,13 +126,13 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
     };
     bool abandonar = false;
     bool reintento3705 = false;
-    std::vector<std::function<bool()>> lista{
-        P([&] {
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] {
             gOpenFlag = true;
             if (gProveedor.isEmpty()) gProveedor = pSQLOLEDB();
         }),
-        P([&] { gConnString = ConnString.trimmed().isEmpty() ? armar() : ConnString; }),
-        P([&]() -> bool {
+        pasos::paso([&] { gConnString = ConnString.trimmed().isEmpty() ? armar() : ConnString; }),
+        pasos::paso([&]() -> bool {
             if (!PideParametrosSQL) return true;
             DialogoParametros();
             if (!gOpenFlag) {
@@ -176,16 +142,16 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
             gConnString = armar();
             return true;
         }),
-        P([&] {
+        pasos::paso([&] {
             gCnn().SetCursorLocation(static_cast<int>(lCursor));
             gCnn().Open(gConnString, QString(), QString(), -1);
         }),
-        P([&]() -> bool {
+        pasos::paso([&]() -> bool {
             if (ValidaAdmin) return true;
             gEsAdmin = true;
             return false;
         }),
-        P([&] {
+        pasos::paso([&] {
             if (gDBName.trimmed().isEmpty()) return;
             gCnn().SetDefaultDatabase(gDBName);
             if (!ExisteTablaDB(QStringLiteral("TA_USUARIOS"))) return;
@@ -199,45 +165,49 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString
         }),
     };
 
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        auto& errores = gCnn().Errors();
-        if (!MuestraError || errores.Vacia()) {
-            if (e.Number == errnum::ObjectOpen && !reintento3705) {
-                reintento3705 = true;
-                try {
-                    gCnn().Close();
-                } catch (const ErrorEjecucion&) {
+    pasos::Ejecutar(
+        QStringLiteral("OpenServerADODB"),
+        [&](const ErrorEjecucion& e, const QString&) -> int {
+            auto& errores = gCnn().Errors();
+            if (!MuestraError || errores.Vacia()) {
+                if (e.Number == errnum::ObjectOpen && !reintento3705) {
+                    reintento3705 = true;
+                    try {
+                        gCnn().Close();
+                    } catch (const ErrorEjecucion&) {
+                    }
+                    return pasos::Reintentar;
                 }
+                // A failed open is never reported as open, whether or not the provider said why.
+                gOpenFlag = false;
+                if (MuestraError) plataforma().MsgBox(e.Description, vb::OKOnly, QString());
+                return 0;
+            }
+            const driver::ErrorProveedor p = errores.Item(0);
+            const QString texto =
+                QStringLiteral(" Estado de Sql: ") + p.SQLState + CR + QStringLiteral("Numero de Error: ") +
+                QString::number(p.Number) + CR + QStringLiteral("Descripcion: ") + p.Description + CR +
+                QStringLiteral("Codigo Nativo: ") + QString::number(p.NativeError) + CR + CRLF +
+                QStringLiteral("Nombre de Proceso: ") + plataforma().NombreEjecutable() + CR + CRLF + CRLF +
+                QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF +
+                QStringLiteral(
+                    "2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
+                gServidor + QStringLiteral("\\ORBEKIT") + CRLF +
+                QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + gUsuario + QStringLiteral(" existe") +
+                CRLF + CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
+            const int r =
+                plataforma().MsgBox(texto, vb::YesNo + vb::Critical, QStringLiteral(" Error de Conexion a Base de Datos"));
+            if (r == vb::Yes) {
+                errores.Clear();
+                DialogoParametros();
+                if (!gOpenFlag) return 0;  // cancelled: the open ends without a message
+                gConnString = armar();
                 return pasos::Reintentar;
             }
-            // A failed open is never reported as open, whether or not the provider said why.
             gOpenFlag = false;
-            if (MuestraError) plataforma().MsgBox(e.Description, vb::OKOnly, QString());
             return 0;
-        }
-        const driver::ErrorProveedor p = errores.Item(0);
-        const QString texto =
-            QStringLiteral(" Estado de Sql: ") + p.SQLState + CR + QStringLiteral("Numero de Error: ") +
-            QString::number(p.Number) + CR + QStringLiteral("Descripcion: ") + p.Description + CR +
-            QStringLiteral("Codigo Nativo: ") + QString::number(p.NativeError) + CR + CRLF +
-            QStringLiteral("Nombre de Proceso: ") + plataforma().NombreEjecutable() + CR + CRLF + CRLF +
-            QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF +
-            QStringLiteral(
-                "2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la instancia, por ejemplo : ") +
-            gServidor + QStringLiteral("\\ORBEKIT") + CRLF +
-            QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + gUsuario + QStringLiteral(" existe") + CRLF +
-            CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
-        const int r = plataforma().MsgBox(texto, vb::YesNo + vb::Critical, QStringLiteral(" Error de Conexion a Base de Datos"));
-        if (r == vb::Yes) {
-            errores.Clear();
-            DialogoParametros();
-            if (!gOpenFlag) return 0;  // cancelled: the open ends without a message
-            gConnString = armar();
-            return pasos::Reintentar;
-        }
-        gOpenFlag = false;
-        return 0;
-    });
+        },
+        lista);
     if (abandonar) gOpenFlag = false;
 }
 
@@ -307,17 +277,22 @@ void DB_Dll::OpenLocalADODB(const QString& ConnString, const QString& CadenaID, 
 }
 
 void DB_Dll::ReintentaConectar() {
-    std::vector<std::function<bool()>> lista{
-        P([&] { gOpenFlag = false; }), P([&] { gCnn().SetCommandTimeout(90); }),
-        P([&] { gCnn().Close(); }),    P([&] { gCnn().Open(gCnn().ConnectionString(), gUsuario, gUserPassWord, -1); }),
-        P([&] { gOpenFlag = true; }),
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] { gOpenFlag = false; }),
+        pasos::paso([&] { gCnn().SetCommandTimeout(90); }),
+        pasos::paso([&] { gCnn().Close(); }),
+        pasos::paso([&] { gCnn().Open(gCnn().ConnectionString(), gUsuario, gUserPassWord, -1); }),
+        pasos::paso([&] { gOpenFlag = true; }),
     };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        if (e.Number == errnum::ObjectClosed) return pasos::Ignorar;
-        gOpenFlag = false;
-        if (e.Number == errnum::E_FAIL) return 0;
-        return TratamientoErrores(e, 18, QStringLiteral("AbrirRecordset"));
-    });
+    pasos::Ejecutar(
+        QStringLiteral("ReintentaConectar"),
+        [&](const ErrorEjecucion& e, const QString&) -> int {
+            if (e.Number == errnum::ObjectClosed) return pasos::Ignorar;
+            gOpenFlag = false;
+            if (e.Number == errnum::E_FAIL) return 0;
+            return TratamientoErrores(e, 18, QStringLiteral("AbrirRecordset"));
+        },
+        lista);
 }
 
 // ---------------------------------------------------------------- statements and record sets
@@ -381,16 +356,31 @@ void DB_Dll::EjecutaConsultaSQL(const QString& SentenciaSQL) {
 }
 
 void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<Recordset>* Lrcs) {
+    EjecutarSentencias(SentenciaSQL, RecordsAffected, Lrcs, false);
+}
+
+void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<Recordset>* Lrcs) {
+    EjecutarSentencias(SentenciaSQL, RecordsAffected, Lrcs, true);
+}
+
+// The one body of both: the statement prepared, run (as a script on Oracle), and a truncation
+// warning alone cleared; the two differ in the error list they read and in what they report.
+void DB_Dll::EjecutarSentencias(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<Recordset>* Lrcs, bool remota) {
+    auto errores = [&]() -> driver::Errores& { return remota ? gBaseDatosRemota().gCnn().Errors() : gCnn().Errors(); };
+    const bool transaccion = Contiene(SentenciaSQL, QStringLiteral("TRANS"));
+    auto soloTruncamiento = [&] {
+        return !errores().Vacia() && !transaccion && errores().Item(0).NativeError == driver::nativo::Truncamiento;
+    };
     int cuenta = 0;
     bool terminado = false;
-    std::vector<std::function<bool()>> lista{
-        P([&] { SentenciaSQL = PrepararTexto(SentenciaSQL); }),
-        P([&] {
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] { SentenciaSQL = PrepararTexto(SentenciaSQL); }),
+        pasos::paso([&] {
             if (!EsOracle()) return;
             EjecutaScript(SentenciaSQL, RecordsAffected);
             terminado = true;
         }),
-        P([&] {
+        pasos::paso([&] {
             if (terminado) return;
             long afectadas = 0;
             UltimaSentencia = SentenciaSQL;
@@ -398,28 +388,32 @@ void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, long& RecordsAffected, st
             RecordsAffected = afectadas;
             if (Lrcs) *Lrcs = std::move(rs);
         }),
-        P([&] {
-            auto& errores = gCnn().Errors();
-            if ((errores.Count() == 1 || errores.Count() == 2) && !Contiene(SentenciaSQL, QStringLiteral("TRANS")) &&
-                errores.Item(0).NativeError == driver::nativo::Truncamiento)
-                errores.Clear();
+        pasos::paso([&] {
+            if ((errores().Count() == 1 || errores().Count() == 2) && soloTruncamiento()) errores().Clear();
         }),
     };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        auto& errores = gCnn().Errors();
-        if (!errores.Vacia() && !Contiene(SentenciaSQL, QStringLiteral("TRANS")) &&
-            errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
-            if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
+    pasos::Ejecutar(
+        remota ? QStringLiteral("EjecutaConsultaRSQL") : QStringLiteral("EjecutaConsultaSQL"),
+        [&](const ErrorEjecucion& e, const QString&) -> int {
+            if (soloTruncamiento()) {
+                errores().Clear();
+                return 0;
+            }
+            if (remota) {
+                const bool filtrado = e.Number == errnum::E_FAIL || e.Number == errnum::DB_E_INTEGRITYVIOLATION ||
+                                      e.Number == errnum::DB_E_NOTABLE || e.Number == errnum::DB_E_ERRORSINCOMMAND || transaccion;
+                if (!filtrado) plataforma().MsgBox(e.Description, vb::Critical, QStringLiteral("Aviso al operador!!!"));
+                return 0;
+            }
+            // A link lost inside an open transaction takes the transaction with it: repeating the
+            // statement on a fresh connection would run it alone, outside what the caller began.
+            if (!transaccion && !errores().Vacia() && errores().Item(0).NativeError == driver::nativo::ConexionPerdida &&
+                !gCnn().EnTransaccion())
+                return RecuperaConexion(Variante::B, cuenta) ? pasos::Reintentar : 0;
+            AnotarError(errores(), e);
             return 0;
-        }
-        if (!errores.Vacia() && !Contiene(SentenciaSQL, QStringLiteral("TRANS")) &&
-            errores.Item(0).NativeError == driver::nativo::Truncamiento) {
-            errores.Clear();
-            return 0;
-        }
-        AnotarError(errores, e);
-        return 0;
-    });
+        },
+        lista);
 }
 
 void DB_Dll::EjecutaConParametros(const QString& SentenciaSQL, const QVector<QVariant>& Valores, long& RecordsAffected) {
@@ -440,45 +434,6 @@ void DB_Dll::EjecutaConParametros(const QString& SentenciaSQL, const QVector<QVa
     }
 }
 
-void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<Recordset>* Lrcs) {
-    bool terminado = false;
-    std::vector<std::function<bool()>> lista{
-        P([&] { SentenciaSQL = PrepararTexto(SentenciaSQL); }),
-        P([&] {
-            if (!EsOracle()) return;
-            EjecutaScript(SentenciaSQL, RecordsAffected);
-            terminado = true;
-        }),
-        P([&] {
-            if (terminado) return;
-            long afectadas = 0;
-            UltimaSentencia = SentenciaSQL;
-            auto rs = gCnn().Execute(SentenciaSQL, &afectadas, -1);
-            RecordsAffected = afectadas;
-            if (Lrcs) *Lrcs = std::move(rs);
-        }),
-        P([&] {
-            auto& errores = gBaseDatosRemota().gCnn().Errors();
-            if ((errores.Count() == 1 || errores.Count() == 2) && !Contiene(SentenciaSQL, QStringLiteral("TRANS")) &&
-                errores.Item(0).NativeError == driver::nativo::Truncamiento)
-                errores.Clear();
-        }),
-    };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        auto& errores = gBaseDatosRemota().gCnn().Errors();
-        if (!errores.Vacia() && !Contiene(SentenciaSQL, QStringLiteral("TRANS")) &&
-            errores.Item(0).NativeError == driver::nativo::Truncamiento) {
-            errores.Clear();
-            return 0;
-        }
-        const bool filtrado = e.Number == errnum::E_FAIL || e.Number == errnum::DB_E_INTEGRITYVIOLATION ||
-                              e.Number == errnum::DB_E_NOTABLE || e.Number == errnum::DB_E_ERRORSINCOMMAND ||
-                              Contiene(SentenciaSQL, QStringLiteral("TRANS"));
-        if (!filtrado) plataforma().MsgBox(e.Description, vb::Critical, QStringLiteral("Aviso al operador!!!"));
-        return 0;
-    });
-}
-
 void DB_Dll::AbrirRecordset(const QString& SentenciaSQL, Recordset& Lrcs, int CursorType, int LockType) {
     QString s = SentenciaSQL;
     AbrirRecordset(s, Lrcs, nullptr, CursorType, LockType, -1, true);
@@ -487,23 +442,26 @@ void DB_Dll::AbrirRecordset(const QString& SentenciaSQL, Recordset& Lrcs, int Cu
 void DB_Dll::AbrirRecordset(QString& SentenciaSQL, Recordset& Lrcs, driver::Conexion* Conexionactiva, int CursorType,
                             int LockType, long Options, bool ConvOracle) {
     int cuenta = 2;
-    std::vector<std::function<bool()>> lista{
-        P([&] { CierraRecordset(Lrcs); }),
-        P([&] { SentenciaSQL = SS_TSinonimos(SentenciaSQL); }),
-        P([&] {
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] { CierraRecordset(Lrcs); }),
+        pasos::paso([&] { SentenciaSQL = SS_TSinonimos(SentenciaSQL); }),
+        pasos::paso([&] {
             driver::Conexion* c = Conexionactiva ? Conexionactiva : &gCnn();
             const int pos = gCnn().ConnectionString().indexOf(QStringLiteral("ORACLE"), 0, Qt::CaseInsensitive);
             UltimaSentencia = pos > 0 && ConvOracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL;
             Lrcs.Open(UltimaSentencia, c, CursorType, LockType, Options);
         }),
-        P([&] { plataforma().ProcesarEventos(); }),
+        pasos::paso([&] { plataforma().ProcesarEventos(); }),
     };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        if ((e.Number == errnum::E_FAIL || e.Number == errnum::ConnectionInvalid) && ConexionPerdida(gCnn().Errors())) {
-            if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
-        }
-        return TratamientoErrores(e, 18, QStringLiteral("AbrirRecordset"));
-    });
+    pasos::Ejecutar(
+        QStringLiteral("AbrirRecordset"),
+        [&](const ErrorEjecucion& e, const QString&) -> int {
+            if ((e.Number == errnum::E_FAIL || e.Number == errnum::ConnectionInvalid) && ConexionPerdida(gCnn().Errors())) {
+                if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
+            }
+            return TratamientoErrores(e, 18, QStringLiteral("AbrirRecordset"));
+        },
+        lista);
 }
 
 void DB_Dll::CierraRecordset(Recordset& LrcsTemp) {
@@ -567,62 +525,42 @@ QString DB_Dll::SQLValue2(const QVariant& v, const QString& t) {
 
 // ---------------------------------------------------------------- schema helpers
 
-bool DB_Dll::ExisteTablaDB(const QString& Tabla) {
+// True when the schema rowset holds a row whose column `columna` names `buscado` (without regard
+// to case or surrounding blanks).
+bool DB_Dll::EnElEsquema(int tipoEsquema, const QStringList& restricciones, const QString& columna, const QString& buscado) {
     bool resultado = false;
     std::unique_ptr<Recordset> rs;
-    std::vector<std::function<bool()>> lista{
-        P([&] { rs = gCnn().OpenSchema(driver::adSchemaTables); }),
-        P([&]() -> bool {
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] { rs = gCnn().OpenSchema(tipoEsquema, restricciones); }),
+        pasos::paso([&]() -> bool {
             if (!rs || rs->State() == driver::adStateClosed || (rs->BOF() && rs->EOF_())) return false;
-            rs->MoveFirst();
-            while (!rs->EOF_()) {
-                if (rs->Fields(QStringLiteral("TABLE_NAME"))
-                        .Value.toString()
-                        .trimmed()
-                        .compare(Tabla.trimmed(), Qt::CaseInsensitive) == 0) {
+            for (rs->MoveFirst(); !rs->EOF_(); rs->MoveNext()) {
+                if (rs->Fields(columna).Value.toString().trimmed().compare(buscado.trimmed(), Qt::CaseInsensitive) == 0) {
                     resultado = true;
                     return false;
                 }
-                rs->MoveNext();
             }
             return true;
         }),
     };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) { return TratamientoErrores(e, 18, QStringLiteral("VerificaCampos")); });
+    pasos::Ejecutar(
+        QStringLiteral("VerificaCampos"),
+        [&](const ErrorEjecucion& e, const QString& rutina) { return TratamientoErrores(e, 18, rutina); }, lista);
     return resultado;
+}
+
+bool DB_Dll::ExisteTablaDB(const QString& Tabla) {
+    return EnElEsquema(driver::adSchemaTables, {}, QStringLiteral("TABLE_NAME"), Tabla);
 }
 
 bool DB_Dll::ExisteCampoDB(const QString& Tabla, const QString& Campo) {
     if (Contiene(gProveedor, QStringLiteral("ORACLE"))) return true;
-    bool resultado = false;
-    std::unique_ptr<Recordset> rs;
-    std::vector<std::function<bool()>> lista{
-        P([&] {
-            rs = gCnn().OpenSchema(driver::adSchemaColumns, {gDBName, QString(), Tabla, QString()});
-        }),
-        P([&]() -> bool {
-            if (!rs || rs->State() == driver::adStateClosed || (rs->BOF() && rs->EOF_())) return false;
-            rs->MoveFirst();
-            while (!rs->EOF_()) {
-                if (rs->Fields(QStringLiteral("COLUMN_NAME"))
-                        .Value.toString()
-                        .trimmed()
-                        .compare(Campo.trimmed(), Qt::CaseInsensitive) == 0) {
-                    resultado = true;
-                    return false;
-                }
-                rs->MoveNext();
-            }
-            return true;
-        }),
-    };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) { return TratamientoErrores(e, 18, QStringLiteral("VerificaCampos")); });
-    return resultado;
+    return EnElEsquema(driver::adSchemaColumns, {gDBName, QString(), Tabla, QString()}, QStringLiteral("COLUMN_NAME"), Campo);
 }
 
 void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString& Tipo, bool PermiteNulos,
                       const QVariant& ValorDefault) {
-    std::vector<std::function<bool()>> lista{P([&] {
+    std::vector<pasos::Paso> lista{pasos::paso([&] {
         QString s = QStringLiteral("ALTER TABLE dbo.") + Tabla + QStringLiteral(" ADD ") + Campo + QStringLiteral(" ") + Tipo +
                     (PermiteNulos ? QStringLiteral(" Null ") : QStringLiteral(" Not Null "));
         if (ValorDefault.isValid())
@@ -631,7 +569,9 @@ void DB_Dll::AddField(const QString& Tabla, const QString& Campo, const QString&
         long n = 0;
         EjecutaConsultaSQL(s, n, nullptr);
     })};
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) { return TratamientoErrores(e, 18, QStringLiteral("errAddField")); });
+    pasos::Ejecutar(
+        QStringLiteral("errAddField"),
+        [&](const ErrorEjecucion& e, const QString& rutina) { return TratamientoErrores(e, 18, rutina); }, lista);
 }
 
 bool DB_Dll::VerCampoDB(const QString& Tabla, const QString& Campo, bool Agregar, const QString& Tipo, bool PermiteNulos,
@@ -740,13 +680,13 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
 
     bool resultado = false;
     int cuenta = 0;
-    std::vector<std::function<bool()>> lista;
+    std::vector<pasos::Paso> lista;
     if (Lrcs) {
         lista = {
-            P([&] {
+            pasos::paso([&] {
                 if (Lrcs->State() != driver::adStateClosed) Lrcs->Close();
             }),
-            P([&] {
+            pasos::paso([&] {
                 const int cursor = SoloLectura ? driver::adOpenForwardOnly : Lrcs->CursorType();
                 const int bloqueo = SoloLectura ? driver::adLockReadOnly : Lrcs->LockType();
                 UltimaSentencia = texto;
@@ -755,7 +695,7 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
             }),
         };
     } else {
-        lista = {P([&] {
+        lista = {pasos::paso([&] {
             UltimaSentencia = simple ? texto : ORACLE_Dicc(texto);
             Recordset rs;
             rs.Open(UltimaSentencia, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1);
@@ -763,19 +703,23 @@ bool DB_Dll::ExisteEnTablaComun(bool simple, const QString& T, const QString& V,
             rs.Close();
         })};
     }
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        auto& errores = gCnn().Errors();
-        if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
-            if (RecuperaConexion(Variante::A, cuenta)) return pasos::Reintentar;
-        }
-        if (YaInformado()) return 0;
-        const int r =
-            plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
-        if (r == vb::Retry) return pasos::Reintentar;
-        if (r == vb::Ignore) return pasos::Ignorar;
-        return 0;
-    });
+    pasos::Ejecutar(
+        QStringLiteral("ExisteEnTablaComun"),
+        [&](const ErrorEjecucion& e, const QString&) -> int { return ResponderFalloConsulta(e, Variante::A, cuenta); }, lista);
     return resultado;
+}
+
+// What the lookups do with a failure: a lost link is re-opened (and the step repeated); anything
+// else goes to the operator once (Abort/Retry/Ignore), a schema fault only the first time.
+int DB_Dll::ResponderFalloConsulta(const ErrorEjecucion& e, Variante variante, int& cuenta) {
+    const auto& errores = gCnn().Errors();
+    if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida && RecuperaConexion(variante, cuenta))
+        return pasos::Reintentar;
+    if (YaInformado()) return 0;
+    const int r = plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
+    if (r == vb::Retry) return pasos::Reintentar;
+    if (r == vb::Ignore) return pasos::Ignorar;
+    return 0;
 }
 
 bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo, Recordset* Lrcs,
@@ -813,10 +757,10 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
     QVariant resultado;
     int cuenta = 0;
     Recordset rs;
-    std::vector<std::function<bool()>> lista{
-        P([&] { AbrirRecordset(texto, rs, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true); }),
-        P([&]() -> bool { return gOpenFlag; }),
-        P([&]() -> bool {
+    std::vector<pasos::Paso> lista{
+        pasos::paso([&] { AbrirRecordset(texto, rs, &gCnn(), driver::adOpenForwardOnly, driver::adLockReadOnly, -1, true); }),
+        pasos::paso([&]() -> bool { return gOpenFlag; }),
+        pasos::paso([&]() -> bool {
             // A record set left closed means the open failed (AbrirRecordset has already reported
             // it): the result stays empty, so that callers can tell it from a missing row; with
             // errors ignored it is the empty text every failure gives.
@@ -830,24 +774,18 @@ QVariant DB_Dll::DatosTabla(const QString& T, const QString& V, const QString& C
                 resultado = FuncionesComunes::instancia().TextoCampo(rs.Fields(CampoDevuelto).Value);
             return true;
         }),
-        P([&] { CierraRecordset(rs); }),
+        pasos::paso([&] { CierraRecordset(rs); }),
     };
-    CorrerPasos(lista, [&](const ErrorEjecucion& e) -> int {
-        if (IgnoraError) {
-            resultado = QString();
-            return 0;
-        }
-        auto& errores = gCnn().Errors();
-        if (!errores.Vacia() && errores.Item(0).NativeError == driver::nativo::ConexionPerdida) {
-            if (RecuperaConexion(Variante::B, cuenta)) return pasos::Reintentar;
-        }
-        if (YaInformado()) return 0;
-        const int r =
-            plataforma().MsgBox(e.Description, vb::AbortRetryIgnore + vb::Critical, QStringLiteral("Aviso al Operador"));
-        if (r == vb::Retry) return pasos::Reintentar;
-        if (r == vb::Ignore) return pasos::Ignorar;
-        return 0;
-    });
+    pasos::Ejecutar(
+        QStringLiteral("DatosTabla"),
+        [&](const ErrorEjecucion& e, const QString&) -> int {
+            if (IgnoraError) {
+                resultado = QString();
+                return 0;
+            }
+            return ResponderFalloConsulta(e, Variante::B, cuenta);
+        },
+        lista);
     return resultado;
 }
 

@@ -129,9 +129,12 @@ private:
     enum class Variante { A, B };
     // Re-opens a lost connection; true when the failed step must be repeated.
     bool RecuperaConexion(Variante variante, int& cuenta);
+    int ResponderFalloConsulta(const ErrorEjecucion& e, Variante variante, int& cuenta);
     void DialogoParametros();
     void EjecutaScript(QString& script, long& afectadas);
     bool EsOracle() const;
+    void EjecutarSentencias(QString& SentenciaSQL, long& RecordsAffected, std::unique_ptr<driver::Recordset>* Lrcs, bool remota);
+    bool EnElEsquema(int tipoEsquema, const QStringList& restricciones, const QString& columna, const QString& buscado);
     bool ExisteEnTablaComun(bool simple, const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
                             driver::Recordset* Lrcs, const QVariant& Tipodato, const QString& Condicion, bool SoloLectura);
 

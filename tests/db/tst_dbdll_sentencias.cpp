@@ -376,6 +376,29 @@ private slots:
         QCOMPARE(c.Contar(QStringLiteral("AUX_ERR WHERE Proceso = 'PRUEBA'")), 1);
     }
 
+    // Inside a transaction the caller began, a lost link is not re-opened to repeat the statement:
+    // it would run alone on a new connection, outside the transaction. The failure stays in the
+    // error list for the caller, which rolls back.
+    void enUnaTransaccionNoSeRepiteSobreOtraConexion() {
+        Caso c;
+        auto& db = gBaseDatos();
+        db.gCnn().BeginTrans();
+        fallos::FallarLecturas(1);
+        QString s = kInsertAux;
+        long n = 0;
+        db.EjecutaConsultaSQL(s, n);
+        QCOMPARE(fallos::LecturasFallidas(), 1);
+        QVERIFY(c.g->Cajas().isEmpty());
+        QVERIFY(!db.gCnn().Errors().Vacia());
+        QCOMPARE(db.gCnn().Errors().Item(0).NativeError, driver::nativo::ConexionPerdida);
+        QVERIFY(db.gCnn().EnTransaccion());
+        try {
+            db.gCnn().RollbackTrans();  // the database may have ended the transaction itself
+        } catch (const ErrorEjecucion&) {
+        }
+        QCOMPARE(c.Contar(QStringLiteral("AUX_ERR WHERE Proceso = 'PRUEBA'")), 0);
+    }
+
     void respuestaNoTerminaElPrograma() {
         Caso c;
         auto& db = gBaseDatos();

@@ -188,6 +188,10 @@ std::unique_ptr<Recordset> Conexion::OpenSchema(int tipo, const QStringList& res
     return rs;
 }
 
+bool Conexion::EnTransaccion() const {
+    return motor_ && motor_->EnTransaccion();
+}
+
 bool Conexion::SoloLectura() const {
     return motor_ && motor_->SoloLectura();
 }

@@ -79,6 +79,8 @@ public:
     // True when the database is open for reading only (false when closed or when the back end
     // cannot tell).
     bool SoloLectura() const;
+    // True while a transaction begun with BeginTrans (or a script's BEGIN TRANSACTION) is open.
+    bool EnTransaccion() const;
 
     // The identity of the last row inserted through this connection (0 when none).
     qint64 UltimoIdentificador();

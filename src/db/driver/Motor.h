@@ -81,6 +81,8 @@ public:
     // True when the database was opened for reading only (a write-protected file); a back end that
     // cannot tell says false, and a write then fails as the database answers it.
     virtual bool SoloLectura() const { return false; }
+    // True while a transaction begun on this connection is open.
+    virtual bool EnTransaccion() const = 0;
     // True when every table row has SQLite's rowid, which locates a row just inserted
     // (UltimoIdentificador) and a row among equal ones.
     virtual bool TieneRowid() const { return false; }

@@ -268,6 +268,7 @@ public:
     ResultadoMotor Esquema(int tipo, const QStringList& restricciones, Errores& errores) override;
     qint64 UltimoIdentificador() override;
     void FijarBaseDefecto(const QString& nombre, Errores& errores) override;
+    bool EnTransaccion() const override { return nivel_ > 0; }
     ResultadoMotor ConsultarConParametros(const QString& sql, const QVector<QVariant>& parametros, Errores& errores) override;
     QStringList ClavePrimaria(const QString& tabla, Errores& errores) override;
 

@@ -40,6 +40,7 @@ public:
     QStringList ClavePrimaria(const QString& tabla, Errores& errores) override;
     bool TieneRowid() const override { return true; }
     bool SoloLectura() const override;
+    bool EnTransaccion() const override { return nivel_ > 0; }
 
     // The open connection, for tests that look underneath.
     sqlite3* Conexion() const { return db_; }
