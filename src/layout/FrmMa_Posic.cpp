@@ -6,9 +6,9 @@
 #include "core/SentenciasSQL.h"
 #include "db/DB_Dll.h"
 #include "layout/Def_QConsulta.h"
+#include "layout/PosicionesLayout.h"
 #include "layout/QDL_RTLocator.h"
 #include "layout/SelectorDeposito.h"
-#include "layout/ValoresPosicion.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "services/ExportaPlanilla.h"
 #include "services/FuncionesComunes.h"
@@ -39,23 +39,6 @@
 
 namespace {
 
-// The length of a text as QString::size() gives it (UTF-16 code units), without converting it.
-qsizetype LargoUtf16(QAnyStringView texto) {
-    return texto.visit([](auto v) -> qsizetype {
-        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, QUtf8StringView>) {
-            qsizetype n = 0;
-            for (const auto c : v) {
-                const auto b = static_cast<unsigned char>(c);
-                if ((b & 0xC0) != 0x80) ++n;  // not a continuation byte: a new character
-                if ((b & 0xF8) == 0xF0) ++n;  // four bytes: a character beyond the BMP, two units
-            }
-            return n;
-        } else {
-            return v.size();  // UTF-16 and Latin-1: one unit per element
-        }
-    });
-}
-
 const QString kTitulo = QStringLiteral("Definición de Layout");
 const QString kTituloAviso = QStringLiteral("Aviso al operador...");
 const QString kRaiz = QStringLiteral("Definición de LayOut");
@@ -76,21 +59,6 @@ bool SinFilas(const driver::Recordset& rs) {
     return rs.State() == driver::adStateClosed || (rs.BOF() && rs.EOF_());
 }
 
-// The reservation columns: table and key column of each, and the columns a valid code empties.
-struct Reserva {
-    const char* campo;
-    const char* tabla;
-    const char* clave;
-    const char* mensaje;
-    const char* vaciar[3];
-};
-const Reserva kReservas[] = {
-    {"IdRubro", "V_TA_Rubros", "IdRubro", " Codigo de Rubro Inexistente!", {"IdTipo", "IdFamilia", "IdArticulo"}},
-    {"IdTipo", "V_TA_TipoArticulo", "IdTipo", " Marca de Articulo Inexistente!", {"IdRubro", "IdFamilia", "IdArticulo"}},
-    {"IdFamilia", "V_TA_Familias", "IdFamilia", " Familia Inexistente!", {"IdRubro", "IdTipo", "IdArticulo"}},
-    {"IdArticulo", "V_MA_Articulos", "IdArticulo", " Codigo de Articulo Inexistente!", {"IdRubro", "IdTipo", "IdFamilia"}},
-};
-
 }  // namespace
 
 QString FrmMa_Posic::MensajeSinDepositos() {
@@ -107,12 +75,14 @@ int FrmMa_Posic::Reportar(const ErrorEjecucion& e, const QString& rutina) const 
 FrmMa_Posic::FrmMa_Posic(bool iniciarAplicacion, QWidget* padre) : QWidget(padre) {
     setObjectName(QStringLiteral("FrmMa_Posic"));
     ConstruirVentana();
-    qApp->installEventFilter(this);
+    // The window's own fields and tree tell it their keys, focus and clicks; the toolbar's keys are
+    // its window shortcuts.
+    for (QLineEdit* t : std::as_const(txtfields)) t->installEventFilter(this);
+    TreeView1->installEventFilter(this);
     Form_Load(iniciarAplicacion);
 }
 
 FrmMa_Posic::~FrmMa_Posic() {
-    qApp->removeEventFilter(this);
     if (RsPosicion.State() != driver::adStateClosed) {
         try {
             RsPosicion.CancelUpdate();
@@ -410,8 +380,7 @@ void FrmMa_Posic::DetalleOn(bool on) {
 }
 
 void FrmMa_Posic::AbrirRecordset(const QString& tabla) {
-    gBaseDatos().AbrirRecordset(QStringLiteral("SELECT TOP 1 * FROM ") + tabla, RsPosicion, driver::adOpenDynamic,
-                                driver::adLockOptimistic);
+    PosicionesLayout::AbrirEstructura(tabla, RsPosicion);
 }
 
 void FrmMa_Posic::CargarRegistro() {
@@ -439,102 +408,51 @@ void FrmMa_Posic::CargarIconosList(ImagenesLayout& lista) {
 }
 
 void FrmMa_Posic::ArmarTreeVAutomatico() {
-    const QString deposito = Deposito();
-    driver::Recordset rs;
-    qsizetype cantidad = 0;
+    const PosicionesLayout posiciones(Deposito());
     auto reportero = [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); };
-    pasos::Pasos(
-        QStringLiteral("ArmarTreeVAutomatico"), reportero,
-        [&] {
-            gBaseDatos().AbrirRecordset(QStringLiteral("SELECT IdPosicion,Descripcion FROM MA_POSICiones where iddeposito='") +
-                                            TextoSql(deposito) + QStringLiteral("' ORDER BY IdPosicion"),
-                                        rs, driver::adOpenDynamic, driver::adLockReadOnly);
-        },
-        [&]() -> bool {
-            if (!SinFilas(rs)) return true;
-            ModeloArbol->Limpiar();
-            gBaseDatos().CierraRecordset(rs);
-            return false;
-        },
-        [&] {
-            // Every row came over in the one query and is held by the record set: the pass below
-            // reads it there, without copying the whole result out first.
-            rs.MoveFirst();
-            rs.MoveLast();
-            rs.MoveFirst();
-            cantidad = rs.RecordCount();
-        },
-        [&] { ActualizarNivelesLayout(); },
-        [&] {
-            const NivelesLayout& n = gNiveles();
-            // The icon of each level end, looked up once for the whole pass.
-            const int icono[5] = {
-                0, ImageList1.IndiceImagen(QStringLiteral("Nave")), ImageList1.IndiceImagen(QStringLiteral("Calle")),
-                ImageList1.IndiceImagen(QStringLiteral("Posicion")), ImageList1.IndiceImagen(QStringLiteral("Nivel"))};
-            const bool conDescripcion = rs.FieldCount() > 1;
-            ModeloArbol->SetLargoMaximo(n.FinNivel[4]);
-            ModeloArbol->Comenzar(cantidad, kRaiz);
-            int imagen = 0;
-            bool abandonar = false;
-            // A text is taken as the record set holds it (UTF-8) when it can be, without a string
-            // made for it; the model converts it into its own buffer.
-            auto texto = [&rs](int campo, QString& copia) -> QAnyStringView {
-                QUtf8StringView crudo;
-                if (rs.TextoUtf8(campo, crudo)) return crudo;
-                copia = rs.Fields(campo).Value.toString();
-                return copia;
-            };
-            for (qsizetype i = 0; i < cantidad && !rs.EOF_() && !abandonar; ++i, rs.MoveNext()) {
-                QString copiaCodigo, copiaDescripcion;
-                const QAnyStringView codigo = texto(0, copiaCodigo);
-                const QAnyStringView descripcion = conDescripcion ? texto(1, copiaDescripcion) : QAnyStringView();
-                const qsizetype l = LargoUtf16(codigo);
-                for (int k = 1; k <= 4; ++k)
-                    if (l == n.FinNivel[k]) {
-                        imagen = icono[k];
-                        break;
-                    }
+    pasos::Pasos(QStringLiteral("ArmarTreeVAutomatico"), reportero, [&] {
+        int icono[5] = {0, 0, 0, 0, 0};
+        int imagen = 0;
+        const qsizetype filas = posiciones.RecorrerArbol(
+            [&](qsizetype cantidad) {
+                ActualizarNivelesLayout();
+                // The icon of each level end, looked up once for the whole pass.
+                const char* nombres[] = {"", "Nave", "Calle", "Posicion", "Nivel"};
+                for (int k = 1; k <= 4; ++k) icono[k] = ImageList1.IndiceImagen(QString::fromLatin1(nombres[k]));
+                ModeloArbol->SetLargoMaximo(gNiveles().FinNivel[4]);
+                ModeloArbol->Comenzar(cantidad, kRaiz);
+            },
+            [&](QAnyStringView codigo, QAnyStringView descripcion, int nivel) {
+                // A code that ends no level keeps the picture of the row before it.
+                if (nivel > 0) imagen = icono[nivel];
                 for (;;) {
                     try {
                         ModeloArbol->AgregarFila(codigo, descripcion, imagen);
-                        break;
+                        return true;
                     } catch (const ErrorEjecucion& e) {
                         const int r = Reportar(e, QStringLiteral("ArmarTreeVAutomatico"));
                         if (r == pasos::Reintentar) continue;
-                        if (r != pasos::Ignorar) abandonar = true;
-                        break;
+                        return r == pasos::Ignorar;
                     }
                 }
-            }
-            ModeloArbol->Terminar();
-            TreeView1->expandAll();
-        },
-        [&] {
-            if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
-        });
+            });
+        if (filas == 0) {
+            ModeloArbol->Limpiar();
+            return;
+        }
+        ModeloArbol->Terminar();
+        TreeView1->expandAll();
+    });
 }
 
 void FrmMa_Posic::ActualizaTreeV(const QString& codigoCampo, const QString& descripcion) {
     // The key is the code as stored: trimmed, as the save wrote it.
     const QString codigo = codigoCampo.trimmed();
-    const NivelesLayout& n = gNiveles();
     const qsizetype l = codigo.size();
     qsizetype s = 0;
-    QString icono;
-    if (l <= n.FinNivel[1]) {
-        s = l;
-        icono = QStringLiteral("Nave");
-    } else if (l <= n.FinNivel[2]) {
-        s = std::min<qsizetype>(l - n.FinNivel[1], n.LongitudNivel[2]);
-        icono = QStringLiteral("Calle");
-    } else if (l <= n.FinNivel[3]) {
-        s = std::min<qsizetype>(l - n.FinNivel[2], n.LongitudNivel[3]);
-        icono = QStringLiteral("Posicion");
-    } else if (l <= n.FinNivel[4]) {
-        s = std::min<qsizetype>(l - n.FinNivel[3], n.LongitudNivel[4]);
-        icono = QStringLiteral("Nivel");
-    }
-    const int imagen = icono.isEmpty() ? 0 : ImageList1.IndiceImagen(icono);
+    const char* const iconos[] = {nullptr, "Nave", "Calle", "Posicion", "Nivel"};
+    const int nivel = PosicionesLayout::NivelAlAgregar(l, s);
+    const int imagen = nivel == 0 ? 0 : ImageList1.IndiceImagen(QString::fromLatin1(iconos[nivel]));
     const QString texto = codigo + QStringLiteral(" - ") + descripcion;
     pasos::Pasos(
         QStringLiteral("ActualizaTreev"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); },
@@ -575,12 +493,8 @@ void FrmMa_Posic::TreeView1_NodeClick(const QModelIndex& nodo) {
     const QString codigo = ModeloArbol->Clave(nodo).trimmed().mid(1);
     pasos::Pasos(
         QStringLiteral("TreeView1_NodeClick"), [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); },
-        [&] {
-            gBaseDatos().AbrirRecordset(QStringLiteral("select * from ma_posiciones where iddeposito='") + TextoSql(Deposito()) +
-                                            QStringLiteral("'and idposicion='") + TextoSql(codigo) + QStringLiteral("'"),
-                                        RsPosicion, driver::adOpenDynamic, driver::adLockOptimistic);
-        },
-        [&]() -> bool { return !SinFilas(RsPosicion); }, [&] { CargarRegistro(); }, [&] { VerRelacion(); },
+        [&] { PosicionesLayout(Deposito()).AbrirPosicion(codigo, RsPosicion); }, [&]() -> bool { return !SinFilas(RsPosicion); },
+        [&] { CargarRegistro(); }, [&] { VerRelacion(); },
         [&] {
             const int i = FF().IndiceCampo(QStringLiteral("Idposicion"), txtfields);
             if (i < 0) return;
@@ -598,8 +512,10 @@ void FrmMa_Posic::CampoValida(int indice) {
     QLineEdit* campo = txtfields[indice];
     const QString valor = campo->text().trimmed();
     const QString dato = FuncionesFormulario::DataField(campo).trimmed();
-    const QString deposito = Deposito();
-    auto fallar = [this](const QString& mensaje) {
+    const PosicionesLayout posiciones(Deposito());
+    // A rule that does not hold stops the validation with its message.
+    auto regla = [this](const QString& mensaje) {
+        if (mensaje.isEmpty()) return true;
         mensajePendiente_ = mensaje;
         ErrorValidacion = true;
         return false;
@@ -610,14 +526,10 @@ void FrmMa_Posic::CampoValida(int indice) {
         lista = {
             pasos::paso([&]() -> bool {
                 if (Grabando) return false;
-                if (valor.isEmpty()) return fallar(QStringLiteral(" Debe informar el Codigo!"));
-                return true;
+                return regla(valor.isEmpty() ? QStringLiteral(" Debe informar el Codigo!") : QString());
             }),
             pasos::paso([&] {
-                gBaseDatos().AbrirRecordset(QStringLiteral("select * from ma_posiciones where iddeposito='") +
-                                                TextoSql(deposito) + QStringLiteral("'and idposicion='") + TextoSql(valor) +
-                                                QStringLiteral("'"),
-                                            RsPosicion, driver::adOpenDynamic, driver::adLockOptimistic);
+                posiciones.AbrirPosicion(valor, RsPosicion);
                 if (!SinFilas(RsPosicion)) {
                     EsNuevo = false;
                     Existe = true;
@@ -628,85 +540,30 @@ void FrmMa_Posic::CampoValida(int indice) {
                     InicializaDetalle();
                 }
             }),
-            pasos::paso([&]() -> bool {
-                if (valor.size() > gNiveles().LongitudTotal)
-                    return fallar(QStringLiteral(" Codigo Incorrecto, Supera Longitud permitida!"));
-                if (!LongitudValida(valor)) return fallar(QStringLiteral(" Cantidad de Digitos Incorrecto!"));
-                // Quotes are removed from every value written, so such a code could never be
-                // stored as typed.
-                if (valor.contains(QLatin1Char('\'')))
-                    return fallar(QStringLiteral(" Codigo Incorrecto, no puede contener comillas!"));
-                return true;
-            }),
-            pasos::paso([&]() -> bool {
-                if (valor.size() == gNiveles().LongitudNivel[1]) return true;
-                QString codigo = valor, marca;
-                if (!ExisteNivelSuperior(codigo, deposito, marca))
-                    return fallar(QStringLiteral("No existe un Nivel Superior para Agrupar esta Posicion"));
-                if (marca.compare(QStringLiteral("Imputable"), Qt::CaseInsensitive) != 0) return true;
-                // A storable parent that carries a reservation already receives movements in this
-                // warehouse; the same code in another warehouse is another position.
-                const QString padre = gNiveles().CodigoPadre(valor).trimmed();
-                driver::Recordset rs;
-                gBaseDatos().AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICiones WHERE RTRIM(LTRIM(IDPOSICION)) = '") +
-                                                TextoSql(padre) + QStringLiteral("' AND iddeposito='") + TextoSql(deposito) +
-                                                QStringLiteral("' AND (NOT IDARTICULO IS NULL OR NOT IdTipo IS NULL  OR NOT "
-                                                               "IDFAMILIA IS NULL OR NOT IDRUBRO IS NULL)"),
-                                            rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
-                const bool reservado = !SinFilas(rs);
-                gBaseDatos().CierraRecordset(rs);
-                if (reservado)
-                    return fallar(QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles"));
-                return true;
-            }),
+            pasos::paso([&]() -> bool { return regla(PosicionesLayout::ErrorDeLongitud(valor)); }),
+            pasos::paso([&]() -> bool { return regla(posiciones.ErrorDelNivelSuperior(valor)); }),
             pasos::paso([&] { DetalleOn(true); }),
             pasos::paso([&] {
-                QString codigo = valor;
-                if (!ExisteNivelInferior(codigo, deposito)) UtilKit1->SetHabilitado(16, true);
+                if (posiciones.SinNivelInferior(valor)) UtilKit1->SetHabilitado(16, true);
             }),
         };
-    } else if (Igual(dato, "IdUnidad")) {
+    } else if (!PosicionesLayout::ReservasQueExcluye(dato).isEmpty() || Igual(dato, "IdUnidad")) {
         lista = {pasos::paso([&]() -> bool {
             if (valor.isEmpty()) return true;
             const int t = FF().IndiceCampo(QStringLiteral("titulo"), ChkFields);
             const bool titulo = t >= 0 && ChkFields[t]->checkState() != Qt::Unchecked;
-            if (!titulo) {
-                // The suite never stores a quote, so a code holding one cannot exist.
-                const bool existe = !valor.contains(QLatin1Char('\'')) &&
-                                    gBaseDatos().ExisteEnTabla(QStringLiteral("V_TA_Unidad"), valor, QStringLiteral("idunidad"),
-                                                               nullptr, 8, QString(), true);
-                if (!existe) return fallar(QStringLiteral(" Codigo de Unidad Inexistente!"));
-            }
-            VerRelacion();
-            return true;
-        })};
-    } else if (Igual(dato, "IdRubro") || Igual(dato, "IdTipo") || Igual(dato, "IdFamilia") || Igual(dato, "IdArticulo")) {
-        const Reserva* r = nullptr;
-        for (const Reserva& x : kReservas)
-            if (Igual(dato, x.campo)) r = &x;
-        lista = {pasos::paso([&, r]() -> bool {
-            if (valor.isEmpty()) return true;
-            const bool existe = !valor.contains(QLatin1Char('\'')) &&
-                                gBaseDatos().ExisteEnTabla(QString::fromLatin1(r->tabla), valor, QString::fromLatin1(r->clave),
-                                                           nullptr, 8, QString(), true);
-            if (!existe) return fallar(QString::fromLatin1(r->mensaje));
-            for (const char* v : r->vaciar) {
-                const int j = FF().IndiceCampo(QString::fromLatin1(v), txtfields);
+            if (!regla(PosicionesLayout::ErrorDeCodigoRelacionado(dato, valor, titulo))) return false;
+            for (const QString& otro : PosicionesLayout::ReservasQueExcluye(dato)) {
+                const int j = FF().IndiceCampo(otro, txtfields);
                 if (j >= 0) txtfields[j]->clear();
             }
             VerRelacion();
             return true;
         })};
     } else if (Igual(dato, "Capacidad")) {
-        lista = {pasos::paso([&]() -> bool {
-            if (FC().Val(valor) < 0) return fallar(QStringLiteral(" La capacidad debe ser Mayor o igual a 0"));
-            return true;
-        })};
+        lista = {pasos::paso([&]() -> bool { return regla(PosicionesLayout::ErrorDeCapacidad(valor)); })};
     } else if (Igual(dato, "OrdenIngreso")) {
-        lista = {pasos::paso([&]() -> bool {
-            if (valor.isEmpty() || FC().EsNumerico(valor)) return true;
-            return fallar(QStringLiteral(" Debe Ingresar un valor Numerico"));
-        })};
+        lista = {pasos::paso([&]() -> bool { return regla(PosicionesLayout::ErrorDeOrdenIngreso(valor)); })};
     }
 
     const auto r = pasos::Ejecutar(
@@ -756,12 +613,8 @@ void FrmMa_Posic::RefrescarDescripciones(bool avisar) {
                 etiqueta->setText(QStringLiteral("..."));
                 continue;
             }
-            // A code holding a quote cannot be stored by the suite: it has no description.
             const QString descripcion =
-                texto.contains(QLatin1Char('\''))
-                    ? QString()
-                    : FC().TextoCampo(gBaseDatos().DatosTabla(tabla, texto, FuncionesFormulario::Tag(etiqueta), datoEtiqueta, 8,
-                                                              QString(), true, false));
+                PosicionesLayout::Descripcion(tabla, texto, FuncionesFormulario::Tag(etiqueta), datoEtiqueta);
             etiqueta->setText(descripcion);
             if (descripcion.isEmpty() && avisar) {
                 ErrorValidacion = true;
@@ -786,7 +639,7 @@ void FrmMa_Posic::ConsultarCampo() {
     } else if (Igual(tabla, "v_ta_Familias")) {
         auto& consulta = Lib_ClsCons3::instancia();
         consulta.CampoDevuelto = QStringLiteral("IDFAMILIA");
-        consulta.ConsultaSearch(QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS"), true);
+        consulta.ConsultaSearch(PosicionesLayout::ConsultaFamilias(), true);
         const QString v = FC().TextoCampo(consulta.ValorDevuelto);
         elegido = v.isEmpty() ? QString() : v;
     } else {
@@ -874,9 +727,7 @@ void FrmMa_Posic::UtilKit1_Click(const QString& claveBoton) {
 
 void FrmMa_Posic::CmdEtiquetas_Click() {
     QStringList parametros{QString()};
-    const QString deposito = FC().FormatoLongitud(Deposito().trimmed(), 4);
-    const QString formula = QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}=") +
-                            DB_Dll::SQLValue(deposito, QStringLiteral("'"));
+    const QString formula = PosicionesLayout(Deposito()).FormulaEtiquetas();
     const QString reporte = FC().RutaCarpeta(plataforma().CarpetaPrograma()) + QStringLiteral("ETIQUETA_POSIC01.rpt");
     QString t1, t2, t3, t4;
     TvPrint2::instancia().ImprimirReporte(reporte, parametros, formula, sesion().gCadenaODBC, t1, t2, t3, t4, QVariant(),
@@ -896,9 +747,9 @@ void FrmMa_Posic::CmdCallDiagrama_Click() {
 }
 
 void FrmMa_Posic::ActualizarDatos() {
-    QString deposito, codigo, script;
-    QStringList sentencias;
+    QString codigo, script;
     QLineEdit* enProceso = nullptr;
+    const PosicionesLayout posiciones(Deposito());
     auto& errores = []() -> driver::Errores& { return gBaseDatos().gCnn().Errors(); }();
 
     auto reportero = [&](const ErrorEjecucion& e, const QString&) -> int {
@@ -929,7 +780,6 @@ void FrmMa_Posic::ActualizarDatos() {
 
     std::vector<pasos::Paso> lista;
     lista.push_back(pasos::paso([&] {
-        deposito = FC().FormatoLongitud(Deposito().trimmed(), 4);
         const int i = FF().IndiceCampo(QStringLiteral("IDPOSICION"), txtfields);
         codigo = i >= 0 ? txtfields[i]->text().trimmed() : QString();
     }));
@@ -943,16 +793,8 @@ void FrmMa_Posic::ActualizarDatos() {
             return false;
         }));
         lista.push_back(pasos::paso([&] {
-            // The position and exactly the codes that begin with it: wildcards in the code stand
-            // for themselves.
-            QString sql = QStringLiteral("DELETE FROM MA_POSICIONES WHERE   IDDEPOSITO = '") + TextoSql(deposito) +
-                          QStringLiteral("' AND IDPOSICION like '") + PatronLike(codigo) + QStringLiteral("%' ESCAPE '!'");
-            errores.Clear();
-            long n = 0;
-            gBaseDatos().EjecutaConsultaSQL(sql, n, nullptr);
-        }));
-        lista.push_back(pasos::paso([&] {
-            if (errores.Count() > 0) plataforma().MsgBox(errores.Item(0).Description, vb::OKOnly, QString());
+            const QString error = posiciones.Borrar(codigo);
+            if (!error.isEmpty()) plataforma().MsgBox(error, vb::OKOnly, QString());
         }));
         lista.push_back(pasos::paso([&]() -> bool {
             Inicializa();
@@ -962,22 +804,13 @@ void FrmMa_Posic::ActualizarDatos() {
         return;
     }
 
+    // One field at a time, so that a value of the wrong type names its field.
     for (int i = 0; i < txtfields.size(); ++i) {
         lista.push_back(pasos::paso([&, i] {
             QLineEdit* campo = txtfields[i];
             enProceso = campo;
             const QString dato = FuncionesFormulario::DataField(campo).trimmed();
-            const QString texto = campo->text();
-            QString valor;
-            if (Igual(dato, "IDDEPOSITO")) {
-                valor = deposito;
-            } else if (Igual(dato, "idposicion")) {
-                valor = codigo;
-            } else {
-                const driver::Campo& columna = RsPosicion.Fields(dato);
-                valor = ValorColumnaPosicion(dato, columna.Type, columna.DefinedSize, texto);
-            }
-            AgregaCampo(dato, valor, QStringLiteral("'"), i == 0);
+            AgregaCampo(dato, posiciones.ValorDeCampo(RsPosicion, dato, campo->text(), codigo), QStringLiteral("'"), i == 0);
         }));
     }
     lista.push_back(pasos::paso([&] {
@@ -989,47 +822,14 @@ void FrmMa_Posic::ActualizarDatos() {
             AgregaCampo(dato, QString::number(v), QStringLiteral("'"), false);
         }
     }));
-    lista.push_back(pasos::paso([&] { AgregaCampo(QStringLiteral("Iddeposito"), deposito, QStringLiteral("'"), false); }));
+    lista.push_back(
+        pasos::paso([&] { AgregaCampo(QStringLiteral("Iddeposito"), posiciones.Deposito(), QStringLiteral("'"), false); }));
+    lista.push_back(pasos::paso([&] { script = posiciones.Sentencia(Tabla, codigo, Existe, EsNuevo); }));
     lista.push_back(pasos::paso([&] {
-        if (Existe) {
-            QString donde = QStringLiteral(" Where IDDEPOSITO = '") + TextoSql(deposito) + QStringLiteral("' AND IDPOSICION='") +
-                            TextoSql(codigo) + QStringLiteral("'");
-            ArmaSentencia(gCampos(), sentencias, Tabla, true, donde, false);
-        } else if (EsNuevo) {
-            QString donde;
-            ArmaSentencia(gCampos(), sentencias, Tabla, false, donde, false);
-        } else {
-            gCampos().clear();
-        }
-    }));
-    lista.push_back(pasos::paso([&] {
-        script.clear();
-        for (const QString& s : std::as_const(sentencias))
-            if (!s.trimmed().isEmpty()) script += QLatin1Char('\r') + s;
-    }));
-    lista.push_back(pasos::paso([&] {
-        if (script.trimmed().isEmpty()) return;  // nothing to write
-        errores.Clear();
-        try {
-            long n = 0;
-            gBaseDatos().EjecutaConsultaSQL(script, n, nullptr);
-        } catch (const ErrorEjecucion&) {
-            // What the database said is in the error list, read below.
-        }
-    }));
-    lista.push_back(pasos::paso([&] {
-        if (errores.Count() == 0) return;
-        const QString descripcion = errores.Item(0).Description;
-        // A database another workstation holds, or one opened read-only, cannot take the audit row
-        // either: trying would only wait again.
-        const long nativo = errores.Item(0).NativeError;
-        if (nativo != driver::nativo::TiempoAgotado && nativo != driver::nativo::BaseSoloLectura) {
-            QString proceso = QStringLiteral("MA_POSICIONES.EXE - ACTUALIZARDATOS (ERROR:") + descripcion + QStringLiteral(")");
-            GrabaErrorProceso(script, proceso, 0, QString());
-        }
+        const QString error = posiciones.Ejecutar(script);
+        if (error.isEmpty()) return;
         ErrorValidacion = true;
-        plataforma().MsgBox(descripcion, vb::Critical, QStringLiteral("Aviso al operador"));
-        errores.Clear();
+        plataforma().MsgBox(error, vb::Critical, QStringLiteral("Aviso al operador"));
     }));
     pasos::Ejecutar(QStringLiteral("Actualizar Datos"), reportero, lista);
 }
@@ -1109,12 +909,9 @@ bool FrmMa_Posic::eventFilter(QObject* objeto, QEvent* evento) {
     switch (evento->type()) {
         case QEvent::KeyPress: {
             auto* w = qobject_cast<QWidget*>(objeto);
-            // Keys reach the window before its controls (each key only once: at the focus widget).
-            if (!w || w != QApplication::focusWidget() || w->window() != this) return false;
             auto* k = static_cast<QKeyEvent*>(evento);
             const int codigo = teclas::CodigoVB(k);
             const int shift = teclas::ShiftVB(k->modifiers());
-            if (codigo != 0 && Form_KeyDown(codigo, shift)) return true;
             const int i = txtfields.indexOf(qobject_cast<QLineEdit*>(w));
             if (i >= 0) {
                 if (txtfields_KeyDown(i, codigo, shift)) return true;

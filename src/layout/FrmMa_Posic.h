@@ -61,6 +61,7 @@ public:
     // ---- start-up and shut-down ----
     void Form_Load(bool iniciarAplicacion);
     void Form_Unload(int& cancelar);
+    // A key of the window handed to the toolbar (its own shortcuts already get the window's keys).
     bool Form_KeyDown(int codigoTecla, int shift);
 
     // ---- warehouse, idle state, detail ----

@@ -2,7 +2,9 @@
 
 #include "services/TeclasVB.h"
 
+#include <QAction>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QStyle>
 #include <QToolButton>
 
@@ -24,6 +26,11 @@ const Definicion kBotones[] = {
     {"BORRAR", "&Borrar", 16, QStyle::SP_TrashIcon, teclas::F1 + 7},                     // F8
     {"CERRAR", "&Cerrar", 17, QStyle::SP_DialogCloseButton, 0},
 };
+QKeySequence Secuencia(int t) {
+    if (t == teclas::Escape) return QKeySequence(Qt::Key_Escape);
+    if (t >= teclas::F1 && t <= teclas::F12) return QKeySequence(static_cast<int>(Qt::Key_F1) + (t - teclas::F1));
+    return QKeySequence();
+}
 QString NombreTecla(int t) {
     if (t == teclas::Escape) return QStringLiteral("Esc");
     if (t >= teclas::F1 && t <= teclas::F12) return QStringLiteral("F%1").arg(t - teclas::F1 + 1);
@@ -51,6 +58,16 @@ UtilKit::UtilKit(QWidget* padre) : QWidget(padre) {
         b->setMinimumWidth(64);
         connect(b, &QToolButton::clicked, this, [this, clave] { emit Click(clave); });
         botones_.insert(clave, b);
+        // The button's key works wherever the focus is in the toolbar's window, and only while the
+        // button is enabled.
+        if (const QKeySequence secuencia = Secuencia(d.tecla); !secuencia.isEmpty()) {
+            auto* accion = new QAction(b->text().remove(QLatin1Char('&')), this);
+            accion->setShortcut(secuencia);
+            accion->setShortcutContext(Qt::WindowShortcut);
+            connect(accion, &QAction::triggered, this, [this, clave] { emit Click(clave); });
+            addAction(accion);
+            acciones_.insert(clave, accion);
+        }
         banderas_.insert(d.bandera, true);
         fila->addWidget(b);
     }
@@ -72,7 +89,11 @@ QString UtilKit::Atajo(const QString& clave) {
 void UtilKit::SetHabilitado(int bandera, bool valor) {
     banderas_[bandera] = valor;
     for (const auto& d : kBotones)
-        if (d.bandera == bandera) botones_.value(QString::fromLatin1(d.clave))->setEnabled(valor);
+        if (d.bandera == bandera) {
+            const QString clave = QString::fromLatin1(d.clave);
+            botones_.value(clave)->setEnabled(valor);
+            if (QAction* a = acciones_.value(clave)) a->setEnabled(valor);
+        }
 }
 
 bool UtilKit::Habilitado(int bandera) const {

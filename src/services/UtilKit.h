@@ -4,11 +4,12 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
 class QToolButton;
 
 // The suite's command toolbar: keyed buttons, one click signal carrying the key, enable flags
-// numbered 10 to 17 and a key method through which the window hands it every key it receives, so
-// the toolbar's shortcuts work wherever the focus is.
+// numbered 10 to 17, and the buttons' keys (F2, F10, Esc ...) as shortcuts of the toolbar's window,
+// so they work wherever the focus is there; the key method runs a key a window hands it.
 //   10 "NUEVO"  11 "GRABAR"  12 "CANCELAR"  14 "CONSULTAR"  15 "PLANILLA" and "REPORTE"
 //   16 "BORRAR" 17 "CERRAR"
 class UtilKit : public QWidget {
@@ -37,6 +38,7 @@ signals:
 
 private:
     QMap<QString, QToolButton*> botones_;
+    QMap<QString, QAction*> acciones_;
     QMap<int, bool> banderas_;
     double estilo_ = 1;
 };
