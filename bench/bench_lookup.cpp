@@ -30,40 +30,10 @@ const char* const kSentencia =
     "SELECT IdPosicion, Descripcion, Capacidad, IdArticulo, IdFamilia FROM MA_POSICIONES WHERE IdDeposito = '   9' ORDER BY "
     "IdPosicion";
 
-// A desktop that answers nothing: the benchmark must never wait for an operator.
-class PlataformaMuda : public Plataforma {
-public:
-    int MsgBox(const QString& t, int, const QString&) override {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(t));
-        return 1;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString ElegirArchivo(const QString&, const QString&) override { return {}; }
-    QString ElegirArchivoGuardar(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QDate> ElegirFecha(const QDate&) override { return std::nullopt; }
-    void MostrarModal(QWidget*) override {}
-    void ProcesarEventos() override { QCoreApplication::processEvents(); }
-    QString LineaComando() const override { return {}; }
-    QString CarpetaPrograma() const override { return carpeta; }
-    QString NombreEjecutable() const override { return QStringLiteral("MA_POSICIONES"); }
-    QString NombreEquipo() const override { return QStringLiteral("BENCH"); }
-    QString UsuarioEquipo() const override { return QStringLiteral("bench"); }
-    QDateTime Ahora() const override { return QDateTime::currentDateTime(); }
-    QString Entorno(const QString& v) const override { return qEnvironmentVariable(qPrintable(v)); }
-    QString CarpetaTemporal() const override { return carpeta; }
-    QString CarpetaEscritorio() const override { return carpeta; }
-    qint64 IniciarPrograma(const QString&, const QStringList&, int) override { return 0; }
-    bool AbrirDocumento(const QString&, int) override { return false; }
-    [[noreturn]] void Terminar(int codigo) override { std::exit(codigo); }
-    QString carpeta;
-};
-
 bool PrepararBase(QTemporaryDir& tmp) {
     archivo = banco::CrearBase(tmp.path(), {{QStringLiteral("9"), kFilas}});
     if (archivo.isEmpty()) return false;
-    auto p = std::make_unique<PlataformaMuda>();
-    p->carpeta = tmp.path();
-    EstablecerPlataforma(std::move(p));
+    EstablecerPlataforma(std::make_unique<banco::PlataformaMuda>(tmp.path()));
     return banco::Conectar(QStringLiteral("BENCH"));
 }
 

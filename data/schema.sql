@@ -12,7 +12,7 @@
 -- same rows as the tables they stand for.
 --
 -- Runs unchanged in the sqlite3 shell and through sqlite3_exec. The demo rows are inserted by the
--- builder (src/db/BaseDemo.cpp).
+-- builder (scripts/demo/BaseDemo.cpp, from demo.sql).
 
 -- Storage positions -------------------------------------------------------------------------------
 
@@ -36,6 +36,11 @@ CREATE TABLE MA_POSICIONES (
     IdDeposito   varchar(4)  COLLATE NOCASE NOT NULL,
     PRIMARY KEY (IdDeposito, IdPosicion)
 );
+-- The layout looks codes up trimmed (RTRIM(LTRIM(IdPosicion)) = '...', and the codes under one as
+-- SUBSTRING(LTRIM(RTRIM(IdPosicion)),1,n) = '...'). The client translates both into trim(IdPosicion)
+-- with the text collation, which this index holds, so a lookup reads the rows it finds rather than
+-- the warehouse.
+CREATE INDEX IX_MA_POSICIONES_RECORTADA ON MA_POSICIONES (IdDeposito, trim(IdPosicion) COLLATE NOCASE);
 
 -- Configuration, users and access -----------------------------------------------------------------
 

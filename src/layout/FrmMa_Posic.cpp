@@ -935,8 +935,10 @@ bool FrmMa_Posic::eventFilter(QObject* objeto, QEvent* evento) {
         case QEvent::FocusIn:
         case QEvent::FocusOut: {
             // A tree reached from the keyboard shows where it stands: its first node becomes the
-            // current one when none is.
-            if (objeto == TreeView1 && evento->type() == QEvent::FocusIn && !TreeView1->currentIndex().isValid() &&
+            // current one when none is. Not when a click brings the focus: making the first node
+            // current would scroll the tree to it before the press lands, on another node.
+            if (objeto == TreeView1 && evento->type() == QEvent::FocusIn &&
+                static_cast<QFocusEvent*>(evento)->reason() != Qt::MouseFocusReason && !TreeView1->currentIndex().isValid() &&
                 ModeloArbol->rowCount() > 0)
                 TreeView1->setCurrentIndex(ModeloArbol->index(0, 0));
             const int i = txtfields.indexOf(qobject_cast<QLineEdit*>(objeto));

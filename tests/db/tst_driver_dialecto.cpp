@@ -49,8 +49,16 @@ private slots:
             << "SELECT LEN(a), ISNULL(b,''), SUBSTRING(c,1,2), CHARINDEX('x', d) FROM t"
             << "SELECT length(rtrim(a)), ifnull(b,'') COLLATE NOCASE, substr(c,1,2) COLLATE NOCASE, instr(upper(d),upper('x')) "
                "FROM t";
-        QTest::newRow("trim anidado") << "WHERE LTRIM(RTRIM(x)) ='UN'"
-                                      << "WHERE LTRIM(RTRIM(x) COLLATE NOCASE) COLLATE NOCASE ='UN'";
+        QTest::newRow("trim anidado") << "WHERE LTRIM(RTRIM(x)) ='UN' OR RTRIM(LTRIM(dbo.t.y))= 'x'"
+                                      << "WHERE trim(x) COLLATE NOCASE ='UN' OR trim(t.y) COLLATE NOCASE= 'x'";
+        QTest::newRow("prefijo recortado")
+            << "WHERE iddeposito='1' AND SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,3) = 'A0z' AND LEN(RTRIM(LTRIM(IDPOSICION))) > 3"
+            << "WHERE iddeposito='1' AND (trim(IDPOSICION) COLLATE NOCASE >= 'a0z' AND trim(IDPOSICION) COLLATE NOCASE < 'a0{' "
+               "AND substr(trim(IDPOSICION) COLLATE NOCASE,1,3) COLLATE NOCASE = 'A0z') AND length(rtrim(trim(IDPOSICION) "
+               "COLLATE NOCASE)) > 3";
+        QTest::newRow("prefijo dentro de una expresion")
+            << "WHERE 'x' || SUBSTRING(LTRIM(RTRIM(c)),1,1) = 'xA'"
+            << "WHERE 'x' || substr(trim(c) COLLATE NOCASE,1,1) COLLATE NOCASE = 'xA'";
         QTest::newRow("getdate") << "select  getDate() as fecha"
                                  << "select  datetime('now','localtime') as fecha";
         QTest::newRow("duenos") << "SELECT * FROM EMPRESA.dbo.A, [dbo].B, C..D"
@@ -208,6 +216,83 @@ private slots:
             QCOMPARE(cn.Errors().Item(0).NativeError, 2627L);
         }
         QCOMPARE(Columna(cn, QStringLiteral("SELECT LEN('ab  ') + CHARINDEX('B', 'abc') * 10")), QStringList{"22"});
+    }
+
+    // The layout's lookups of trimmed codes go through the schema's index of trimmed codes and give
+    // the rows the comparison itself gives, for codes with blanks around them, in other case, with
+    // accents, with letters that fold to ASCII ones and with characters next to the range's bounds.
+    void codigosRecortadosPorElIndice() {
+        QTemporaryDir tmp;
+        const QString ruta = tmp.filePath(QStringLiteral("r.db"));
+        QFile esquema(QStringLiteral(MP_DATA_DIR "/schema.sql"));
+        QVERIFY(esquema.open(QIODevice::ReadOnly));
+        QVERIFY(CrearBaseSqlite(ruta, esquema.readAll().constData()));
+        Conexion cn;
+        cn.Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=SQLITE;Database =%1;").arg(ruta));
+        const QStringList codigos = {
+            "A01", " A01",     "  a01  ", "A010",      " a01C ",   "A0",       "A02", "A0~", "A1",
+            "A",   "a 1",      "A!",      "A'1",       "A&1",      "A(1",      "B01", "ssb", "\u00dfa",
+            "S",   "\u212aA1", "KA2",     "A01\u00e9", "\u00c101", "\u00e901", "e01", "Az1",
+        };
+        for (const QString& c : codigos) {
+            QString valor = c;
+            cn.Execute(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, IdDeposito) VALUES ('%1', '   1')")
+                           .arg(valor.replace(QLatin1Char('\''), QStringLiteral("''"))));
+        }
+        cn.Execute(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, IdDeposito) VALUES ('A01', '   2')"));
+        // SQLite's plan of the translated text, read with the bare API beside the client.
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(ruta.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite::RegistrarExtensiones(db), SQLITE_OK);
+        const auto cerrar = qScopeGuard([&] { sqlite3_close(db); });
+        auto plan = [&](const QString& sql) {
+            QString detalle;
+            sqlite3_stmt* st = nullptr;
+            const QByteArray texto = ("EXPLAIN QUERY PLAN " + dialecto::TraducirSentencia(sql)).toUtf8();
+            if (sqlite3_prepare_v2(db, texto.constData(), -1, &st, nullptr) != SQLITE_OK)
+                return QString::fromUtf8(sqlite3_errmsg(db));
+            while (sqlite3_step(st) == SQLITE_ROW)
+                detalle += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+            sqlite3_finalize(st);
+            return detalle;
+        };
+        const QString base = QStringLiteral("SELECT * FROM MA_POSICIONES WHERE iddeposito='   1' AND ");
+        const QString orden = QStringLiteral(" ORDER BY IdPosicion");
+        // The same comparison written so the translation does not recognise it gives the reference.
+        for (const QString& buscado : QStringList{"A01", " a01 ", "ka1", "\u00dfA", "A'1", "E01", "\u00c901"}) {
+            const QString literal = QString(buscado).replace(QLatin1Char('\''), QStringLiteral("''"));
+            const QString rapido = base + QStringLiteral("RTRIM(LTRIM(IDPOSICION)) = '%1'").arg(literal);
+            QCOMPARE(Columna(cn, rapido + orden),
+                     Columna(cn, base + QStringLiteral("RTRIM((LTRIM(IDPOSICION))) = '%1'").arg(literal) + orden));
+            QVERIFY2(plan(rapido).contains(QStringLiteral("IX_MA_POSICIONES_RECORTADA")), qPrintable(plan(rapido)));
+        }
+        QCOMPARE(Columna(cn, base + QStringLiteral("RTRIM(LTRIM(IDPOSICION)) = 'a01'") + orden),
+                 (QStringList{"  a01  ", " A01", "A01"}));
+        const QList<QPair<int, QString>> prefijos = {
+            {1, "a"}, {2, "A0"}, {3, "A01"}, {2, "a "}, {3, "A0 "},    {2, "A0~"}, {2, "A&"},      {2, "A'"},
+            {1, "K"}, {2, "ss"}, {1, "s"},   {2, "aZ"}, {1, "\u00e9"}, {1, "E"},   {2, "\u00c10"},
+        };
+        for (const auto& [n, buscado] : prefijos) {
+            const QString literal = QString(buscado).replace(QLatin1Char('\''), QStringLiteral("''"));
+            const QString rapido =
+                base + QStringLiteral("SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,%1) = '%2' AND LEN(RTRIM(LTRIM(IDPOSICION))) > %1")
+                           .arg(n)
+                           .arg(literal);
+            const QString lento = base + QStringLiteral(
+                                             "SUBSTRING(LTRIM((RTRIM(IDPOSICION))),1,%1) = '%2' AND "
+                                             "LEN(RTRIM((LTRIM(IDPOSICION)))) > %1")
+                                             .arg(n)
+                                             .arg(literal);
+            QCOMPARE(Columna(cn, rapido + orden), Columna(cn, lento + orden));
+            const bool ascii = buscado.at(0).unicode() < 0x80;
+            QCOMPARE(plan(rapido).contains(QStringLiteral("IX_MA_POSICIONES_RECORTADA (IdDeposito=? AND <expr>>? AND <expr><?)")),
+                     ascii);
+        }
+        QCOMPARE(Columna(cn, base +
+                                 QStringLiteral("SUBSTRING(LTRIM(RTRIM(IDPOSICION)),1,3) = 'a01' AND "
+                                                "LEN(RTRIM(LTRIM(IDPOSICION))) > 3") +
+                                 orden),
+                 (QStringList{" a01C ", "A010", "A01\u00e9"}));
     }
 
     // Taking a token out never joins its neighbours into something else: two literals stay two, a

@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
@@ -568,6 +569,21 @@ private slots:
                  QStringLiteral("010203 - Nivel tres"));
         QVERIFY(a0102.isValid());
         QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
+    // The first click into a tree scrolled down opens the node under the pointer: the focus the
+    // click brings must not make the first node current and scroll the tree away from it.
+    void primerClicEnElArbolDesplazadoAbreElNodoQueSeVe() {
+        SesionPrueba s;
+        auto w = Abrir();
+        auto* t = w->TreeView1;
+        QVERIFY(!t->currentIndex().isValid());
+        const QModelIndex ultimo = w->ModeloArbol->IndiceDeClave(QStringLiteral("A081203"));
+        QVERIFY(ultimo.isValid());
+        t->scrollTo(ultimo);
+        QVERIFY(t->verticalScrollBar()->value() > 0);
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(ultimo).center());
+        QCOMPARE(w->txtfields[0]->text(), QStringLiteral("081203"));
     }
 
     // The tree worked from the keyboard: arrows to a position, Left to fold, Enter to load it.

@@ -414,6 +414,107 @@ private:
         return alguna;
     }
 
+    // The call at `funcion` when it is LTRIM(RTRIM(c)) or RTRIM(LTRIM(c)) of a column c: returns the
+    // index past it and sets `texto` to trim(c) with the text collation; -1 for any other call. The
+    // embedded schema indexes the trimmed codes in exactly this form, so a code looked up as
+    // SQL Server text is found through that index instead of by reading the whole table.
+    int RecorteDeColumna(int funcion, int b, QString& texto) {
+        const Token& f = t_.at(funcion);
+        const bool izquierda = f.EsPalabra("LTRIM");
+        if (!izquierda && !f.EsPalabra("RTRIM")) return -1;
+        const int abre = Siguiente(funcion + 1, b);
+        if (abre >= b || !t_.at(abre).EsSimbolo('(') || pareja_[abre] <= abre || pareja_[abre] >= b) return -1;
+        const int cierra = pareja_[abre];
+        const int g = Siguiente(abre + 1, cierra);
+        if (g >= cierra || !t_.at(g).EsPalabra(izquierda ? "RTRIM" : "LTRIM")) return -1;
+        const int abre2 = Siguiente(g + 1, cierra);
+        if (abre2 >= cierra || !t_.at(abre2).EsSimbolo('(') || pareja_[abre2] <= abre2) return -1;
+        const int cierra2 = pareja_[abre2];
+        if (Siguiente(cierra2 + 1, cierra) != cierra) return -1;
+        bool nombre = false;
+        for (int k = abre2 + 1; k < cierra2; ++k) {
+            const Token& tk = t_.at(k);
+            if (!tk.Significativo() || tk.EsSimbolo('.')) continue;
+            if (!EsNombre(tk)) return -1;
+            nombre = true;
+        }
+        if (!nombre) return -1;
+        texto = QStringLiteral("trim(") + Emitir(abre2 + 1, cierra2).trimmed() + QLatin1Char(')') + kColacion;
+        return cierra + 1;
+    }
+
+    // SUBSTRING(<trimmed column>,1,n) = 'text' standing as a condition of its own (after WHERE, AND,
+    // OR, NOT or "(" and before AND, OR, ")" or the end of a clause): the comparison is kept and
+    // preceded by a range of the trimmed column that holds every code it can be true for, so the
+    // index of trimmed codes finds the candidates. Returns the index past the literal and sets
+    // `texto`; -1 when the text has another shape or a literal the range cannot bound.
+    //
+    // The bound: under the text collation (ExtensionesSqlite.cpp) a code whose first n characters
+    // equal the text starts, letter for letter, with the text's ASCII letters folded to lower case,
+    // and texts are ordered by those letters first; so it lies between the folded text and the folded
+    // text with its last character raised by one. A text with characters outside printable ASCII is
+    // left without a range: it still runs, reading the warehouse as before.
+    int PrefijoRecortado(int a, int funcion, int b, QString& texto) {
+        int antes = funcion - 1;
+        while (antes >= a && !t_.at(antes).Significativo()) --antes;
+        if (antes >= a) {
+            const Token& tk = t_.at(antes);
+            if (!tk.EsSimbolo('(') && !tk.EsPalabra("WHERE") && !tk.EsPalabra("AND") && !tk.EsPalabra("OR") &&
+                !tk.EsPalabra("NOT"))
+                return -1;
+        }
+        const int abre = Siguiente(funcion + 1, b);
+        if (abre >= b || !t_.at(abre).EsSimbolo('(') || pareja_[abre] <= abre || pareja_[abre] >= b) return -1;
+        const int cierra = pareja_[abre];
+        const QVector<int> comas = Comas(abre + 1, cierra);
+        if (comas.size() != 2) return -1;
+        QString columna;
+        const int primero = Siguiente(abre + 1, comas[0]);
+        if (primero >= comas[0]) return -1;
+        const int finRecorte = RecorteDeColumna(primero, comas[0], columna);
+        if (finRecorte < 0 || Siguiente(finRecorte, comas[0]) != comas[0]) return -1;
+        auto entero = [&](int desde, int hasta, bool uno) {
+            const int k = Siguiente(desde, hasta);
+            if (k >= hasta || t_.at(k).clase != Clase::Numero || Siguiente(k + 1, hasta) != hasta) return false;
+            const QString& n = t_.at(k).texto;
+            for (const QChar c : n)
+                if (!c.isDigit()) return false;
+            return !uno || n == QLatin1String("1");
+        };
+        if (!entero(comas[0] + 1, comas[1], true) || !entero(comas[1] + 1, cierra, false)) return -1;
+        const int igual = Siguiente(cierra + 1, b);
+        if (igual >= b || !t_.at(igual).EsSimbolo('=')) return -1;
+        int literal = Siguiente(igual + 1, b);
+        if (literal + 1 < b && t_.at(literal).EsPalabra("N") && t_.at(literal + 1).clase == Clase::Cadena) ++literal;
+        if (literal >= b || t_.at(literal).clase != Clase::Cadena) return -1;
+        const QString& cita = t_.at(literal).texto;
+        if (cita.size() < 2 || !cita.endsWith(QLatin1Char('\''))) return -1;
+        const int despues = Siguiente(literal + 1, b);
+        if (despues < b) {
+            const Token& tk = t_.at(despues);
+            if (!tk.EsSimbolo(')') && !tk.EsSimbolo(';') && !tk.EsPalabra("AND") && !tk.EsPalabra("OR") &&
+                !tk.EsPalabra("ORDER") && !tk.EsPalabra("GROUP") && !tk.EsPalabra("HAVING") && !tk.EsPalabra("UNION"))
+                return -1;
+        }
+        QString valor = cita.mid(1, cita.size() - 2);
+        valor.replace(QStringLiteral("''"), QStringLiteral("'"));
+        while (valor.endsWith(QLatin1Char(' '))) valor.chop(1);
+        if (valor.isEmpty()) return -1;
+        for (QChar& c : valor) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7e) return -1;
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+        }
+        QString hasta = valor;
+        hasta.back() = QChar(hasta.back().unicode() + 1);
+        auto cadena = [](QString s) {
+            return QLatin1Char('\'') + s.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+        };
+        texto = QLatin1Char('(') + columna + QStringLiteral(" >= ") + cadena(valor) + QStringLiteral(" AND ") + columna +
+                QStringLiteral(" < ") + cadena(hasta) + QStringLiteral(" AND substr(") + Emitir(abre + 1, cierra) +
+                QLatin1Char(')') + kColacion + Emitir(cierra + 1, literal + 1) + QLatin1Char(')');
+        return literal + 1;
+    }
+
     static bool EsDbo(const Token& tk) {
         if (tk.clase == Clase::Palabra) return tk.texto.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0;
         if (tk.clase == Clase::Identificador) return tk.texto.compare(QLatin1String("\"dbo\""), Qt::CaseInsensitive) == 0;
@@ -549,6 +650,14 @@ private:
                 }
                 if (llamada) {
                     const int cierra = pareja_[sig];
+                    QString recorte;
+                    const int tras =
+                        m == QLatin1String("SUBSTRING") ? PrefijoRecortado(a, i, b, recorte) : RecorteDeColumna(i, b, recorte);
+                    if (tras >= 0) {
+                        agregar(recorte);
+                        i = tras;
+                        continue;
+                    }
                     if (m == QLatin1String("LEN")) {
                         agregar(QStringLiteral("length(rtrim(") + Emitir(sig + 1, cierra) + QStringLiteral("))"));
                         i = cierra + 1;

@@ -40,6 +40,11 @@ struct Sentencia {
 // TRUNCATE TABLE a DELETE; ALTER TABLE t ADD a ..., b ... one ALTER per column. Text functions
 // (LTRIM, RTRIM, SUBSTRING, UPPER, REPLACE, ISNULL ...) get COLLATE NOCASE, so that comparing their
 // result is as case-insensitive as comparing the column itself, like on SQL Server.
+//
+// Trimmed codes: LTRIM(RTRIM(c)) and RTRIM(LTRIM(c)) of a column become trim(c) COLLATE NOCASE, the
+// expression the embedded schema indexes, and SUBSTRING(<that>,1,n) = 'text' as a condition of its
+// own is preceded by the range of trimmed codes it can hold; so the layout's lookups of a parent
+// and of the codes under one read the rows they find, with the same result.
 QList<Sentencia> Traducir(const QString& guion);
 
 // The translation of one statement (no splitting); the text of a single Sql statement.
