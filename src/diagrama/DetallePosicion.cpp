@@ -49,11 +49,13 @@ DetallePosicion::DetallePosicion(QWidget* padre) : QGroupBox(QStringLiteral("Pos
     LblUbicacion->setObjectName(QStringLiteral("LblUbicacion"));
     LblUbicacion->setWordWrap(true);
     LblUbicacion->setTextFormat(Qt::PlainText);
+    LblUbicacion->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     g->addWidget(LblUbicacion, 0, 0, 1, 3);
     LblNota = new QLabel(this);
     LblNota->setObjectName(QStringLiteral("LblNota"));
     LblNota->setWordWrap(true);
     LblNota->setTextFormat(Qt::PlainText);
+    LblNota->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     g->addWidget(LblNota, 1, 0, 1, 3);
     int fila = 2;
     for (int i = 0; i < static_cast<int>(std::size(kCampos)); ++i) {
@@ -75,6 +77,8 @@ DetallePosicion::DetallePosicion(QWidget* padre) : QGroupBox(QStringLiteral("Pos
             d->setProperty("Tag", QStringLiteral("Descripcion"));
             d->setTextFormat(Qt::PlainText);
             d->setMinimumWidth(120);
+            // A long description is cut, not a reason for the panel to grow.
+            d->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             d->setFrameShape(QFrame::StyledPanel);
             d->setFrameShadow(QFrame::Sunken);
             d->setTextInteractionFlags(Qt::TextSelectableByMouse);

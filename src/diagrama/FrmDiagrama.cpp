@@ -172,6 +172,9 @@ void FrmDiagrama::ConstruirVentana() {
     LblEstado->setObjectName(QStringLiteral("LblEstado"));
     LblEstado->setTextFormat(Qt::PlainText);
     LblEstado->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Configured titles can be long: the line is cut, the window does not grow.
+    LblEstado->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    LblEstado->setMinimumHeight(LblEstado->fontMetrics().height() + 2);
 
     auto* cabecera = new QHBoxLayout;
     cabecera->addWidget(lblDeposito);

@@ -1,5 +1,7 @@
 #include "diagrama/LayoutDeposito.h"
 
+#include "layout/TextosCompactos.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -61,25 +63,7 @@ void LayoutDeposito::Comenzar(const NivelesLayout& niveles, qsizetype filasPrevi
 
 qint64 LayoutDeposito::Anexar(QAnyStringView texto) {
     const size_t inicio = textos_.size();
-    texto.visit([this](auto v) {
-        using Vista = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<Vista, QStringView>) {
-            textos_.insert(textos_.end(), v.utf16(), v.utf16() + v.size());
-        } else if constexpr (std::is_same_v<Vista, QLatin1StringView>) {
-            for (const char c : v) textos_.push_back(static_cast<unsigned char>(c));
-        } else {
-            const auto* p = reinterpret_cast<const unsigned char*>(v.data());
-            const auto n = static_cast<size_t>(v.size());
-            unsigned char alto = 0;
-            for (size_t k = 0; k < n; ++k) alto |= p[k];
-            if (alto < 0x80) {
-                textos_.insert(textos_.end(), p, p + n);  // ASCII: one character a byte
-            } else {
-                const QString s = QString::fromUtf8(v.data(), v.size());
-                textos_.insert(textos_.end(), s.utf16(), s.utf16() + s.size());
-            }
-        }
-    });
+    textos::Anexar(textos_, texto);
     size_t fin = textos_.size();
     while (fin > inicio && textos_[fin - 1] == u' ') --fin;
     return static_cast<qint64>(fin - inicio);
@@ -104,13 +88,7 @@ bool Firma::operator==(const Firma& o) const {
 }
 
 quint32 LayoutDeposito::Hash(QStringView codigo) {
-    quint32 h = 2166136261u;
-    for (const QChar ch : codigo) {
-        const char16_t c = ch.unicode();
-        const char16_t plegado = c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : ch.toCaseFolded().unicode();
-        h = (h ^ plegado) * 16777619u;
-    }
-    return h;
+    return textos::HashCodigo(codigo);
 }
 
 int LayoutDeposito::BuscarHash(QStringView codigo, quint32 hash) const {

@@ -1,7 +1,7 @@
 #include "SesionPrueba.h"
 #include "core/Dll_Display.h"
-#include "db/BaseDemo.h"
 #include "db/DB_Dll.h"
+#include "demo/BaseDemo.h"
 #include "diagrama/DetallePosicion.h"
 #include "diagrama/DialogoSalida.h"
 #include "diagrama/FrmDiagrama.h"
@@ -138,6 +138,18 @@ private slots:
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 
+    // Reading a row lets pending events run: a position picked meanwhile is the one shown, and the
+    // earlier reading does not write over it when it comes back.
+    void laUltimaEleccionGana() {
+        SesionPrueba s;
+        auto w = Abrir();
+        QTimer::singleShot(0, w.get(), [&] { w->Elegir(w->Layout().Buscar(u"020202"), false); });
+        w->Elegir(w->Layout().Buscar(u"010101"), false);
+        QCOMPARE(Elegido(*w), QStringLiteral("020202"));
+        QCOMPARE(w->Detalle->txtfields[0]->text(), QStringLiteral("020202"));
+        QVERIFY(w->LblFila->text().startsWith(QStringLiteral("Nivel 020202")));
+    }
+
     void punteroMuestraLaFilaYClicElige() {
         SesionPrueba s;
         auto w = Abrir();
@@ -253,7 +265,24 @@ private slots:
             "INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, IdDeposito) VALUES ('091010', 'Huérfana', '   1')"));
         s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, IdDeposito) VALUES ('010', 'Mal', '   1')"));
         s.Sql(QStringLiteral("DELETE FROM MA_POSICIONES WHERE IdDeposito = '   3'"));
+        // Texts of 10,000 characters, with quotes, in a description, a unit and a level's title.
+        const QString largo = QStringLiteral("O'Brien \"x\" ").repeated(834);
+        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = '%1' WHERE IdPosicion = '010101'")
+                  .arg(QString(largo).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        s.Sql(QStringLiteral("UPDATE TA_UNIDAD SET Descripcion = '%1' WHERE IdUnidad = 'CJ'")
+                  .arg(QString(largo).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        s.Sql(QStringLiteral("UPDATE TA_CONFIGURACION SET Valor = '%1' WHERE Clave = 'PLURAL_LAYOUT_NIVEL_1'")
+                  .arg(QString(largo).replace(QLatin1Char('\''), QStringLiteral("''"))));
         auto w = Abrir();
+        const QSize tamano = w->size();
+        QTest::keyClicks(w->TxtBuscar, QStringLiteral("brien \"x\""));
+        QCOMPARE(Elegido(*w), QStringLiteral("010101"));
+        QCOMPARE(w->Detalle->txtfields[1]->text().size(), largo.trimmed().size());
+        QVERIFY(w->Detalle->LblDesc[0]->text().startsWith(QStringLiteral("O'Brien")));
+        QApplication::processEvents();
+        QCOMPARE(w->size(), tamano);  // nothing made the window grow
+        QVERIFY(w->LblFila->text().size() < 400);
+        w->TxtBuscar->clear();
         QCOMPARE(w->Layout().CantidadFuera(), 2);
         QTest::keyClicks(w->TxtBuscar, QStringLiteral("091010"));
         QCOMPARE(

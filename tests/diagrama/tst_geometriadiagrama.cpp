@@ -116,7 +116,7 @@ private slots:
     // Each distance draws only what crosses the zone, and texts only where they can be read.
     void nivelDeDetalleYSoloLoExpuesto() {
         LayoutDeposito l;
-        armado::Llenar(l, armado::Niveles({2, 2, 2, 0}), armado::Regular(40, 30, 10));
+        armado::Llenar(l, armado::Niveles({2, 2, 2, 0}), armado::Regular(40, 40, 10));
         GeometriaDiagrama g;
         g.Calcular(l);
         const PintorDiagrama pintor(g);
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(cerca->motor.textos.contains(QStringLiteral("050505")));
         QVERIFY(cerca->motor.textos.contains(QStringLiteral("100 UN")));
         QVERIFY(!cerca->motor.textos.contains(QStringLiteral("404010")));
-        QVERIFY2(cerca->motor.rectangulos < 2000, qPrintable(QString::number(cerca->motor.rectangulos)));
+        QVERIFY2(cerca->motor.rectangulos < 1000, qPrintable(QString::number(cerca->motor.rectangulos)));
         // In between: blocks without texts.
         QVERIFY(pintar(pantalla, PintorDiagrama::kEscalaTexto / 2)->motor.textos.isEmpty());
     }
