@@ -12,8 +12,8 @@
 
 namespace diagrama {
 
-DialogoSalida::DialogoSalida(const QRectF& todo, const QRectF& visible, QWidget* padre)
-    : QDialog(padre), todo_(todo), visible_(visible) {
+DialogoSalida::DialogoSalida(const QRectF& todo, const QRectF& visible, std::vector<double> cortes, QWidget* padre)
+    : QDialog(padre), todo_(todo), visible_(visible), cortes_(std::move(cortes)) {
     setObjectName(QStringLiteral("DialogoSalida"));
     setWindowTitle(QStringLiteral("Imprimir o exportar el diagrama"));
 
@@ -98,7 +98,7 @@ void DialogoSalida::Contar() {
         LblHojas->setText(QStringLiteral("Una imagen de la zona elegida, con la leyenda al pie."));
         return;
     }
-    const PlanHojas plan = PlanificarHojas(o.todo ? todo_ : visible_, o.papel, o.varias);
+    const PlanHojas plan = PlanificarHojas(o.todo ? todo_ : visible_, o.papel, o.varias, cortes_);
     LblHojas->setText(plan.Demasiadas()
                           ? QStringLiteral("Serían %1 hojas, más de las %2 que se imprimen de una vez: elija una hoja o la "
                                            "parte visible.")

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QRectF>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -25,7 +26,8 @@ public:
         Destino destino = Destino::Impresora;
     };
 
-    DialogoSalida(const QRectF& todo, const QRectF& visible, QWidget* padre = nullptr);
+    // cortes: where rows of sheets had best end (GeometriaDiagrama::Cortes).
+    DialogoSalida(const QRectF& todo, const QRectF& visible, std::vector<double> cortes, QWidget* padre = nullptr);
 
     Opciones Elegidas() const;
 
@@ -40,6 +42,7 @@ public:
 private:
     void Contar();
     QRectF todo_, visible_;
+    std::vector<double> cortes_;
 };
 
 }  // namespace diagrama

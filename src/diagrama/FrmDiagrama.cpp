@@ -176,6 +176,16 @@ void FrmDiagrama::ConstruirVentana() {
     LblEstado->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     LblEstado->setMinimumHeight(LblEstado->fontMetrics().height() + 2);
 
+    LblAvisos = new QLabel(this);
+    LblAvisos->setObjectName(QStringLiteral("LblAvisos"));
+    LblAvisos->setTextFormat(Qt::PlainText);
+    LblAvisos->setWordWrap(true);
+    LblAvisos->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QFont negrita = LblAvisos->font();
+    negrita.setBold(true);
+    LblAvisos->setFont(negrita);
+    LblAvisos->hide();
+
     auto* cabecera = new QHBoxLayout;
     cabecera->addWidget(lblDeposito);
     cabecera->addWidget(CmbDeposito, 1);
@@ -198,6 +208,7 @@ void FrmDiagrama::ConstruirVentana() {
 
     auto* raiz = new QVBoxLayout(this);
     raiz->addLayout(cabecera);
+    raiz->addWidget(LblAvisos);
     raiz->addWidget(Divisor, 1);
     raiz->addWidget(Leyenda);
     raiz->addLayout(pie);
@@ -416,17 +427,20 @@ void FrmDiagrama::MostrarEstado() {
     if (CmbDeposito->count() == 0) {
         t = QStringLiteral("No hay depósitos definidos.");
     } else if (layout_.Vacio()) {
-        t = DescripcionDeposito(CmbDeposito) + QStringLiteral(": sin posiciones");
+        t = QStringLiteral("Sin posiciones");
     } else {
         QStringList cuentas;
         for (int rol = 1; rol <= 4; ++rol)
             if (layout_.CantidadConRol(rol) > 0)
                 cuentas << QStringLiteral("%1 %2").arg(layout_.CantidadConRol(rol)).arg(layout_.PluralRol(rol));
-        t = DescripcionDeposito(CmbDeposito) + QStringLiteral(": ") + cuentas.join(QStringLiteral(", "));
-        if (layout_.CantidadFuera() > 0) t += QStringLiteral(" (%1 fuera de los niveles)").arg(layout_.CantidadFuera());
+        t = cuentas.join(QStringLiteral(", "));
+        if (layout_.CantidadFuera() > 0) t += QStringLiteral(" · %1 fuera de los niveles").arg(layout_.CantidadFuera());
     }
     t += QStringLiteral(" · zoom %1 %").arg(std::lround(Vista->Escala() * 100));
     LblEstado->setText(t);
+    const QStringList avisos = CmbDeposito->count() > 0 ? layout_.Avisos() : QStringList();
+    LblAvisos->setText(avisos.isEmpty() ? QString() : QStringLiteral("⚠ ") + avisos.join(QLatin1Char(' ')));
+    LblAvisos->setVisible(!avisos.isEmpty());
 }
 
 // ------------------------------------------------------------------------------------- find
@@ -473,7 +487,7 @@ void FrmDiagrama::ImprimirExportar() {
                             kTituloAviso);
         return;
     }
-    DialogoSalida dialogo(geometria_.Limites(), Vista->ZonaVisible(), this);
+    DialogoSalida dialogo(geometria_.Limites(), Vista->ZonaVisible(), geometria_.Cortes(), this);
     plataforma().MostrarModal(&dialogo);
     if (dialogo.result() == QDialog::Accepted) Imprimir(dialogo.Elegidas());
 }
@@ -484,7 +498,7 @@ bool FrmDiagrama::Imprimir(const DialogoSalida::Opciones& o) {
     if (zona.isEmpty()) zona = geometria_.Limites();
     const SalidaDiagrama salida(geometria_, pintor_, Titulo());
     const bool hojas = o.destino == Destino::Impresora || o.destino == Destino::Pdf;
-    const PlanHojas plan = hojas ? PlanificarHojas(zona, o.papel, o.varias) : PlanHojas();
+    const PlanHojas plan = hojas ? PlanificarHojas(zona, o.papel, o.varias, geometria_.Cortes()) : PlanHojas();
     if (hojas && plan.Demasiadas()) {
         plataforma().MsgBox(QStringLiteral("Serían %1 hojas, más de las %2 que se imprimen de una vez.\r\n"
                                            "Elija una sola hoja o la parte visible.")

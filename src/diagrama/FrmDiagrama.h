@@ -67,6 +67,7 @@ public:
     LeyendaDiagrama* Leyenda = nullptr;
     QLabel* LblFila = nullptr;    // the row under the pointer, or the picked one
     QLabel* LblEstado = nullptr;  // what the warehouse holds, the zoom
+    QLabel* LblAvisos = nullptr;  // what the drawing says above its aisles, readable at any zoom
     QSplitter* Divisor = nullptr;
 
     // ---- start-up and shut-down ----

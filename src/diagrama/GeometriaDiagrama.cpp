@@ -46,7 +46,8 @@ void GeometriaDiagrama::Calcular(const LayoutDeposito& layout) {
         // Lines of about the same length: 54 racks make two lines of 27, not 40 and 14.
         const int lineas = (cantidad + kRacksPorLinea - 1) / kRacksPorLinea;
         const int porLinea = (cantidad + lineas - 1) / lineas;
-        double anchoCalle = kAnchoMinimo;
+        // The band's heading says what it is: it gets room for it.
+        double anchoCalle = layout.ClaseNodo(a) == Clase::Banda ? 2 * kAnchoMinimo : kAnchoMinimo;
         for (int desde = primerRack; desde < primerRack + cantidad; desde += porLinea) {
             Linea l;
             l.calle = static_cast<int>(calles_.size());
@@ -151,6 +152,17 @@ void GeometriaDiagrama::Colocar(double arriba) {
     // Wide enough for the notices to be read beside a small layout.
     if (avisos_ > 0) ancho = std::max(ancho, kAnchoAvisos);
     limites_ = QRectF(0, 0, ancho + 2 * kMargen, (n > 0 ? abajo - kEntreCalles : arriba) + kMargen);
+}
+
+std::vector<double> GeometriaDiagrama::Cortes() const {
+    std::vector<double> r;
+    for (const Calle& c : calles_) {
+        r.push_back(c.marco.top() - kEntreCalles / 2);
+        for (int l = c.primeraLinea + 1; l < c.primeraLinea + c.lineas; ++l)
+            r.push_back(lineas_[static_cast<size_t>(l)].y - kEntreLineas / 2);
+    }
+    std::sort(r.begin(), r.end());
+    return r;
 }
 
 QRectF GeometriaDiagrama::RectAviso(int i) const {

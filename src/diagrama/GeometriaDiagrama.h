@@ -93,6 +93,9 @@ public:
     QRectF RectRotulo(int rack) const;
     int LineaDeRack(int rack) const;
 
+    // Where a sheet had best end: between aisles and between the lines of an aisle, in order.
+    std::vector<double> Cortes() const;
+
     // The node drawn at a point (the smallest: a subdivision before its cell, a cell before its
     // rack), -1 over nothing.
     int NodoEn(const QPointF& punto) const;

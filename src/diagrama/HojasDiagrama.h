@@ -14,10 +14,11 @@ enum class Papel { A4, A3 };
 // into a grid of sheets read left to right, top to bottom. Each sheet has its heading above and
 // the legend below the drawing.
 struct PlanHojas {
-    static constexpr double kMargen = 10;      // mm around the sheet
-    static constexpr double kEncabezado = 9;   // mm for the heading
-    static constexpr double kPie = 10;         // mm for the legend
-    static constexpr double kMmLegible = 0.2;  // mm of paper per drawing unit on several sheets
+    static constexpr double kMargen = 10;             // mm around the sheet
+    static constexpr double kEncabezado = 9;          // mm for the heading
+    static constexpr double kPie = 10;                // mm for the legend
+    static constexpr double kMmLegible = 0.2;         // mm of paper per drawing unit on several sheets
+    static constexpr double kReduccionMaxima = 0.75;  // how much smaller to save a row or column of sheets
     static constexpr int kMaximoHojas = 500;
 
     struct Hoja {
@@ -41,6 +42,8 @@ struct PlanHojas {
 
 QSizeF TamanoPapel(Papel papel);
 QString NombrePapel(Papel papel);
-PlanHojas PlanificarHojas(const QRectF& zona, Papel papel, bool varias);
+// cortes: the heights (drawing units) where a row of sheets had best end, such as the gaps between
+// aisles; without them rows are cut evenly.
+PlanHojas PlanificarHojas(const QRectF& zona, Papel papel, bool varias, const std::vector<double>& cortes = {});
 
 }  // namespace diagrama

@@ -51,6 +51,7 @@ void LayoutDeposito::Comenzar(const NivelesLayout& niveles, qsizetype filasPrevi
     firma_.filas = 0;
     banda_ = -1;
     fuera_ = 0;
+    avisos_.clear();
     std::fill(std::begin(porRol_), std::end(porRol_), 0);
     const size_t previstas = static_cast<size_t>(std::max<qsizetype>(0, filasPrevistas));
     nodos_.reserve(previstas + 8);
@@ -211,7 +212,7 @@ void LayoutDeposito::Terminar() {
     QHash<QString, int> ausentes;  // missing parent code -> the node standing for it
     int irregulares = -1;
     auto banda = [&] {
-        if (banda_ < 0) banda_ = NodoVirtual(Clase::Banda, QString(), QStringLiteral("Fuera de la estructura de niveles"));
+        if (banda_ < 0) banda_ = NodoVirtual(Clase::Banda, QString(), QStringLiteral("Fuera de los niveles"));
         return banda_;
     };
 
@@ -308,6 +309,7 @@ void LayoutDeposito::Terminar() {
         hijos_[static_cast<size_t>(n.primerHijo + n.cantidadHijos++)] = h;
     }
     for (size_t i = 0; i < calles_.size(); ++i) nodos_[calles_[i]].fila = static_cast<int>(i);
+    avisos_ = ArmarAvisos();
 }
 
 // ------------------------------------------------------------------------------------- queries
@@ -374,7 +376,7 @@ QString LayoutDeposito::PluralRol(int rol) const {
     return QStringLiteral("Nivel %1").arg(rol);
 }
 
-QStringList LayoutDeposito::Avisos() const {
+QStringList LayoutDeposito::ArmarAvisos() const {
     QStringList r;
     const auto& n = niveles_;
     bool negativo = false, alguno = false;
@@ -407,7 +409,7 @@ QStringList LayoutDeposito::Avisos() const {
                  .arg(irregulares)
                  .arg(longitudes);
     if (huerfanas > 0) r << QStringLiteral("%1 posición(es) sin nivel superior.").arg(huerfanas);
-    if (irregulares + huerfanas > 0) r << QStringLiteral("Se dibujan aparte, en la banda «Fuera de la estructura de niveles».");
+    if (irregulares + huerfanas > 0) r << QStringLiteral("Se dibujan aparte, en la banda «Fuera de los niveles».");
     return r;
 }
 

@@ -127,8 +127,8 @@ public:
     const Firma& FirmaLeida() const { return firma_; }
 
     // What the drawing says above the aisles: the levels that cannot place anything, the
-    // positions outside them, an empty warehouse.
-    QStringList Avisos() const;
+    // positions outside them, an empty warehouse. Made once, by Terminar.
+    const QStringList& Avisos() const { return avisos_; }
 
 private:
     struct Nodo {
@@ -162,6 +162,7 @@ private:
     int NodoVirtual(Clase clase, const QString& codigo, const QString& descripcion);
     // The depth in the drawing a configured level gives (levels of length 0 or less count none).
     int RolDeNivel(int nivel) const;
+    QStringList ArmarAvisos() const;
     // The length of the parent's code by the level rule, 0 for a first-level code.
     int LargoPadre(int nivel, int largo) const;
 
@@ -181,6 +182,7 @@ private:
     int banda_ = -1;
     int fuera_ = 0;
     int porRol_[5] = {0, 0, 0, 0, 0};
+    QStringList avisos_;
 };
 
 }  // namespace diagrama

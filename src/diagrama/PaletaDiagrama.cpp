@@ -21,6 +21,7 @@ PaletaDiagrama::PaletaDiagrama(const QPalette& p) {
     oscura_ = fondo_.lightnessF() < texto_.lightnessF();
     tenue_ = Mezcla(texto_, fondo_, 0.4);
     linea_ = Mezcla(texto_, fondo_, 0.35);
+    lineaTenue_ = Mezcla(texto_, fondo_, 0.55);
     cabecera_ = Mezcla(fondo_, p.color(QPalette::Active, QPalette::Highlight), 0.18);
     seleccion_ = p.color(QPalette::Active, QPalette::Highlight);
     // Light fills with dark hatching on a light theme, dark fills with light hatching on a dark

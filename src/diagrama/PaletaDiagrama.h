@@ -22,8 +22,9 @@ public:
     QColor Fondo() const { return fondo_; }
     QColor Texto() const { return texto_; }
     QColor TextoTenue() const { return tenue_; }
-    QColor Linea() const { return linea_; }        // frames of headings, racks and aisles
-    QColor Cabecera() const { return cabecera_; }  // the band behind an aisle's heading
+    QColor Linea() const { return linea_; }            // frames of headings, racks and aisles
+    QColor LineaTenue() const { return lineaTenue_; }  // frames of cells
+    QColor Cabecera() const { return cabecera_; }      // the band behind an aisle's heading
     QColor Seleccion() const { return seleccion_; }
     QColor Aviso() const { return aviso_; }  // what does not fit the levels
 
@@ -42,7 +43,7 @@ public:
 
 private:
     bool oscura_ = false;
-    QColor fondo_, texto_, tenue_, linea_, cabecera_, seleccion_, aviso_;
+    QColor fondo_, texto_, tenue_, linea_, lineaTenue_, cabecera_, seleccion_, aviso_;
     QColor relleno_[kEstados], trama_[kEstados], bloque_[kEstados];
     quint64 clave_ = 0;
 };

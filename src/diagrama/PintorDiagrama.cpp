@@ -82,8 +82,9 @@ struct PintorDiagrama::Contexto {
           cabecera = Letra(kLetraCabecera, true), aviso = Letra(kLetraAviso, true);
     QFontMetricsF mCelda{celda}, mMarca{marca}, mRotulo{rotulo}, mCabecera{cabecera}, mAviso{aviso};
     QBrush tramas[kEstados];
-    QVector<QRectF> marcos;  // frames, drawn together at the end
-    QVector<QRectF> fuera;   // frames of what lies outside the levels
+    QVector<QRectF> marcos;        // frames of racks and aisles, drawn together at the end
+    QVector<QRectF> marcosCeldas;  // the lighter frames of the cells
+    QVector<QRectF> fuera;         // frames of what lies outside the levels
 
     Contexto(QPainter& pintor, const QRectF& z, double e, const PaletaDiagrama& pal, const LayoutDeposito& l)
         : p(pintor), zona(z), escala(e), paleta(pal), layout(l), px(1.0 / e) {
@@ -104,17 +105,15 @@ bool PintorDiagrama::Pintar(QPainter& p, const QRectF& zona, double escala, cons
     Contexto c(p, zona, escala, paleta, *layout);
 
     // The notices above the aisles.
-    const QStringList avisos = layout->Avisos();
+    const QStringList& avisos = layout->Avisos();
     for (int i = 0; i < avisos.size(); ++i) {
         const QRectF r = g_.RectAviso(i);
         if (!r.intersects(zona)) continue;
-        if (kLetraAviso * escala >= 6) {
-            p.setFont(c.aviso);
-            p.setPen(paleta.Aviso());
-            p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, c.mAviso.elidedText(avisos[i], Qt::ElideRight, r.width()));
-        } else {
-            p.fillRect(QRectF(r.x(), r.center().y() - 2 * c.px, r.width() / 2, 4 * c.px), paleta.Aviso());
-        }
+        // Too small to be read, a notice is left out: the window shows them above the drawing.
+        if (kLetraAviso * escala < 6) break;
+        p.setFont(c.aviso);
+        p.setPen(paleta.Aviso());
+        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, c.mAviso.elidedText(avisos[i], Qt::ElideRight, r.width()));
     }
 
     for (const int i : g_.CallesEn(zona)) PintarCalle(c, i);
@@ -127,10 +126,13 @@ bool PintorDiagrama::Pintar(QPainter& p, const QRectF& zona, double escala, cons
         }
     }
 
-    QPen pen(paleta.Linea(), c.px);
+    QPen pen(paleta.LineaTenue(), c.px);
     pen.setJoinStyle(Qt::MiterJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
+    p.drawRects(c.marcosCeldas);
+    pen.setColor(paleta.Linea());
+    p.setPen(pen);
     p.drawRects(c.marcos);
     QPen aviso(paleta.Aviso(), 2 * c.px, Qt::DashLine);
     p.setPen(aviso);
@@ -208,7 +210,7 @@ void PintorDiagrama::PintarLinea(Contexto& c, int l) const {
             }
             if (!rack.propio) {
                 if (clase == Clase::Ausente || clase == Clase::SinNivelSuperior)
-                    c.fuera.append(celdas.adjusted(-3 * c.px, -3 * c.px, 3 * c.px, 3 * c.px));
+                    c.fuera.append(celdas.adjusted(-3 * c.px, -3 * c.px, 3 * c.px, 0));
                 else if (c.escala >= kEscalaTramas)
                     c.marcos.append(celdas);
             }
@@ -249,8 +251,7 @@ void PintorDiagrama::PintarCelda(Contexto& c, const QRectF& r, int nodo) const {
             c.p.fillRect(rr, c.paleta.Bloque(e));
         }
     }
-    if (c.escala >= kEscalaTramas) c.marcos.append(rr);
-    if (c.layout.ClaseNodo(nodo) == Clase::Irregular) c.fuera.append(rr);
+    if (c.escala >= kEscalaTramas) c.marcosCeldas.append(rr);
     if (c.escala >= kEscalaTexto && rr.width() * c.escala >= 14) PintarTextos(c, rr, nodo);
 }
 
@@ -277,8 +278,7 @@ void PintorDiagrama::PintarTextos(Contexto& c, const QRectF& r, int nodo) const 
     const QString codigo = l.Codigo(nodo).toString();
     c.p.drawText(QRectF(t.x(), t.y(), t.width() - anchoLetras, t.height()), Qt::AlignLeft | Qt::AlignTop,
                  c.mCelda.elidedText(codigo, Qt::ElideMiddle, t.width() - anchoLetras));
-    // The second line needs about 22 screen pixels of height to be read.
-    if (t.height() * c.escala < 22) return;
+    if (c.escala < kEscalaSegundaLinea) return;
     const QString capacidad = e == Estado::Titulo ? QString() : TextoCapacidad(l, nodo);
     if (!capacidad.isEmpty())
         c.p.drawText(t, Qt::AlignLeft | Qt::AlignBottom, c.mCelda.elidedText(capacidad, Qt::ElideRight, t.width()));

@@ -21,9 +21,10 @@ namespace diagrama {
 // read: codes, the state letters, capacity and unit, and the description when a cell is large.
 class PintorDiagrama {
 public:
-    static constexpr double kEscalaBloques = 0.12;  // below it, each line is a picture
-    static constexpr double kEscalaTramas = 0.2;    // from it, the hatching of the states
-    static constexpr double kEscalaTexto = 0.55;    // from it, the codes of cells and racks
+    static constexpr double kEscalaBloques = 0.12;       // below it, each line is a picture
+    static constexpr double kEscalaTramas = 0.2;         // from it, the hatching of the states
+    static constexpr double kEscalaTexto = 0.55;         // from it, the codes of cells and racks
+    static constexpr double kEscalaSegundaLinea = 0.65;  // from it, capacity and unit too
     static constexpr double kEscalaDescripcion = 1.3;
 
     explicit PintorDiagrama(const GeometriaDiagrama& geometria) : g_(geometria) {}

@@ -288,10 +288,10 @@ private slots:
         QCOMPARE(
             w->Detalle->LblNota->text(),
             QStringLiteral("⚠ Sin nivel superior: no existe la posición 0910. El árbol del editor la muestra bajo la raíz."));
-        QVERIFY(w->LblEstado->text().contains(QStringLiteral("(2 fuera de los niveles)")));
+        QVERIFY(w->LblEstado->text().contains(QStringLiteral(" · 2 fuera de los niveles")));
         w->CmbDeposito->setCurrentIndex(w->CmbDeposito->findText(QStringLiteral("   3"), Qt::MatchEndsWith));
         QVERIFY(w->Layout().Vacio());
-        QVERIFY(w->LblEstado->text().startsWith(QStringLiteral("Deposito de Transito: sin posiciones")));
+        QVERIFY(w->LblEstado->text().startsWith(QStringLiteral("Sin posiciones")));
         s.guion().ResponderMsgBox(vb::OK);
         w->ImprimirExportar();
         QCOMPARE(s.guion().UltimaCaja().texto, QStringLiteral("El depósito no tiene posiciones: no hay nada que imprimir."));
@@ -325,7 +325,7 @@ private slots:
         QVERIFY(QFile::exists(pdf));
         QVERIFY(!QFile::exists(pdf + QStringLiteral(".part")));
         QCOMPARE(s.guion().Documentos(), QStringList{pdf});
-        const PlanHojas plan = PlanificarHojas(w->Geometria().Limites(), Papel::A4, true);
+        const PlanHojas plan = PlanificarHojas(w->Geometria().Limites(), Papel::A4, true, w->Geometria().Cortes());
         QCOMPARE(PaginasDelPdf(pdf), plan.Cantidad());
         const QString texto = TextosDelPdf(pdf).join(QLatin1Char('\n'));
         QVERIFY(texto.contains(QStringLiteral("Diagrama de Layout - Deposito Central")));

@@ -202,6 +202,15 @@ private slots:
         QVERIFY(std::abs(area - zona.width() * zona.height()) < 1e-3);
         // What fits one sheet even at a readable size is enlarged, at most twice.
         QCOMPARE(PlanificarHojas(QRectF(0, 0, 100, 50), Papel::A4, true).mmPorUnidad, 2 * PlanHojas::kMmLegible);
+        // A zone a little wider than a sheet: one column, a little smaller.
+        const PlanHojas justa = PlanificarHojas(QRectF(0, 0, 1.1 * 277 / PlanHojas::kMmLegible, 100), Papel::A4, true);
+        QCOMPARE(justa.columnas, 1);
+        QVERIFY(justa.mmPorUnidad >= PlanHojas::kMmLegible * PlanHojas::kReduccionMaxima);
+        // Rows of sheets end at a cut the drawing offers, when there is one in the lower half.
+        const double alto = varias.contenido.height() / varias.mmPorUnidad;
+        const PlanHojas cortada = PlanificarHojas(zona, Papel::A3, true, {alto * 0.3, alto * 0.8, alto * 1.2});
+        QCOMPARE(cortada.hojas.front().zona.bottom(), alto * 0.8);
+        QCOMPARE(cortada.hojas.back().zona.bottom(), zona.bottom());
         const PlanHojas enorme = PlanificarHojas(QRectF(0, 0, 1e6, 1e6), Papel::A4, true);
         QVERIFY(enorme.Demasiadas());
         QVERIFY(enorme.hojas.empty());
