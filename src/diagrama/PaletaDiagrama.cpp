@@ -39,9 +39,6 @@ PaletaDiagrama::PaletaDiagrama(const QPalette& p) {
         bloque_[i] = Mezcla(relleno_[i], trama_[i], i == static_cast<int>(Estado::Libre) ? 0.3 : 0.65);
     }
     aviso_ = oscura_ ? QColor::fromHslF(40 / 360.0f, 0.9f, 0.6f) : QColor::fromHslF(30 / 360.0f, 0.95f, 0.4f);
-    quint64 c = 1469598103934665603ull;
-    for (const QColor& x : {fondo_, texto_, seleccion_, cabecera_}) c = (c ^ x.rgba()) * 1099511628211ull;
-    clave_ = c;
 }
 
 PaletaDiagrama PaletaDiagrama::Papel() {

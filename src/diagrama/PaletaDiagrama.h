@@ -38,14 +38,10 @@ public:
     // The letters of every flag a position carries ("CP": full and picking), in the order above.
     static QString Letras(quint8 marcas);
 
-    // Changes when any colour changes: drawings cached with the old colours are stale.
-    quint64 Clave() const { return clave_; }
-
 private:
     bool oscura_ = false;
     QColor fondo_, texto_, tenue_, linea_, lineaTenue_, cabecera_, seleccion_, aviso_;
     QColor relleno_[kEstados], trama_[kEstados], bloque_[kEstados];
-    quint64 clave_ = 0;
 };
 
 }  // namespace diagrama
