@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <cmath>
 #include <cstdio>

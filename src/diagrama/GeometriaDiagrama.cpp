@@ -43,8 +43,19 @@ void GeometriaDiagrama::Calcular(const LayoutDeposito& layout) {
             }
         }
         const int cantidad = static_cast<int>(racks_.size()) - primerRack;
+        // An aisle of thousands of racks would be a strip no screen or sheet can show: its lines
+        // get longer, as many racks as bring the aisle itself near the drawing's shape.
+        int celdas = 1;
+        double anchos = 0;
+        for (int r = primerRack; r < primerRack + cantidad; ++r) {
+            celdas = std::max(celdas, racks_[static_cast<size_t>(r)].celdas);
+            anchos += racks_[static_cast<size_t>(r)].ancho() + kSeparacion;
+        }
+        const double altoLinea = celdas * kAltoCelda + kRotulo + kEntreLineas;
+        const double largo = std::sqrt(kProporcion * cantidad * altoLinea / std::max(1.0, anchos / std::max(1, cantidad)));
+        const int maximo = std::max(kRacksPorLinea, static_cast<int>(std::ceil(largo)));
         // Lines of about the same length: 54 racks make two lines of 27, not 40 and 14.
-        const int lineas = (cantidad + kRacksPorLinea - 1) / kRacksPorLinea;
+        const int lineas = (cantidad + maximo - 1) / maximo;
         const int porLinea = (cantidad + lineas - 1) / lineas;
         // The band's heading says what it is: it gets room for it.
         double anchoCalle = layout.ClaseNodo(a) == Clase::Banda ? 2 * kAnchoMinimo : kAnchoMinimo;

@@ -12,10 +12,9 @@ namespace diagrama {
 // Where everything of a layout is drawn, in the drawing's own units (a cell is kAnchoColumna by
 // kAltoCelda). From the top: one line per notice of the layout, then the aisles one below the
 // other, each its heading and then its racks from left to right, on several lines of about the
-// same length when it has more than kRacksPorLinea racks; the cells of a rack are stacked from the
-// floor up in code order, a cell's subdivisions side by side inside it, a rack's code below it. A
-// rack is as wide as its most divided cell needs. A rack without cells is drawn as one cell
-// (itself), an aisle without racks as one rack.
+// same length when it has more than kRacksPorLinea racks (longer lines for an aisle of thousands); the cells of a rack are
+// stacked from the floor up in code order, a cell's subdivisions side by side inside it, a rack's code below it. A rack is as
+// wide as its most divided cell needs. A rack without cells is drawn as one cell (itself), an aisle without racks as one rack.
 //
 // A warehouse of many aisles would be a thin strip far taller than any screen or sheet: its aisles
 // then continue in further columns, side by side like a newspaper's, as many as bring the whole

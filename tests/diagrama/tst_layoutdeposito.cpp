@@ -192,7 +192,9 @@ private slots:
         QVERIFY(!r.isEmpty());
         QCOMPARE(g.NodoEn(r.center()), ultima);
         QVERIFY(g.LineasEn(QRectF(r.center(), QSizeF(1, 1))).size() == 1);
-        if (!apiladas) QCOMPARE(static_cast<int>(g.Lineas().size()), kMillon / GeometriaDiagrama::kRacksPorLinea);
+        // Not a strip a million racks long: the drawing keeps a shape a window can show.
+        const double forma = g.Limites().width() / g.Limites().height();
+        if (!apiladas) QVERIFY2(forma > 0.5 && forma < 3, qPrintable(QString::number(forma)));
     }
 };
 
