@@ -2,7 +2,7 @@
 
 #include "db/DB_Dll.h"
 #include "diagrama/LayoutDeposito.h"
-#include "layout/QDL_RTLocator.h"
+#include "layout/PosicionesLayout.h"
 #include "services/FuncionesComunes.h"
 #include "services/FuncionesFormulario.h"
 #include "services/Pasos.h"
@@ -176,11 +176,7 @@ void DetallePosicion::Mostrar(const LayoutDeposito& layout, int nodo, const QStr
     pasos::Pasos(
         QStringLiteral("DetallePosicion"),
         [](const ErrorEjecucion& e, const QString& r) { return FuncionesComunes::instancia().ErrorRutina(e, r); },
-        [&] {
-            gBaseDatos().AbrirRecordset(QStringLiteral("select * from ma_posiciones where iddeposito='") + TextoSql(deposito) +
-                                            QStringLiteral("' and idposicion='") + TextoSql(codigo) + QStringLiteral("'"),
-                                        rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
-        },
+        [&] { PosicionesLayout(deposito).AbrirPosicion(codigo, rs); },
         [&]() -> bool {
             hayFila = rs.State() != driver::adStateClosed && !(rs.BOF() && rs.EOF_());
             return hayFila && esta == lectura_;
@@ -208,7 +204,6 @@ void DetallePosicion::Mostrar(const LayoutDeposito& layout, int nodo, const QStr
 }
 
 void DetallePosicion::VerRelacion() {
-    auto& fc = FuncionesComunes::instancia();
     for (QLabel* etiqueta : std::as_const(LblDesc)) {
         const QString columna = FuncionesFormulario::DataField(etiqueta);
         const int i = FuncionesFormulario::instancia().IndiceCampo(columna, txtfields);
@@ -216,11 +211,7 @@ void DetallePosicion::VerRelacion() {
         const QString tabla = FuncionesFormulario::Tag(txtfields[i]);
         const QString codigo = txtfields[i]->text().trimmed();
         if (codigo.isEmpty()) continue;  // stays "..."
-        // A code holding a quote cannot be stored by the suite: it has no description.
-        const QString descripcion = codigo.contains(QLatin1Char('\''))
-                                        ? QString()
-                                        : fc.TextoCampo(gBaseDatos().DatosTabla(tabla, codigo, FuncionesFormulario::Tag(etiqueta),
-                                                                                columna, 8, QString(), true, false));
+        const QString descripcion = PosicionesLayout::Descripcion(tabla, codigo, FuncionesFormulario::Tag(etiqueta), columna);
         etiqueta->setText(descripcion.isEmpty() ? QStringLiteral("Codigo Inexistente, Tabla ") + tabla : descripcion);
     }
 }
