@@ -1,5 +1,6 @@
 #include "layout/ArbolLayout.h"
 
+#include "layout/TextosCompactos.h"
 #include "services/ErrorEjecucion.h"
 
 #include <QPainter>
@@ -70,13 +71,7 @@ QIcon ImagenesLayout::DibujarIcono(const QString& nombre) {
 ModeloArbolLayout::ModeloArbolLayout(QObject* padre) : QAbstractItemModel(padre) {}
 
 quint32 ModeloArbolLayout::Hash(QStringView codigo) {
-    quint32 h = 2166136261u;
-    for (const QChar ch : codigo) {
-        const char16_t c = ch.unicode();
-        const char16_t plegado = c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : ch.toCaseFolded().unicode();
-        h = (h ^ plegado) * 16777619u;
-    }
-    return h;
+    return textos::HashCodigo(codigo);
 }
 
 int ModeloArbolLayout::Buscar(QStringView codigo, quint32 hash) const {
@@ -112,28 +107,7 @@ void ModeloArbolLayout::PrepararTabla(size_t nodos) {
 }
 
 void ModeloArbolLayout::Anexar(QAnyStringView texto) {
-    texto.visit([this](auto v) {
-        using Vista = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<Vista, QStringView>) {
-            textos_.insert(textos_.end(), v.utf16(), v.utf16() + v.size());
-        } else if constexpr (std::is_same_v<Vista, QLatin1StringView>) {
-            for (const char c : v) textos_.push_back(static_cast<unsigned char>(c));
-        } else {
-            const auto* p = reinterpret_cast<const unsigned char*>(v.data());
-            const size_t n = static_cast<size_t>(v.size());
-            unsigned char alto = 0;
-            for (size_t k = 0; k < n; ++k) alto |= p[k];
-            if (alto < 0x80) {
-                // ASCII, byte for character.
-                const size_t base = textos_.size();
-                textos_.resize(base + n);
-                std::copy(p, p + n, textos_.begin() + static_cast<std::ptrdiff_t>(base));
-            } else {
-                const QString s = QString::fromUtf8(v.data(), v.size());
-                textos_.insert(textos_.end(), s.utf16(), s.utf16() + s.size());
-            }
-        }
-    });
+    textos::Anexar(textos_, texto);
 }
 
 void ModeloArbolLayout::Limpiar() {
