@@ -105,6 +105,7 @@ public:
     QString CarpetaTemporal() const override { return carpeta_; }
     QString CarpetaEscritorio() const override { return carpeta_; }
     qint64 IniciarPrograma(const QString&, const QStringList&, int) override { return 0; }
+    bool ProgramaEnCurso(qint64) const override { return false; }
     bool AbrirDocumento(const QString&, int) override { return false; }
     [[noreturn]] void Terminar(int codigo) override { std::exit(codigo); }
     int cajas = 0;

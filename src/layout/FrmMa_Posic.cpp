@@ -738,6 +738,24 @@ void FrmMa_Posic::CmdCallAsistente_Click() {
     QString adicional;
     qint64 id = 0;
     MenuExes(QStringLiteral("shell:v_zormap_asistente"), adicional, id);
+    if (id) asistente_ = id;
+}
+
+// Back from the layout wizard: once it has ended, the tree of the selected warehouse is built
+// again, so the positions it wrote are there, and the position in the detail stays in sight.
+void FrmMa_Posic::changeEvent(QEvent* evento) {
+    QWidget::changeEvent(evento);
+    if (evento->type() != QEvent::ActivationChange || !isActiveWindow() || asistente_ == 0) return;
+    if (plataforma().ProgramaEnCurso(asistente_)) return;
+    asistente_ = 0;
+    const int i = FF().IndiceCampo(QStringLiteral("Idposicion"), txtfields);
+    const QString codigo = Existe && i >= 0 ? txtfields[i]->text().trimmed() : QString();
+    ArmarTreeVAutomatico();
+    if (codigo.isEmpty()) return;
+    const QModelIndex nodo = ModeloArbol->IndiceDeClave(QStringLiteral("A") + codigo);
+    if (!nodo.isValid()) return;
+    TreeView1->setCurrentIndex(nodo);
+    TreeView1->scrollTo(nodo);
 }
 
 void FrmMa_Posic::CmdCallDiagrama_Click() {

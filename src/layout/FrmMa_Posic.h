@@ -113,6 +113,7 @@ public:
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
+    void changeEvent(QEvent* evento) override;
 
 private:
     void ConstruirVentana();
@@ -125,4 +126,5 @@ private:
 
     QString mensajePendiente_;
     bool descargando_ = false;
+    qint64 asistente_ = 0;  // the layout wizard this window started, until its end has been seen
 };

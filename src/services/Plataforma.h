@@ -59,6 +59,8 @@ public:
 
     // Starts another program without waiting for it; returns its process id, 0 when nothing started.
     virtual qint64 IniciarPrograma(const QString& programa, const QStringList& argumentos, int estiloVentana) = 0;
+    // Whether a program IniciarPrograma started (its process id) is still running.
+    virtual bool ProgramaEnCurso(qint64 pid) const = 0;
     // Opens a document or address with the desktop's default handler.
     virtual bool AbrirDocumento(const QString& enlace, int estiloVentana) = 0;
 

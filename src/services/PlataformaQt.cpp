@@ -3,6 +3,8 @@
 #include "services/ErrorEjecucion.h"
 
 #include <pwd.h>
+#include <signal.h>
+#include <sys/types.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QCalendarWidget>
@@ -24,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -254,6 +257,14 @@ qint64 PlataformaQt::IniciarPrograma(const QString& programa, const QStringList&
     qint64 pid = 0;
     if (!QProcess::startDetached(programa, argumentos, CarpetaPrograma(), &pid)) return 0;
     return pid;
+}
+
+// A detached program is not this process's child (it is reaped by the system), so whether its
+// process still exists is whether it still runs. A process id the system has given to another
+// program since only delays the answer until that one ends too.
+bool PlataformaQt::ProgramaEnCurso(qint64 pid) const {
+    if (pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 bool PlataformaQt::AbrirDocumento(const QString& enlace, int) {

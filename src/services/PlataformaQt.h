@@ -29,6 +29,7 @@ public:
     QString CarpetaEscritorio() const override;
 
     qint64 IniciarPrograma(const QString& programa, const QStringList& argumentos, int estiloVentana) override;
+    bool ProgramaEnCurso(qint64 pid) const override;
     bool AbrirDocumento(const QString& enlace, int estiloVentana) override;
     [[noreturn]] void Terminar(int codigo) override;
 

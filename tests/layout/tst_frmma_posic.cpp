@@ -862,6 +862,48 @@ private slots:
         QCOMPARE(s.guion().Arranques().size(), 1);
     }
 
+    // Back from the wizard the editor shows what it wrote: the tree is built again when the window
+    // is activated after the wizard has ended, not while it runs, and only once.
+    void vueltaDelAsistenteReconstruyeElArbolUnaVez() {
+        SesionPrueba s;
+        auto w = Abrir();
+        QFile f(s.base().Carpeta() + QStringLiteral("/v_zormap_asistente"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        s.guion().programasEnCurso = {s.guion().pidArranque};
+        ClicNodo(*w, QStringLiteral("A010203"));
+        QTest::mouseClick(w->CmdCallAsistente, Qt::LeftButton);
+        QCOMPARE(s.guion().Arranques().size(), 1);
+        auto volver = [&] {
+            QWidget otra;
+            otra.show();
+            otra.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&otra));
+            otra.hide();
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        };
+        auto escribir = [&](const char* codigo) {
+            s.Sql(QStringLiteral("INSERT INTO MA_POSICIONES (IdPosicion, Descripcion, Titulo, IdDeposito) VALUES ('%1', "
+                                 "'Nueva', 1, '   1')")
+                      .arg(QString::fromLatin1(codigo)));
+        };
+        auto enElArbol = [&](const char* codigo) {
+            return w->ModeloArbol->IndiceDeClave(QStringLiteral("A") + QString::fromLatin1(codigo)).isValid();
+        };
+        escribir("09");
+        volver();
+        QVERIFY(!enElArbol("09"));
+        s.guion().programasEnCurso.clear();
+        volver();
+        QVERIFY(enElArbol("09"));
+        QCOMPARE(w->ModeloArbol->Clave(w->TreeView1->currentIndex()), QStringLiteral("A010203"));
+        escribir("10");
+        volver();
+        QVERIFY(!enElArbol("10"));
+        QVERIFY(s.guion().Cajas().isEmpty());
+    }
+
     void sinDepositosAvisaYDejaElArbolVacio() {
         SesionPrueba s;
         s.Sql(QStringLiteral("DELETE FROM TA_DEPOSITO"));

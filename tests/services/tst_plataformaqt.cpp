@@ -2,6 +2,7 @@
 #include "services/PlataformaQt.h"
 #include "services/TeclasVB.h"
 
+#include <signal.h>
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDialog>
@@ -318,6 +319,17 @@ private slots:
         QCOMPARE(q.CarpetaPrograma(), QStringLiteral("/opt/suite"));
         QVERIFY(!q.NombreEquipo().isEmpty());
         QVERIFY(!q.UsuarioEquipo().isEmpty());
+    }
+
+    // A started program is running until it ends, though it is not this process's child.
+    void programaIniciadoEnCursoHastaQueTermina() {
+        PlataformaQt q;
+        const qint64 pid = q.IniciarPrograma(QStringLiteral("/bin/sleep"), {QStringLiteral("30")}, 1);
+        QVERIFY(pid > 0);
+        QVERIFY(q.ProgramaEnCurso(pid));
+        QCOMPARE(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!q.ProgramaEnCurso(pid), 5000);
+        QVERIFY(!q.ProgramaEnCurso(0));
     }
 
     void codigosDeTeclaVB_data() {

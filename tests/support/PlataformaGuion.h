@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -55,7 +56,8 @@ public:
     QMap<QString, QString> entorno;
     QString temporal = QDir::tempPath();
     QString escritorio;
-    qint64 pidArranque = 4242;  // 0 simulates a program that cannot be started
+    qint64 pidArranque = 4242;      // 0 simulates a program that cannot be started
+    QSet<qint64> programasEnCurso;  // the started programs still running; a test ends one by removing it
     bool procesarEventosReales = true;
 
     int MsgBox(const QString& texto, int estilo, const QString& titulo) override;
@@ -75,6 +77,7 @@ public:
     QString CarpetaTemporal() const override { return temporal; }
     QString CarpetaEscritorio() const override { return escritorio; }
     qint64 IniciarPrograma(const QString& programa, const QStringList& argumentos, int estilo) override;
+    bool ProgramaEnCurso(qint64 pid) const override { return programasEnCurso.contains(pid); }
     bool AbrirDocumento(const QString& enlace, int estilo) override;
     [[noreturn]] void Terminar(int codigo) override;
 
