@@ -244,6 +244,9 @@ void FrmMa_Posic::ConstruirVentana() {
     lblArbol->setBuddy(TreeView1);
     columnaArbol->addWidget(lblArbol);
     columnaArbol->addWidget(TreeView1, 1);
+    // However narrow the window, the tree keeps room for a code and the start of its description.
+    panelArbol->setMinimumWidth(TreeView1->fontMetrics().horizontalAdvance(QStringLiteral("010101 - Posicion 01")) +
+                                3 * TreeView1->indentation() + TreeView1->iconSize().width());
     Divisor->addWidget(panelArbol);
     Divisor->addWidget(detalle);
     Divisor->setStretchFactor(0, 2);
