@@ -327,7 +327,9 @@ bool FrmDiagrama::Actualizar(bool ajustar) {
     if (leyendo_ || CmbDeposito->count() == 0) return false;
     leyendo_ = true;
     const QString deposito = Deposito();
-    const qint64 cantidad = CantidadPosiciones(deposito);
+    // Taken before the rows: a save that lands while they are read shows as a change next time.
+    const Firma firma = FirmaDeposito(deposito);
+    const qint64 cantidad = firma.filas;
     const bool cartel = cantidad >= kFilasConCartel;
     if (cartel) {
         gDisplay().CartelInicio(QStringLiteral("Leyendo el depósito"), true);
@@ -362,7 +364,7 @@ bool FrmDiagrama::Actualizar(bool ajustar) {
     layout_ = std::move(nuevo);
     geometria_.Calcular(layout_);
     depositoLeido_ = deposito;
-    firma_ = layout_.FirmaLeida();
+    firma_ = firma;
     coincidencias_.clear();
     actual_ = -1;
     Vista->Renovar(ajustar || !mismo);

@@ -47,8 +47,6 @@ void LayoutDeposito::Comenzar(const NivelesLayout& niveles, qsizetype filasPrevi
     ultimaUnidad_.clear();
     indiceUltimaUnidad_ = 0;
     posiciones_ = 0;
-    firma_ = Firma();
-    firma_.filas = 0;
     banda_ = -1;
     fuera_ = 0;
     avisos_.clear();
@@ -62,12 +60,8 @@ void LayoutDeposito::Comenzar(const NivelesLayout& niveles, qsizetype filasPrevi
     ocupadas_ = 0;
 }
 
-qint64 LayoutDeposito::Anexar(QAnyStringView texto) {
-    const size_t inicio = textos_.size();
+void LayoutDeposito::Anexar(QAnyStringView texto) {
     textos::Anexar(textos_, texto);
-    size_t fin = textos_.size();
-    while (fin > inicio && textos_[fin - 1] == u' ') --fin;
-    return static_cast<qint64>(fin - inicio);
 }
 
 void LayoutDeposito::Recortar(size_t inicio) {
@@ -80,12 +74,6 @@ void LayoutDeposito::Recortar(size_t inicio) {
         std::copy(textos_.begin() + static_cast<std::ptrdiff_t>(desde), textos_.begin() + static_cast<std::ptrdiff_t>(fin),
                   textos_.begin() + static_cast<std::ptrdiff_t>(inicio));
     textos_.resize(inicio + (fin - desde));
-}
-
-bool Firma::operator==(const Firma& o) const {
-    return filas == o.filas && largoCodigos == o.largoCodigos && largoDescripciones == o.largoDescripciones &&
-           largoUnidades == o.largoUnidades && marcas == o.marcas &&
-           std::abs(capacidad - o.capacidad) <= 1e-9 * std::max({1.0, std::abs(capacidad), std::abs(o.capacidad)});
 }
 
 quint32 LayoutDeposito::Hash(QStringView codigo) {
@@ -121,16 +109,13 @@ void LayoutDeposito::Agregar(QAnyStringView codigo, QAnyStringView descripcion, 
                              quint8 marcas) {
     Nodo n;
     n.texto = static_cast<quint32>(textos_.size());
-    firma_.largoCodigos += Anexar(codigo);
+    Anexar(codigo);
     Recortar(n.texto);
     n.largoCodigo = static_cast<qint32>(textos_.size() - n.texto);
-    firma_.largoDescripciones += Anexar(descripcion);
+    Anexar(descripcion);
     n.largoDescripcion = static_cast<qint32>(textos_.size() - n.texto - static_cast<size_t>(n.largoCodigo));
     n.capacidad = capacidad;
     n.marcas = marcas;
-    ++firma_.filas;
-    firma_.marcas += marcas;
-    if (!std::isnan(capacidad)) firma_.capacidad += capacidad;
 
     // Units: a handful of codes, the same one row after row: only a change is looked up.
     unidad.visit([&](auto v) {
@@ -142,15 +127,7 @@ void LayoutDeposito::Agregar(QAnyStringView codigo, QAnyStringView descripcion, 
         } else {
             propia = QByteArray::fromRawData(reinterpret_cast<const char*>(v.data()), v.size());
         }
-        b = QByteArrayView(propia);
-        qsizetype largo = b.size();
-        while (largo > 0 && b[largo - 1] == ' ') --largo;
-        // LEN counts UTF-16 units; a unit code is short: the count is made in a string only when it
-        // is not ASCII.
-        bool ascii = true;
-        for (qsizetype k = 0; k < largo; ++k) ascii &= static_cast<unsigned char>(b[k]) < 0x80;
-        firma_.largoUnidades += ascii ? largo : QString::fromUtf8(b.first(largo)).size();
-        b = b.trimmed();
+        b = QByteArrayView(propia).trimmed();
         if (b == QByteArrayView(ultimaUnidad_)) return;
         ultimaUnidad_ = b.toByteArray();
         if (b.isEmpty()) {

@@ -32,21 +32,17 @@ Estado EstadoDe(quint8 marcas);
 // The state's name as the legend and the detail show it.
 QString NombreEstado(Estado e);
 
-// What the database holds of a warehouse, in a few sums the database can give without sending its
-// rows: how many positions, the lengths of their codes, descriptions and units (as the database's
-// LEN counts them: UTF-16 units, trailing blanks left out), their packed flags and capacities. The
-// layout adds them up from the rows it reads; the database is asked for them when the window
-// comes back to the front, and a difference means the warehouse changed. A change that keeps every
-// sum (a code replaced by another of the same length, a text by another of the same length) is
-// only seen with F5.
+// What the database holds of a warehouse, as the database sums it up without sending its rows: how
+// many positions, and one checksum of every drawn value (code, description, capacity, unit, flags).
+// It is taken just before the rows are read and again when the window comes back to the front; a
+// difference means the warehouse changed, a description replaced by another of the same length
+// included.
 struct Firma {
     qint64 filas = -1;  // -1: unknown
-    qint64 largoCodigos = 0, largoDescripciones = 0, largoUnidades = 0, marcas = 0;
-    double capacidad = 0;
+    qint64 contenido = 0;
 
     bool Conocida() const { return filas >= 0; }
-    // Capacities are summed as floating point, in whatever order the database takes the rows.
-    bool operator==(const Firma& o) const;
+    bool operator==(const Firma& o) const = default;
 };
 
 // Why a node is where it is in the drawing.
@@ -123,8 +119,6 @@ public:
     QString TituloRol(int rol) const;
     // The plural of that title when configured, otherwise the title.
     QString PluralRol(int rol) const;
-    // The sums of the rows read.
-    const Firma& FirmaLeida() const { return firma_; }
 
     // What the drawing says above the aisles: the levels that cannot place anything, the
     // positions outside them, an empty warehouse. Made once, by Terminar.
@@ -153,7 +147,7 @@ private:
         return parte == 0 ? QStringView(base, x.largoCodigo) : QStringView(base + x.largoCodigo, x.largoDescripcion);
     }
     // Appends a text to textos_; returns its length as the database's LEN counts it.
-    qint64 Anexar(QAnyStringView texto);
+    void Anexar(QAnyStringView texto);
     // Takes the blanks off both ends of the text appended to textos_ from inicio on.
     void Recortar(size_t inicio);
     static quint32 Hash(QStringView codigo);
@@ -178,7 +172,6 @@ private:
     QByteArray ultimaUnidad_;  // units repeat from row to row: the last one is looked up once
     quint32 indiceUltimaUnidad_ = 0;
     int posiciones_ = 0;
-    Firma firma_;
     int banda_ = -1;
     int fuera_ = 0;
     int porRol_[5] = {0, 0, 0, 0, 0};

@@ -37,46 +37,23 @@ QString SentenciaPosiciones(const QString& deposito) {
 
 Firma FirmaDeposito(const QString& deposito) {
     const QString sql = QStringLiteral(
-                            "SELECT COUNT(*) AS N, SUM(LEN(IdPosicion)) AS L1, SUM(LEN(Descripcion)) AS L2, "
-                            "SUM(LEN(IdUnidad)) AS L3, SUM(") +
+                            "SELECT COUNT(*) AS N, CHECKSUM_AGG(BINARY_CHECKSUM(IdPosicion, Descripcion, Capacidad, "
+                            "IdUnidad, ") +
                         QLatin1String(kMarcas) +
-                        QStringLiteral(") AS M, SUM(Capacidad) AS C FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '") +
-                        TextoSql(deposito) + QStringLiteral("'");
+                        QStringLiteral(")) AS H FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '") + TextoSql(deposito) +
+                        QStringLiteral("'");
     driver::Recordset rs;
     Firma f;
     pasos::Silenciosos([&] { gBaseDatos().AbrirRecordset(sql, rs, driver::adOpenForwardOnly, driver::adLockReadOnly); },
                        [&] {
                            if (SinFilas(rs)) return;
-                           auto entero = [&](int i) { return rs.Fields(i).Value.toLongLong(); };
-                           f.largoCodigos = entero(1);
-                           f.largoDescripciones = entero(2);
-                           f.largoUnidades = entero(3);
-                           f.marcas = entero(4);
-                           f.capacidad = rs.Fields(5).Value.toDouble();
-                           f.filas = entero(0);
+                           f.contenido = rs.Fields(1).Value.toLongLong();
+                           f.filas = rs.Fields(0).Value.toLongLong();
                        },
                        [&] {
                            if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
                        });
     return f;
-}
-
-qint64 CantidadPosiciones(const QString& deposito) {
-    driver::Recordset rs;
-    qint64 n = -1;
-    pasos::Silenciosos(
-        [&] {
-            gBaseDatos().AbrirRecordset(QStringLiteral("SELECT COUNT(*) FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '") +
-                                            TextoSql(deposito) + QStringLiteral("'"),
-                                        rs, driver::adOpenForwardOnly, driver::adLockReadOnly);
-        },
-        [&] {
-            if (!SinFilas(rs)) n = rs.Fields(0).Value.toLongLong();
-        },
-        [&] {
-            if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
-        });
-    return n;
 }
 
 bool LeerDeposito(const QString& deposito, LayoutDeposito& layout, const std::function<bool(qint64, qint64)>& avance) {

@@ -7,11 +7,9 @@
 
 namespace diagrama {
 
-// The sums the database gives of a warehouse's positions (see Firma): one query the database
-// answers from its rows without sending them. Unknown after a failed query.
+// How many positions the warehouse has and the checksum of their drawn values (see Firma): one
+// query the database answers from its rows without sending them. Unknown after a failed query.
 Firma FirmaDeposito(const QString& deposito);
-// How many positions the warehouse has (-1 after a failed query).
-qint64 CantidadPosiciones(const QString& deposito);
 
 // Reads every position of the warehouse into the layout, in one query, with the level values of
 // the configuration as they are now (ActualizarNivelesLayout). avance is asked every few thousand

@@ -216,6 +216,21 @@ private slots:
             QCOMPARE(cn.Errors().Item(0).NativeError, 2627L);
         }
         QCOMPARE(Columna(cn, QStringLiteral("SELECT LEN('ab  ') + CHARINDEX('B', 'abc') * 10")), QStringList{"22"});
+        // A checksum tells a text from another of its length and case, and a number from another;
+        // 10 and 10.0 are one number; no rows give NULL.
+        auto suma = [&](const char* donde) {
+            return Columna(cn, QStringLiteral("SELECT CHECKSUM_AGG(BINARY_CHECKSUM(codigo, nombre, n)) FROM T ") +
+                                   QLatin1String(donde))
+                .value(0);
+        };
+        const QString todas = suma("");
+        QVERIFY(!todas.isEmpty());
+        QCOMPARE(Columna(cn, QStringLiteral("SELECT BINARY_CHECKSUM('Ab', 10) - BINARY_CHECKSUM('Ab', 10.0)")), QStringList{"0"});
+        QVERIFY(Columna(cn, QStringLiteral("SELECT BINARY_CHECKSUM('Ab') - BINARY_CHECKSUM('AB')")) != QStringList{"0"});
+        QVERIFY(Columna(cn, QStringLiteral("SELECT BINARY_CHECKSUM('a', 'b') - BINARY_CHECKSUM('ab', '')")) != QStringList{"0"});
+        cn.Execute(QStringLiteral("UPDATE T SET n = n + 1 WHERE n = 1"));
+        QVERIFY(suma("") != todas);
+        QCOMPARE(suma("WHERE n < 0"), QString());
     }
 
     // The layout's lookups of trimmed codes go through the schema's index of trimmed codes and give

@@ -252,11 +252,20 @@ private slots:
         QTRY_COMPARE(w->Layout().CantidadPosiciones(), antes + 1);
         QVERIFY(w->Layout().Buscar(u"0113") >= 0);
         QCOMPARE(Elegido(*w), QStringLiteral("010101"));
-        // Nothing changed: coming back asks the database for its sums and reads nothing more.
+        // Nothing changed: coming back asks the database for its checksum and reads nothing more.
         QApplication::sendEvent(w.get(), &activa);
         QTest::qWait(20);
-        QVERIFY2(gBaseDatos().UltimaSentencia.contains(QStringLiteral("SUM(LEN(IdPosicion))")),
-                 qPrintable(gBaseDatos().UltimaSentencia));
+        QVERIFY2(gBaseDatos().UltimaSentencia.contains(QStringLiteral("CHECKSUM_AGG")), qPrintable(gBaseDatos().UltimaSentencia));
+
+        // A description replaced by another of the same length, as the editor saves it, is a change
+        // too; so is a unit replaced by another code of the same length.
+        const QString vieja = w->Layout().Descripcion(w->Layout().Buscar(u"010101")).toString();
+        QString nueva = vieja;
+        nueva[0] = nueva[0] == QLatin1Char('X') ? QLatin1Char('Y') : QLatin1Char('X');
+        s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = '%1' WHERE IdDeposito = '   1' AND IdPosicion = '010101'")
+                  .arg(nueva));
+        QApplication::sendEvent(w.get(), &activa);
+        QTRY_COMPARE(w->Layout().Descripcion(w->Layout().Buscar(u"010101")).toString(), nueva);
     }
 
     void loQueNoEntraYLoVacio() {

@@ -144,27 +144,6 @@ private slots:
         QVERIFY(codigos(QStringLiteral("zz")).isEmpty());
     }
 
-    void firmaComoLaSumaElBaseDeDatos() {
-        LayoutDeposito l;
-        l.Comenzar(armado::Niveles({2, 2, 2, 0}));
-        // LEN counts UTF-16 units and leaves trailing blanks out; NULLs count nothing.
-        l.Agregar(QByteArrayView("01  "), QStringLiteral("Ñandú 𝄞 "), 12.5, QByteArrayView("KG "), MarcaPicking);
-        l.Agregar(u"0101", QString(), std::nan(""), QString(), MarcaTitulo);
-        l.Terminar();
-        const Firma f = l.FirmaLeida();
-        QCOMPARE(f.filas, 2);
-        QCOMPARE(f.largoCodigos, 6);
-        QCOMPARE(f.largoDescripciones, 8);
-        QCOMPARE(f.largoUnidades, 2);
-        QCOMPARE(f.marcas, MarcaPicking + MarcaTitulo);
-        QCOMPARE(f.capacidad, 12.5);
-        Firma g = f;
-        g.capacidad += 1e-12;
-        QVERIFY(f == g);
-        g.largoDescripciones += 1;
-        QVERIFY(!(f == g));
-    }
-
     // A million positions in one aisle, as racks along it and as cells stacked in one rack: built,
     // found and placed without walking them more than once each.
     void unMillonEnUnaCalle_data() {

@@ -280,6 +280,54 @@ void FuncionGetdate(sqlite3_context* ctx, int, sqlite3_value**) {
     ResultadoTexto(ctx, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
+// BINARY_CHECKSUM(v1, v2, ...): a 32-bit number that changes when any of the values changes, case
+// and trailing blanks included. It is not the number SQL Server gives; it is only ever compared with
+// another taken from the same database, to tell whether rows changed.
+void FuncionBinaryChecksum(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    quint32 h = 2166136261u;
+    auto mezclar = [&h](const void* datos, size_t n) {
+        const auto* p = static_cast<const unsigned char*>(datos);
+        for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
+    };
+    for (int i = 0; i < argc; ++i) {
+        const int tipo = sqlite3_value_type(argv[i]);
+        // 10 and 10.0 are one number, whichever way the column stored it.
+        const unsigned char marca = static_cast<unsigned char>(tipo == SQLITE_INTEGER ? SQLITE_FLOAT : tipo);
+        mezclar(&marca, 1);
+        if (tipo == SQLITE_INTEGER || tipo == SQLITE_FLOAT) {
+            double v = sqlite3_value_double(argv[i]);
+            if (v == 0) v = 0;  // -0.0 is 0
+            mezclar(&v, sizeof v);
+        } else if (tipo != SQLITE_NULL) {
+            const void* datos = tipo == SQLITE_BLOB ? sqlite3_value_blob(argv[i]) : sqlite3_value_text(argv[i]);
+            const int n = sqlite3_value_bytes(argv[i]);
+            mezclar(&n, sizeof n);
+            if (datos) mezclar(datos, static_cast<size_t>(n));
+        }
+    }
+    sqlite3_result_int64(ctx, static_cast<qint32>(h));
+}
+
+// CHECKSUM_AGG(x): the checksums of a group folded into one, whatever order the rows come in; NULL
+// for no rows, as SQL Server gives.
+struct SumaChecksum {
+    quint32 suma;
+    bool alguna;
+};
+void PasoChecksumAgg(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* s = static_cast<SumaChecksum*>(sqlite3_aggregate_context(ctx, sizeof(SumaChecksum)));
+    if (!s || sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
+    s->suma += static_cast<quint32>(sqlite3_value_int64(argv[0]));
+    s->alguna = true;
+}
+void FinChecksumAgg(sqlite3_context* ctx) {
+    auto* s = static_cast<SumaChecksum*>(sqlite3_aggregate_context(ctx, 0));
+    if (!s || !s->alguna)
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_int64(ctx, static_cast<qint32>(s->suma));
+}
+
 }  // namespace
 
 int CompararTexto(const QString& a, const QString& b) {
@@ -313,6 +361,12 @@ int RegistrarExtensiones(sqlite3* db) {
         rc = sqlite3_create_function_v2(db, "lower", 1, determinista, nullptr, FuncionMinusculas, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "getdate", 0, SQLITE_UTF8, nullptr, FuncionGetdate, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "binary_checksum", -1, determinista, nullptr, FuncionBinaryChecksum, nullptr, nullptr,
+                                        nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "checksum_agg", 1, determinista, nullptr, nullptr, PasoChecksumAgg, FinChecksumAgg,
+                                        nullptr);
     return rc;
 }
 
