@@ -195,10 +195,7 @@ void FrmAsistente::ConstruirVentana() {
     resize(980, 680);
     setMinimumSize(760, 620);
 
-    CmbDeposito = new QComboBox(this);
-    CmbDeposito->setObjectName(QStringLiteral("CmbDeposito"));
-    CmbDeposito->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CmbDeposito->setMinimumContentsLength(32);
+    CmbDeposito = NuevoSelectorDeposito(this, 32);
     auto* lblDeposito = new QLabel(QStringLiteral("&Deposito"), this);
     lblDeposito->setBuddy(CmbDeposito);
 
@@ -445,13 +442,7 @@ void FrmAsistente::ConstruirVentana() {
 // ------------------------------------------------------------------------------------- start-up
 
 void FrmAsistente::Form_Load(bool iniciarAplicacion) {
-    // As the editor's: a start-up that cannot finish ends the program, an invalid argument (5) aside.
-    auto reportero = [](const ErrorEjecucion& e, const QString& rutina) -> int {
-        if (e.Number == errnum::InvalidProcedureCall) return pasos::Ignorar;
-        FC().ErrorRutina(e, rutina);
-        plataforma().Terminar(1);
-        return 0;
-    };
+    const auto reportero = pasos::AlArrancar([](const ErrorEjecucion& e, const QString& rutina) { FC().ErrorRutina(e, rutina); });
     pasos::Pasos(
         QStringLiteral("Form_Load"), reportero,
         [&] {

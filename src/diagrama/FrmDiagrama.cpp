@@ -96,10 +96,7 @@ void FrmDiagrama::ConstruirVentana() {
     setWindowTitle(kTitulo);
     resize(1200, 780);
 
-    CmbDeposito = new QComboBox(this);
-    CmbDeposito->setObjectName(QStringLiteral("CmbDeposito"));
-    CmbDeposito->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CmbDeposito->setMinimumContentsLength(24);
+    CmbDeposito = NuevoSelectorDeposito(this, 24);
     auto* lblDeposito = new QLabel(QStringLiteral("&Deposito"), this);
     lblDeposito->setBuddy(CmbDeposito);
 
@@ -258,13 +255,7 @@ void FrmDiagrama::ConstruirVentana() {
 // ------------------------------------------------------------------------------------- start-up
 
 void FrmDiagrama::Form_Load(bool iniciarAplicacion) {
-    // As the editor: start-up cannot go on half-loaded; an invalid argument (5) is skipped.
-    auto reportero = [this](const ErrorEjecucion& e, const QString& rutina) -> int {
-        if (e.Number == errnum::InvalidProcedureCall) return pasos::Ignorar;
-        Reportar(e, rutina);
-        plataforma().Terminar(1);
-        return 0;
-    };
+    const auto reportero = pasos::AlArrancar([this](const ErrorEjecucion& e, const QString& rutina) { Reportar(e, rutina); });
     pasos::Pasos(
         QStringLiteral("Form_Load"), reportero,
         [&] {

@@ -110,11 +110,7 @@ void FrmMa_Posic::ConstruirVentana() {
 
     UtilKit1 = new UtilKit(this);
 
-    CmbDeposito = new QComboBox(this);
-    CmbDeposito->setObjectName(QStringLiteral("CmbDeposito"));
-    // Entries carry the code after 100 blanks; the box is sized by the descriptions, not by them.
-    CmbDeposito->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CmbDeposito->setMinimumContentsLength(32);
+    CmbDeposito = NuevoSelectorDeposito(this, 32);
     // Every Alt letter of the window is unique: D, E and S belong to the three buttons below.
     auto* lblDeposito = new QLabel(QStringLiteral("Depos&ito"), this);
     lblDeposito->setBuddy(CmbDeposito);
@@ -290,13 +286,7 @@ void FrmMa_Posic::ConstruirVentana() {
 // ------------------------------------------------------------------------------------- start-up
 
 void FrmMa_Posic::Form_Load(bool iniciarAplicacion) {
-    // Start-up cannot go on half-loaded: any error but an invalid argument (5) ends the program.
-    auto reportero = [this](const ErrorEjecucion& e, const QString& rutina) -> int {
-        if (e.Number == errnum::InvalidProcedureCall) return pasos::Ignorar;
-        Reportar(e, rutina);
-        plataforma().Terminar(1);
-        return 0;
-    };
+    const auto reportero = pasos::AlArrancar([this](const ErrorEjecucion& e, const QString& rutina) { Reportar(e, rutina); });
     bool hayDepositos = true;
     pasos::Pasos(
         QStringLiteral("Form_Load"), reportero,

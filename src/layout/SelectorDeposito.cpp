@@ -6,6 +6,14 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
+QComboBox* NuevoSelectorDeposito(QWidget* padre, int caracteres) {
+    auto* selector = new QComboBox(padre);
+    selector->setObjectName(QStringLiteral("CmbDeposito"));
+    selector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    selector->setMinimumContentsLength(caracteres);
+    return selector;
+}
+
 void CargarDepositos(QComboBox* selector) {
     auto& fc = FuncionesComunes::instancia();
     driver::Recordset rs;

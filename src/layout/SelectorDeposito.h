@@ -3,6 +3,11 @@
 #include <QString>
 
 class QComboBox;
+class QWidget;
+
+// A new, empty selector: its entries carry the code after 100 blanks, so it is sized by the
+// descriptions (`caracteres` of them), never by its entries.
+QComboBox* NuevoSelectorDeposito(QWidget* padre, int caracteres);
 
 // The warehouse selector every window of the layout programs shows: one entry per row of
 // V_TA_DEPOSITO in the order of their descriptions, each the description, 100 blanks and the code,

@@ -1,9 +1,20 @@
 #include "services/Pasos.h"
 
+#include "services/Plataforma.h"
+
 namespace pasos {
 
 int Silencioso(const ErrorEjecucion&, const QString&) {
     return Ignorar;
+}
+
+Reportero AlArrancar(std::function<void(const ErrorEjecucion&, const QString& rutina)> mostrar) {
+    return [mostrar = std::move(mostrar)](const ErrorEjecucion& e, const QString& rutina) -> int {
+        if (e.Number == errnum::InvalidProcedureCall) return Ignorar;
+        mostrar(e, rutina);
+        plataforma().Terminar(1);
+        return 0;
+    };
 }
 
 Resultado Ejecutar(const QString& rutina, const Reportero& reportero, const std::vector<Paso>& lista) {

@@ -35,6 +35,10 @@ Resultado EjecutarSilencioso(const std::vector<Paso>& lista);
 // A reporter that answers ignore without showing anything.
 int Silencioso(const ErrorEjecucion&, const QString&);
 
+// The reporter of a program's start-up, which cannot go on half-loaded: an invalid argument (5) is
+// skipped; any other error is shown with `mostrar` and ends the program.
+Reportero AlArrancar(std::function<void(const ErrorEjecucion&, const QString& rutina)> mostrar);
+
 template <class F>
 Paso paso(F&& f) {
     if constexpr (std::is_same_v<std::invoke_result_t<F>, bool>) {
