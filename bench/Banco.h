@@ -16,9 +16,11 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,6 +114,24 @@ public:
 
 private:
     QString carpeta_;
+};
+
+// What a benchmark of a window keeps for the whole run: its folder and database, the desktop that
+// answers nothing (installed as the program's), and the window, which the benchmark makes.
+template <class Ventana>
+struct EntornoVentana {
+    QTemporaryDir carpeta;
+    QString archivo;
+    PlataformaMuda* plataforma = nullptr;
+    std::unique_ptr<Ventana> ventana;
+
+    bool Preparar(const QList<QPair<QString, int>>& layouts) {
+        auto p = std::make_unique<PlataformaMuda>(carpeta.path());
+        plataforma = p.get();
+        EstablecerPlataforma(std::move(p));
+        archivo = CrearBase(carpeta.path(), layouts);
+        return !archivo.isEmpty() && Conectar(archivo);
+    }
 };
 
 // The positions of the large warehouse: --posiciones=N on the command line, taken out before

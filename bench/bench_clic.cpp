@@ -25,24 +25,14 @@ namespace {
 constexpr int kChico = 1000;
 int grande = 1000000;
 
-struct Entorno {
-    QTemporaryDir carpeta;
-    std::unique_ptr<FrmMa_Posic> ventana;
-    banco::PlataformaMuda* plataforma = nullptr;
-};
-
-Entorno& entorno() {
-    static Entorno e;
+banco::EntornoVentana<FrmMa_Posic>& entorno() {
+    static banco::EntornoVentana<FrmMa_Posic> e;
     return e;
 }
 
 bool Preparar() {
     auto& e = entorno();
-    auto p = std::make_unique<banco::PlataformaMuda>(e.carpeta.path());
-    e.plataforma = p.get();
-    EstablecerPlataforma(std::move(p));
-    const QString archivo = banco::CrearBase(e.carpeta.path(), {{QStringLiteral("8"), kChico}, {QStringLiteral("9"), grande}});
-    if (archivo.isEmpty() || !banco::Conectar(archivo)) return false;
+    if (!e.Preparar({{QStringLiteral("8"), kChico}, {QStringLiteral("9"), grande}})) return false;
     e.ventana = std::make_unique<FrmMa_Posic>(false);
     e.ventana->resize(1100, 720);
     e.ventana->show();
