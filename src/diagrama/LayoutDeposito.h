@@ -1,5 +1,6 @@
 #pragma once
 
+#include "layout/PosicionesLayout.h"
 #include "layout/QDL_RTLocator.h"
 
 #include <QAnyStringView>
@@ -32,18 +33,9 @@ Estado EstadoDe(quint8 marcas);
 // The state's name as the legend and the detail show it.
 QString NombreEstado(Estado e);
 
-// What the database holds of a warehouse, as the database sums it up without sending its rows: how
-// many positions, and one checksum of every drawn value (code, description, capacity, unit, flags).
-// It is taken just before the rows are read and again when the window comes back to the front; a
-// difference means the warehouse changed, a description replaced by another of the same length
-// included.
-struct Firma {
-    qint64 filas = -1;  // -1: unknown
-    qint64 contenido = 0;
-
-    bool Conocida() const { return filas >= 0; }
-    bool operator==(const Firma& o) const = default;
-};
+// The warehouse's signature over every drawn value (code, description, capacity, unit, flags),
+// taken just before the rows are read and again when the window comes back to the front.
+using Firma = FirmaPosiciones;
 
 // Why a node is where it is in the drawing.
 enum class Clase : quint8 {

@@ -36,24 +36,8 @@ QString SentenciaPosiciones(const QString& deposito) {
 }
 
 Firma FirmaDeposito(const QString& deposito) {
-    const QString sql = QStringLiteral(
-                            "SELECT COUNT(*) AS N, CHECKSUM_AGG(BINARY_CHECKSUM(IdPosicion, Descripcion, Capacidad, "
-                            "IdUnidad, ") +
-                        QLatin1String(kMarcas) +
-                        QStringLiteral(")) AS H FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '") + TextoSql(deposito) +
-                        QStringLiteral("'");
-    driver::Recordset rs;
-    Firma f;
-    pasos::Silenciosos([&] { gBaseDatos().AbrirRecordset(sql, rs, driver::adOpenForwardOnly, driver::adLockReadOnly); },
-                       [&] {
-                           if (SinFilas(rs)) return;
-                           f.contenido = rs.Fields(1).Value.toLongLong();
-                           f.filas = rs.Fields(0).Value.toLongLong();
-                       },
-                       [&] {
-                           if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
-                       });
-    return f;
+    return PosicionesLayout(deposito).Firma(QStringLiteral("IdPosicion, Descripcion, Capacidad, IdUnidad, ") +
+                                            QLatin1String(kMarcas));
 }
 
 bool LeerDeposito(const QString& deposito, LayoutDeposito& layout, const std::function<bool(qint64, qint64)>& avance) {

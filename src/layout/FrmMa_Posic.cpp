@@ -300,7 +300,9 @@ void FrmMa_Posic::Form_Load(bool iniciarAplicacion) {
         [&] {
             hayDepositos = CmbDeposito->count() > 0;
             if (hayDepositos) {
+                anotarFirma_ = true;
                 CmbDeposito->setCurrentIndex(0);  // runs CambiarDeposito
+                anotarFirma_ = false;
             } else {
                 // Nothing to edit: say so instead of working on a warehouse that does not exist.
                 ModeloArbol->Limpiar();
@@ -308,7 +310,11 @@ void FrmMa_Posic::Form_Load(bool iniciarAplicacion) {
             }
         },
         [&] {
-            if (hayDepositos) ArmarTreeVAutomatico();
+            if (!hayDepositos) return;
+            // Built a moment ago: again only when the warehouse changed since (another workstation
+            // saved) or the first build could not tell.
+            if (firmaArbol_.Conocida() && PosicionesLayout(Deposito()).FirmaArbol() == firmaArbol_) return;
+            ArmarTreeVAutomatico();
         },
         [&] { Inicializa(); }, [&] { VerRelacion(); }, [&] { FC().Restablecer(0); });
     EnfocarCodigo();
@@ -403,6 +409,9 @@ void FrmMa_Posic::CargarIconosList(ImagenesLayout& lista) {
 void FrmMa_Posic::ArmarTreeVAutomatico() {
     const PosicionesLayout posiciones(Deposito());
     auto reportero = [this](const ErrorEjecucion& e, const QString& r) { return Reportar(e, r); };
+    // Taken before the rows are read: a save in between makes it differ from what comes later.
+    const FirmaPosiciones firma = anotarFirma_ ? posiciones.FirmaArbol() : FirmaPosiciones{};
+    firmaArbol_ = {};
     pasos::Pasos(QStringLiteral("ArmarTreeVAutomatico"), reportero, [&] {
         int icono[5] = {0, 0, 0, 0, 0};
         int imagen = 0;
@@ -431,10 +440,11 @@ void FrmMa_Posic::ArmarTreeVAutomatico() {
             });
         if (filas == 0) {
             ModeloArbol->Limpiar();
-            return;
+        } else {
+            ModeloArbol->Terminar();
+            TreeView1->expandAll();
         }
-        ModeloArbol->Terminar();
-        TreeView1->expandAll();
+        firmaArbol_ = firma;
     });
 }
 

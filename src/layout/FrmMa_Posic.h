@@ -2,6 +2,7 @@
 
 #include "db/driver/Recordset.h"
 #include "layout/ArbolLayout.h"
+#include "layout/PosicionesLayout.h"
 
 #include <QList>
 #include <QString>
@@ -127,4 +128,8 @@ private:
     QString mensajePendiente_;
     bool descargando_ = false;
     qint64 asistente_ = 0;  // the layout wizard this window started, until its end has been seen
+    // The start-up builds the tree twice (on choosing the first warehouse, then on its own); the
+    // first build notes the warehouse's signature, so the second is left out when nothing changed.
+    bool anotarFirma_ = false;
+    FirmaPosiciones firmaArbol_;
 };

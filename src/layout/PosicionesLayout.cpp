@@ -6,6 +6,7 @@
 #include "layout/QDL_RTLocator.h"
 #include "layout/ValoresPosicion.h"
 #include "services/FuncionesComunes.h"
+#include "services/Pasos.h"
 
 namespace {
 
@@ -180,6 +181,24 @@ qsizetype PosicionesLayout::RecorrerArbol(
     }
     gBaseDatos().CierraRecordset(rs);
     return cantidad;
+}
+
+FirmaPosiciones PosicionesLayout::Firma(const QString& columnas) const {
+    const QString sql = QStringLiteral("SELECT COUNT(*) AS N, CHECKSUM_AGG(BINARY_CHECKSUM(") + columnas +
+                        QStringLiteral(")) AS H FROM MA_POSICIONES  with(nolock)  WHERE IdDeposito = '") + TextoSql(deposito_) +
+                        QStringLiteral("'");
+    driver::Recordset rs;
+    FirmaPosiciones f;
+    pasos::Silenciosos([&] { gBaseDatos().AbrirRecordset(sql, rs, driver::adOpenForwardOnly, driver::adLockReadOnly); },
+                       [&] {
+                           if (SinFilas(rs)) return;
+                           f.contenido = rs.Fields(1).Value.toLongLong();
+                           f.filas = rs.Fields(0).Value.toLongLong();
+                       },
+                       [&] {
+                           if (rs.State() != driver::adStateClosed) gBaseDatos().CierraRecordset(rs);
+                       });
+    return f;
 }
 
 int PosicionesLayout::NivelAlAgregar(qsizetype l, qsizetype& propios) {

@@ -7,6 +7,18 @@
 #include <QString>
 #include <functional>
 
+// What the database holds of a warehouse, as the database sums it up without sending its rows: how
+// many positions, and one checksum of some of their columns. Taken before the rows are read and
+// again later, a difference means the warehouse changed, a text replaced by another of the same
+// length included.
+struct FirmaPosiciones {
+    qint64 filas = -1;  // -1: unknown (the database could not say)
+    qint64 contenido = 0;
+
+    bool Conocida() const { return filas >= 0; }
+    bool operator==(const FirmaPosiciones& o) const = default;
+};
+
 // The positions of one warehouse in MA_POSICIONES: every statement the layout window sends and the
 // rules it decides by (a code and its parent, the related codes, the tree's rows, saving and
 // deleting). It needs no window, so it is tested without one; the window keeps its controls and
@@ -54,6 +66,12 @@ public:
     // of rows, 0 (and neither is called) for a warehouse without positions.
     qsizetype RecorrerArbol(const std::function<void(qsizetype cantidad)>& comenzar,
                             const std::function<bool(QAnyStringView codigo, QAnyStringView descripcion, int nivel)>& fila) const;
+    // The warehouse's signature over `columnas` (a list of expressions on MA_POSICIONES), with
+    // SQL Server's CHECKSUM_AGG and BINARY_CHECKSUM, which the embedded back end has too. Errors
+    // give an unknown signature, never a box: it only decides whether to read again.
+    FirmaPosiciones Firma(const QString& columnas) const;
+    // The signature of what the tree shows: codes and descriptions.
+    FirmaPosiciones FirmaArbol() const { return Firma(QStringLiteral("IdPosicion, Descripcion")); }
     // The level (1 to 4) a code of that length is shown at when it is added after a save, and how
     // many of its last characters are its own (the rest is its parent's code).
     static int NivelAlAgregar(qsizetype largo, qsizetype& propios);

@@ -904,6 +904,36 @@ private slots:
         QVERIFY(s.guion().Cajas().isEmpty());
     }
 
+    void elArranqueArmaElArbolOtraVezSoloSiCambio() {
+        SesionPrueba s;
+        auto w = Abrir();
+        int armados = 0;
+        std::function<void()> trasElPrimero;
+        connect(w->ModeloArbol, &QAbstractItemModel::modelReset, w.get(), [&] {
+            // A build of the tree is one reset of its model, signalled when it ends.
+            ++armados;
+            if (trasElPrimero) std::exchange(trasElPrimero, nullptr)();
+        });
+        w->Form_Load(false);
+        QCOMPARE(armados, 1);
+        QVERIFY(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01")).isValid());
+
+        // Another workstation renames a position (same length) just after the first build.
+        armados = 0;
+        const QString antes =
+            s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = '01'"));
+        QString cambiada = antes;
+        cambiada[0] = cambiada[0] == QLatin1Char('X') ? QLatin1Char('Y') : QLatin1Char('X');
+        trasElPrimero = [&] {
+            s.Sql(QStringLiteral("UPDATE MA_POSICIONES SET Descripcion = '%1' WHERE IdDeposito = '   1' AND IdPosicion = '01'")
+                      .arg(cambiada));
+        };
+        w->Form_Load(false);
+        QCOMPARE(armados, 2);
+        QCOMPARE(w->ModeloArbol->data(w->ModeloArbol->IndiceDeClave(QStringLiteral("A01"))).toString(),
+                 QStringLiteral("01 - ") + cambiada);
+    }
+
     void sinDepositosAvisaYDejaElArbolVacio() {
         SesionPrueba s;
         s.Sql(QStringLiteral("DELETE FROM TA_DEPOSITO"));
