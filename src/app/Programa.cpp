@@ -35,6 +35,7 @@ void PrepararPrograma(const QString& ejecutable) {
     InstalarDialogoConexion();
     InstalarLectorFilas();
     InstalarProgresoExportacion();
+    InstalarProgresoEtiquetas();
     InstalarEsperaOcupada();
     EstablecerAvisoCarpetaInforme([](const QString& c) { TvPrint2::instancia().SetCarpetaInformes(c); });
 }

@@ -3,6 +3,7 @@
 #include "db/driver/EsperaOcupada.h"
 #include "services/ExportaPlanilla.h"
 #include "services/Plataforma.h"
+#include "services/TvPrint2.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -165,20 +166,42 @@ Dll_Display& gDisplay() {
     return d;
 }
 
-void InstalarProgresoExportacion() {
-    ExportaPlanilla::Progreso p;
-    p.inicio = [](const QString& titulo) {
-        gDisplay().CartelInicio(QStringLiteral("Exportando a planilla"), true);
+namespace {
+
+// A long job of the services in the program's banner, with a cancel button. The banner is modal
+// while it is up: the windows repaint, but take no other command until the job is over.
+// `avance` is the line under the title ("%1 de %2 filas").
+Progreso ProgresoEnCartel(const QString& cartel, const QString& primera, const QString& avance) {
+    Progreso p;
+    p.inicio = [cartel, primera](const QString& titulo) {
+        gDisplay().CartelInicio(cartel, true);
+        if (Lbf_CtrlDisplay* v = gDisplay().Ventana()) {
+            v->hide();
+            v->setWindowModality(Qt::ApplicationModal);
+            v->show();
+        }
         bool cancelado = false;
-        gDisplay().CartelMostrar(cancelado, titulo, QStringLiteral("Leyendo las filas..."), QString());
+        gDisplay().CartelMostrar(cancelado, titulo, primera, QString());
     };
-    p.avance = [](qint64 hechas, qint64 total) {
+    p.avance = [avance](qint64 hechas, qint64 total) {
         bool cancelado = false;
-        gDisplay().CartelMostrar(cancelado, QVariant(), QStringLiteral("%1 de %2 filas").arg(hechas).arg(total));
+        gDisplay().CartelMostrar(cancelado, QVariant(), avance.arg(hechas).arg(total));
         return !cancelado;
     };
     p.fin = [] { gDisplay().CartelCerrar(); };
-    ExportaPlanilla::instancia().EstablecerProgreso(std::move(p));
+    return p;
+}
+
+}  // namespace
+
+void InstalarProgresoExportacion() {
+    ExportaPlanilla::instancia().EstablecerProgreso(ProgresoEnCartel(
+        QStringLiteral("Exportando a planilla"), QStringLiteral("Leyendo las filas..."), QStringLiteral("%1 de %2 filas")));
+}
+
+void InstalarProgresoEtiquetas() {
+    TvPrint2::instancia().EstablecerProgreso(ProgresoEnCartel(
+        QStringLiteral("Etiquetas"), QStringLiteral("Preparando las hojas..."), QStringLiteral("Hoja %1 de %2")));
 }
 
 namespace {

@@ -63,6 +63,8 @@ Dll_Display& gDisplay();
 
 // Shows the spreadsheet export's progress in the program's banner, with a cancel button.
 void InstalarProgresoExportacion();
+// The same for printing labels and saving them as a PDF, sheet by sheet.
+void InstalarProgresoEtiquetas();
 
 // While the database waits for a lock another workstation holds, a banner of its own says so after
 // a moment, with a cancel button that stops waiting; it is modal, so the window repaints but takes no

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/Progreso.h"
+
 #include <QString>
 #include <functional>
 
@@ -14,16 +16,9 @@ class ExportaPlanilla {
 public:
     static ExportaPlanilla& instancia();
 
-    // How a long export shows its progress and hears a cancel: the program installs the
-    // progress banner here (this layer cannot reach it). `inicio` is called once with the title
-    // before the rows are read, `avance` every kFilasPorAviso rows written with the rows written
-    // so far and the total, and returns false when the operator cancelled; `fin` once at the end,
-    // whatever the outcome.
-    struct Progreso {
-        std::function<void(const QString& titulo)> inicio;
-        std::function<bool(qint64 hechas, qint64 total)> avance;
-        std::function<void()> fin;
-    };
+    // The export's progress: `inicio` before the rows are read, `avance` every kFilasPorAviso rows
+    // written with the rows written so far and the total.
+    using Progreso = ::Progreso;
     // Installs the progress hooks; returns the previous ones.
     Progreso EstablecerProgreso(Progreso p);
 

@@ -3,24 +3,36 @@
 #include "services/LectorFilas.h"
 #include "services/Plataforma.h"
 
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintPreviewDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTextStream>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <zint.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -506,9 +518,9 @@ private:
 
 // ------------------------------------------------------------------------------------ drawing
 
+// The columns of the rows read, by name in lower case.
 struct Datos {
-    QVector<QVariantList> filas;
-    QHash<QString, int> indice;  // column name, lower case -> index
+    QHash<QString, int> indice;
 };
 
 QString Valor(const Datos& d, const QVariantList& fila, const QString& columna) {
@@ -607,29 +619,176 @@ void DibujarBarras(QPainter& p, const Escala& k, const QRectF& caja, const Eleme
     }
 }
 
-// Draws every label, filling each sheet row by row. Returns the number of pages drawn.
-int Pintar(QPagedPaintDevice& dispositivo, const Informe& inf, const Datos& d, QString* error) {
-    QPainter p;
-    if (!p.begin(&dispositivo)) {
-        *error = QStringLiteral("no se pudo empezar a dibujar");
-        return 0;
-    }
-    const Escala k{dispositivo.logicalDpiX() / 25.4, dispositivo.logicalDpiY() / 25.4};
-    const int porHoja = inf.columnas * inf.filas;
-    int paginas = 0;
-    for (qsizetype n = 0; n < d.filas.size(); ++n) {
-        const int lugar = static_cast<int>(n % porHoja);
-        if (lugar == 0) {
-            if (paginas > 0) dispositivo.newPage();
-            ++paginas;
+// ---------------------------------------------------------------------------- sheet by sheet
+//
+// Labels are read a few sheets at a time, in the report's order, never the whole selection: a
+// sheet starts at the first row whose order column is at least a key (the order column of its
+// first label), after skipping the rows of that same key that earlier sheets already hold. The
+// keys of the sheets come from the rows read, and a walk over the order column alone learns those
+// further on. A key that cannot be written back as a literal (NULL, a binary value, a text with a
+// NUL) starts its sheet from the first row, skipping every row before it.
+
+// The key as an SQL literal; "" when it cannot be one.
+QString LiteralDeClave(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return {};
+    switch (v.metaType().id()) {
+        case QMetaType::Bool:
+            return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            return v.toString();
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = v.toDouble();
+            return std::isfinite(d) ? QString::number(d, 'g', 17) : QString();
         }
+        case QMetaType::QDate:
+            return QLatin1Char('\'') + v.toDate().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\'');
+        case QMetaType::QDateTime:
+            return QLatin1Char('\'') + v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QLatin1Char('\'');
+        case QMetaType::QString: {
+            const QString t = v.toString();
+            if (t.contains(QChar(0))) return {};
+            return QLatin1Char('\'') + QString(t).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+        }
+        default:
+            return {};
+    }
+}
+
+class HojasEtiquetas {
+public:
+    HojasEtiquetas(const Informe& inf, const QString& condicion)
+        : inf_(inf), condicion_(condicion), porHoja_(std::max(1, inf.columnas * inf.filas)) {
+        anclas_.push_back({});
+    }
+
+    qsizetype PorHoja() const { return porHoja_; }
+    const Datos& Columnas() const { return datos_; }
+    // Sheets whose first row is known.
+    qint64 HojasConocidas() const { return static_cast<qint64>(anclas_.size()); }
+    bool Completa() const { return total_ >= 0; }
+    // Labels and sheets: -1 until the end of the selection has been seen.
+    qint64 Total() const { return total_; }
+    qint64 Hojas() const { return total_ < 0 ? -1 : (total_ + porHoja_ - 1) / porHoja_; }
+
+    // The rows of sheet p (p < HojasConocidas()); read with the few sheets after it, which are
+    // kept for the next calls. Null, with the reason in *error, when the database failed.
+    const QVector<QVariantList>* Hoja(qint64 p, QString* error) {
+        if (const auto it = cache_.constFind(p); it != cache_.constEnd()) return &*it;
+        if (p >= HojasConocidas()) return nullptr;
+        if (cache_.size() > 4 * kHojasPorLectura) cache_.clear();
+        if (!Leer(p, kHojasPorLectura, false, error)) return nullptr;
+        const auto it = cache_.constFind(p);
+        return it == cache_.constEnd() ? nullptr : &*it;
+    }
+
+    // Learns the keys of up to `hojas` further sheets from the order column alone; false with the
+    // reason when the database failed.
+    bool Avanzar(qint64 hojas, QString* error) {
+        if (Completa()) return true;
+        return Leer(HojasConocidas() - 1, hojas + 1, true, error);
+    }
+
+    // The columns and the first sheet; false with the reason when the database failed.
+    bool Empezar(QString* error) { return Hoja(0, error) != nullptr || Completa(); }
+
+    // Columns the layout names but the table lacks ("" when none).
+    QString ColumnaFaltante() const {
+        for (const Elemento& e : inf_.elementos) {
+            const QStringList usados = e.tipo == Elemento::Tipo::Barras ? QStringList{e.campo} : Campos(e.plantilla, 0);
+            for (const QString& c : usados)
+                if (!datos_.indice.contains(c.toLower())) return c;
+        }
+        return {};
+    }
+
+private:
+    static constexpr qint64 kHojasPorLectura = 8;
+
+    struct Ancla {
+        QString literal;    // "": counted from the first row
+        qint64 saltar = 0;  // rows from there on that belong to earlier sheets
+        QVariant clave;
+    };
+
+    QString Sentencia(const Ancla& a, qint64 filas, bool soloClave) const {
+        QString donde = condicion_;
+        if (!a.literal.isEmpty()) {
+            const QString desde = inf_.orden + QStringLiteral(" >= ") + a.literal;
+            donde = donde.isEmpty() ? desde : QLatin1Char('(') + donde + QStringLiteral(") AND ") + desde;
+        }
+        return QStringLiteral("SELECT TOP %1 ").arg(a.saltar + filas) + (soloClave ? inf_.orden : QStringLiteral("*")) +
+               QStringLiteral(" FROM ") + inf_.tabla + (donde.isEmpty() ? QString() : QStringLiteral(" WHERE ") + donde) +
+               QStringLiteral(" ORDER BY ") + inf_.orden;
+    }
+
+    // Reads `hojas` sheets from sheet p: their rows (unless soloClave) and the keys of the sheets
+    // that follow each of them.
+    bool Leer(qint64 p, qint64 hojas, bool soloClave, QString* error) {
+        const Ancla ancla = anclas_[static_cast<size_t>(p)];
+        const qint64 pedidas = hojas * porHoja_;
+        // One row more than the sheets hold: the first of the next sheet, whose key starts it.
+        ResultadoLectura r = LeerFilas(Sentencia(ancla, pedidas + 1, soloClave));
+        if (!r.error.isEmpty()) {
+            *error = r.error;
+            return false;
+        }
+        if (datos_.indice.isEmpty() && !soloClave)
+            for (int i = 0; i < r.columnas.size(); ++i) datos_.indice.insert(r.columnas[i].toLower(), i);
+        const int columnaClave = soloClave ? 0 : datos_.indice.value(inf_.orden.toLower(), -1);
+        const qsizetype desde = std::min<qsizetype>(ancla.saltar, r.filas.size());
+        const qsizetype leidas = r.filas.size() - desde;
+        const qsizetype usadas = std::min<qsizetype>(leidas, pedidas);
+        auto clave = [&](qsizetype i) { return columnaClave < 0 ? QVariant() : r.filas[desde + i].value(columnaClave); };
+        for (qsizetype i = 0; i < usadas; i += porHoja_) {
+            const qint64 hoja = p + i / porHoja_;
+            if (!soloClave) cache_.insert(hoja, r.filas.mid(desde + i, std::min<qsizetype>(porHoja_, usadas - i)));
+            // The next sheet begins with row i + porHoja_, when there is one.
+            const qsizetype primera = i + porHoja_;
+            if (primera >= leidas || hoja + 1 < HojasConocidas()) continue;
+            const QVariant k = clave(primera);
+            Ancla a;
+            a.clave = k;
+            a.literal = LiteralDeClave(k);
+            if (a.literal.isEmpty()) {
+                a.saltar = (hoja + 1) * porHoja_;
+            } else {
+                qsizetype j = primera;
+                while (j > 0 && clave(j - 1) == k) --j;
+                a.saltar = primera - j;
+                if (j == 0 && ancla.clave == k && !ancla.literal.isEmpty()) a.saltar += ancla.saltar;
+            }
+            anclas_.push_back(a);
+        }
+        if (leidas <= pedidas) total_ = p * porHoja_ + leidas;
+        return true;
+    }
+
+    const Informe& inf_;
+    QString condicion_;
+    qsizetype porHoja_;
+    std::vector<Ancla> anclas_;
+    QHash<qint64, QVector<QVariantList>> cache_;
+    Datos datos_;
+    qint64 total_ = -1;
+};
+
+// Draws one sheet's labels; the painter's unit is the millimetre times k.
+void PintarHoja(QPainter& p, const Escala& k, const Informe& inf, const Datos& d, const QVector<QVariantList>& filas) {
+    for (qsizetype n = 0; n < filas.size(); ++n) {
+        const int lugar = static_cast<int>(n);
         const QPointF origen(inf.margen.left() + (lugar % inf.columnas) * (inf.etiqueta.width() + inf.separacion.width()),
                              inf.margen.top() + (lugar / inf.columnas) * (inf.etiqueta.height() + inf.separacion.height()));
         if (inf.borde) {
             p.setPen(QPen(Qt::lightGray, 0));
             p.drawRect(k(QRectF(origen, inf.etiqueta)));
         }
-        const QVariantList& fila = d.filas[n];
+        const QVariantList& fila = filas[n];
         for (const Elemento& e : inf.elementos) {
             const QRectF caja = e.caja.translated(origen);
             if (e.tipo == Elemento::Tipo::Texto)
@@ -638,8 +797,39 @@ int Pintar(QPagedPaintDevice& dispositivo, const Informe& inf, const Datos& d, Q
                 DibujarBarras(p, k, caja, e, Valor(d, fila, e.campo));
         }
     }
+}
+
+// Every sheet, one after the other, to a printer or a PDF, reporting each sheet to `avance`
+// (false: stop). Returns the sheets drawn; -1 when stopped; sets *error on a failure.
+qint64 PintarTodo(QPagedPaintDevice& dispositivo, const Informe& inf, HojasEtiquetas& hojas, qint64 totalHojas,
+                  const std::function<bool(qint64, qint64)>& avance, QString* error) {
+    QPainter p;
+    if (!p.begin(&dispositivo)) {
+        *error = QStringLiteral("no se pudo empezar a dibujar");
+        return 0;
+    }
+    const Escala k{dispositivo.logicalDpiX() / 25.4, dispositivo.logicalDpiY() / 25.4};
+    qint64 hoja = 0;
+    for (;; ++hoja) {
+        if (hoja >= hojas.HojasConocidas()) break;
+        const QVector<QVariantList>* filas = hojas.Hoja(hoja, error);
+        if (!filas) {
+            if (!error->isEmpty()) {
+                p.end();
+                return 0;
+            }
+            break;
+        }
+        if (filas->isEmpty()) break;
+        if (avance && !avance(hoja + 1, std::max(totalHojas, hoja + 1))) {
+            p.end();
+            return -1;
+        }
+        if (hoja > 0) dispositivo.newPage();
+        PintarHoja(p, k, inf, hojas.Columnas(), *filas);
+    }
     p.end();
-    return paginas;
+    return hoja;
 }
 
 QPageLayout Diseno(const Informe& inf) {
@@ -649,11 +839,195 @@ QPageLayout Diseno(const Informe& inf) {
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+// ------------------------------------------------------------------------------------ preview
+
+// The sheets stacked one under the other, each drawn only while it is in sight.
+class LienzoHojas : public QAbstractScrollArea {
+public:
+    LienzoHojas(const Informe& inf, HojasEtiquetas& hojas, QWidget* padre)
+        : QAbstractScrollArea(padre), inf_(inf), hojas_(hojas) {
+        setObjectName(QStringLiteral("HojasEtiquetas"));
+        setAccessibleName(QStringLiteral("Hojas de etiquetas"));
+        setFocusPolicy(Qt::StrongFocus);
+        viewport()->setBackgroundRole(QPalette::Dark);
+        viewport()->setAutoFillBackground(true);
+        verticalScrollBar()->setSingleStep(40);
+    }
+
+    double Zoom() const { return zoom_; }
+    void SetZoom(double z) {
+        const double centro = alto() > 0 ? (verticalScrollBar()->value() + viewport()->height() / 2.0) / alto() : 0;
+        zoom_ = std::clamp(z, 0.25, 4.0);
+        Actualizar();
+        verticalScrollBar()->setValue(static_cast<int>(centro * alto() - viewport()->height() / 2.0));
+    }
+    // The sheet at the top of the view.
+    qint64 HojaVisible() const { return std::min<qint64>(verticalScrollBar()->value() / pasoHoja(), Mostradas() - 1); }
+    qint64 Mostradas() const { return hojas_.Completa() ? hojas_.Hojas() : hojas_.HojasConocidas(); }
+    void IrAHoja(qint64 h) {
+        verticalScrollBar()->setValue(static_cast<int>(std::clamp<qint64>(h, 0, Mostradas()) * pasoHoja()));
+    }
+    // The scroll range after more sheets became known.
+    void Actualizar() {
+        const QSize s = tamanoHoja();
+        verticalScrollBar()->setPageStep(viewport()->height());
+        verticalScrollBar()->setRange(0, std::max(0, static_cast<int>(alto()) - viewport()->height()));
+        horizontalScrollBar()->setPageStep(viewport()->width());
+        horizontalScrollBar()->setRange(0, std::max(0, s.width() + 2 * kMargen - viewport()->width()));
+        viewport()->update();
+    }
+    QString error;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QAbstractScrollArea::resizeEvent(e);
+        Actualizar();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Home) return IrAHoja(0);
+        if (e->key() == Qt::Key_End) return IrAHoja(Mostradas() - 1);
+        QAbstractScrollArea::keyPressEvent(e);
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(viewport());
+        const QSize s = tamanoHoja();
+        const int x = std::max(kMargen, (viewport()->width() - s.width()) / 2) - horizontalScrollBar()->value();
+        const qint64 arriba = verticalScrollBar()->value();
+        const qint64 primera = arriba / pasoHoja();
+        const qint64 escala = 96;  // the sheets' drawing is in points of a 96 dpi screen, scaled by the zoom
+        const Escala k{escala / 25.4, escala / 25.4};
+        for (qint64 h = primera; h < Mostradas() && h * pasoHoja() - arriba < viewport()->height(); ++h) {
+            const QRect hoja(x, static_cast<int>(h * pasoHoja() - arriba) + kMargen, s.width(), s.height());
+            p.fillRect(hoja.translated(3, 3), palette().color(QPalette::Shadow));
+            p.fillRect(hoja, Qt::white);
+            const QVector<QVariantList>* filas = h < hojas_.HojasConocidas() ? hojas_.Hoja(h, &error) : nullptr;
+            p.save();
+            p.setClipRect(hoja);
+            p.translate(hoja.topLeft());
+            p.scale(zoom_ * logicalDpiX() / escala, zoom_ * logicalDpiY() / escala);
+            if (filas) {
+                PintarHoja(p, k, inf_, hojas_.Columnas(), *filas);
+            } else {
+                p.setPen(Qt::darkGray);
+                p.drawText(QRectF(QPointF(0, 0), k(QRectF(QPointF(0, 0), inf_.papel)).size()), Qt::AlignCenter,
+                           error.isEmpty() ? QStringLiteral("Preparando la hoja %1…").arg(h + 1) : error);
+            }
+            p.restore();
+        }
+    }
+
+private:
+    static constexpr int kMargen = 16;
+    QSize tamanoHoja() const {
+        return QSize(static_cast<int>(inf_.papel.width() / 25.4 * logicalDpiX() * zoom_),
+                     static_cast<int>(inf_.papel.height() / 25.4 * logicalDpiY() * zoom_));
+    }
+    qint64 pasoHoja() const { return std::max(1, tamanoHoja().height() + kMargen); }
+    qint64 alto() const { return Mostradas() * pasoHoja() + kMargen; }
+
+    const Informe& inf_;
+    HojasEtiquetas& hojas_;
+    double zoom_ = 1.0;
+};
+
+// The labels' own preview: the first sheet at once, the others drawn as they come into sight,
+// the rest of the selection walked in short slices while the window stays responsive; printing
+// and saving a PDF stream the sheets behind the progress banner.
+class VistaEtiquetas : public QDialog {
+public:
+    VistaEtiquetas(const Informe& inf, HojasEtiquetas& hojas, const QString& titulo,
+                   std::function<void(QPagedPaintDevice*, bool pdf, const QString& archivo)> imprimir)
+        : hojas_(hojas), imprimir_(std::move(imprimir)) {
+        setObjectName(QStringLiteral("VistaPreviaEtiquetas"));
+        setWindowTitle(titulo);
+        lienzo = new LienzoHojas(inf, hojas, this);
+        auto* bImprimir = new QPushButton(QStringLiteral("&Imprimir..."), this);
+        bImprimir->setObjectName(QStringLiteral("Imprimir"));
+        auto* bPdf = new QPushButton(QStringLiteral("Guardar &PDF..."), this);
+        bPdf->setObjectName(QStringLiteral("GuardarPdf"));
+        auto* bAmpliar = new QPushButton(QStringLiteral("A&mpliar"), this);
+        auto* bReducir = new QPushButton(QStringLiteral("Re&ducir"), this);
+        auto* bCerrar = new QPushButton(QStringLiteral("&Cerrar"), this);
+        estado = new QLabel(this);
+        estado->setObjectName(QStringLiteral("EstadoHojas"));
+        auto* botones = new QHBoxLayout;
+        for (QPushButton* b : {bImprimir, bPdf, bAmpliar, bReducir}) {
+            b->setAutoDefault(false);
+            botones->addWidget(b);
+        }
+        botones->addStretch();
+        botones->addWidget(estado);
+        botones->addStretch();
+        botones->addWidget(bCerrar);
+        auto* caja = new QVBoxLayout(this);
+        caja->addLayout(botones);
+        caja->addWidget(lienzo, 1);
+        connect(bImprimir, &QPushButton::clicked, this, [this] { Imprimir(); });
+        connect(bPdf, &QPushButton::clicked, this, [this] { GuardarPdf(); });
+        connect(bAmpliar, &QPushButton::clicked, this, [this] { lienzo->SetZoom(lienzo->Zoom() * 1.25); });
+        connect(bReducir, &QPushButton::clicked, this, [this] { lienzo->SetZoom(lienzo->Zoom() / 1.25); });
+        connect(bCerrar, &QPushButton::clicked, this, &QDialog::reject);
+        auto atajo = [this](QKeySequence k, auto f) {
+            auto* a = new QAction(this);
+            a->setShortcut(k);
+            connect(a, &QAction::triggered, this, f);
+            addAction(a);
+        };
+        atajo(QKeySequence::Print, [this] { Imprimir(); });
+        atajo(QKeySequence::Save, [this] { GuardarPdf(); });
+        atajo(QKeySequence::ZoomIn, [this] { lienzo->SetZoom(lienzo->Zoom() * 1.25); });
+        atajo(QKeySequence::ZoomOut, [this] { lienzo->SetZoom(lienzo->Zoom() / 1.25); });
+        connect(lienzo->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { MostrarEstado(); });
+        // The rest of the selection, a slice at a time while nothing else waits.
+        recorrido_.setInterval(0);
+        connect(&recorrido_, &QTimer::timeout, this, [this] {
+            QString error;
+            if (!hojas_.Avanzar(kHojasPorPaso, &error)) lienzo->error = error;
+            if (hojas_.Completa() || !error.isEmpty()) recorrido_.stop();
+            lienzo->Actualizar();
+            MostrarEstado();
+        });
+        if (!hojas_.Completa()) recorrido_.start();
+        const QRect pantalla = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        resize(std::min(900, pantalla.width() * 9 / 10), pantalla.height() * 9 / 10);
+        setMinimumSize(480, 360);
+        lienzo->setFocus();
+        MostrarEstado();
+    }
+
+    void Imprimir() {
+        QPrinter impresora(QPrinter::HighResolution);
+        imprimir_(&impresora, false, QString());
+    }
+    void GuardarPdf() { imprimir_(nullptr, true, QString()); }
+
+    LienzoHojas* lienzo;
+    QLabel* estado;
+
+private:
+    static constexpr qint64 kHojasPorPaso = 200;
+    void MostrarEstado() {
+        const qint64 visible = lienzo->HojaVisible() + 1;
+        estado->setText(hojas_.Completa()
+                            ? QStringLiteral("Hoja %1 de %2 (%3 etiquetas)").arg(visible).arg(hojas_.Hojas()).arg(hojas_.Total())
+                            : QStringLiteral("Hoja %1 de %2 o más…").arg(visible).arg(hojas_.HojasConocidas()));
+    }
+
+    HojasEtiquetas& hojas_;
+    std::function<void(QPagedPaintDevice*, bool, const QString&)> imprimir_;
+    QTimer recorrido_;
+};
+
 }  // namespace
 
 TvPrint2& TvPrint2::instancia() {
     static TvPrint2 t;
     return t;
+}
+
+Progreso TvPrint2::EstablecerProgreso(Progreso p) {
+    std::swap(p, progreso_);
+    return p;
 }
 
 bool TvPrint2::TraducirFormula(const QString& formula, const QString& tabla, QString* condicion, QString* error) {
@@ -708,69 +1082,104 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
     if (!TraducirFormula(Formula, inf.tabla, &condicion, &motivo))
         return avisar(QStringLiteral("La fórmula de selección no es válida: %1. No se imprimió nada.").arg(motivo), vb::Critical);
 
-    const QString sql = QStringLiteral("SELECT * FROM ") + inf.tabla +
-                        (condicion.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion) + QStringLiteral(" ORDER BY ") +
-                        inf.orden;
-    ResultadoLectura leido = LeerFilas(sql);
-    if (!leido.error.isEmpty())
-        return avisar(
-            QStringLiteral("No se pudieron leer los datos del informe \"%1\": %2").arg(QFileInfo(ruta).fileName(), leido.error),
-            vb::Critical);
-
-    Datos d;
-    for (int i = 0; i < leido.columnas.size(); ++i) d.indice.insert(leido.columnas[i].toLower(), i);
+    HojasEtiquetas hojas(inf, condicion);
+    QString error;
+    auto errorDeLectura = [&](const QString& e) {
+        return avisar(QStringLiteral("No se pudieron leer los datos del informe \"%1\": %2").arg(QFileInfo(ruta).fileName(), e),
+                      vb::Critical);
+    };
+    if (!hojas.Empezar(&error)) return errorDeLectura(error);
+    if (hojas.Completa() && hojas.Total() == 0)
+        return avisar(QStringLiteral("No hay etiquetas para imprimir: ninguna posición cumple la selección."), vb::Information);
     // A column the layout names but the table lacks is a fault of the report file, told as such
     // rather than printed as blank labels.
-    for (const Elemento& e : inf.elementos) {
-        const QStringList usados = e.tipo == Elemento::Tipo::Barras ? QStringList{e.campo} : Campos(e.plantilla, 0);
-        for (const QString& c : usados)
-            if (!d.indice.contains(c.toLower()))
-                return avisar(QStringLiteral("El archivo de informe \"%1\" no es válido: la tabla %2 no tiene la columna %3.")
-                                  .arg(QDir::toNativeSeparators(ruta), inf.tabla, c),
-                              vb::Critical);
-    }
-    if (leido.filas.isEmpty())
-        return avisar(QStringLiteral("No hay etiquetas para imprimir: ninguna posición cumple la selección."), vb::Information);
-    d.filas = std::move(leido.filas);
+    if (const QString falta = hojas.ColumnaFaltante(); !falta.isEmpty())
+        return avisar(QStringLiteral("El archivo de informe \"%1\" no es válido: la tabla %2 no tiene la columna %3.")
+                          .arg(QDir::toNativeSeparators(ruta), inf.tabla, falta),
+                      vb::Critical);
 
     const QString titulo = inf.titulo.isEmpty() ? QFileInfo(ruta).completeBaseName() : inf.titulo;
-    QString error;
-    if (salida == Salida::Pdf) {
-        // Written beside the destination and renamed at the end, so a failed run never leaves a
-        // truncated PDF under the name the caller asked for.
-        const QString temporal = archivoPdf + QStringLiteral(".part");
+
+    // Every sheet to a printer or a PDF, behind the progress banner; false when cancelled or failed
+    // (the failure already told).
+    auto volcar = [&](QPagedPaintDevice& destino, const QString& nombre) -> qint64 {
+        // How many sheets: counted by the database, so the banner can say "of how many".
+        ResultadoLectura cuenta = LeerFilas(QStringLiteral("SELECT COUNT(*) FROM ") + inf.tabla +
+                                            (condicion.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion));
+        const qint64 total = cuenta.error.isEmpty() && !cuenta.filas.isEmpty() ? cuenta.filas[0].value(0).toLongLong() : 0;
+        const qint64 totalHojas = (total + hojas.PorHoja() - 1) / hojas.PorHoja();
+        if (progreso_.inicio) progreso_.inicio(nombre);
+        const qint64 r = PintarTodo(destino, inf, hojas, totalHojas, progreso_.avance, &error);
+        if (progreso_.fin) progreso_.fin();
+        return r;
+    };
+    auto escribirPdf = [&](const QString& archivo) -> bool {
+        // Written beside the destination and renamed at the end, so a failed or cancelled run
+        // never leaves a PDF, whole or cut, under the name asked for.
+        const QString temporal = archivo + QStringLiteral(".part");
+        qint64 paginas = 0;
         {
             QPdfWriter pdf(temporal);
             pdf.setResolution(600);
             pdf.setTitle(titulo);
             pdf.setCreator(QStringLiteral("MA_POSICIONES"));
             pdf.setPageLayout(Diseno(inf));
-            res.paginas = Pintar(pdf, inf, d, &error);
+            paginas = volcar(pdf, QStringLiteral("Guardando %1").arg(QFileInfo(archivo).fileName()));
         }
-        if (res.paginas == 0 || (QFile::exists(archivoPdf) && !QFile::remove(archivoPdf)) ||
-            !QFile::rename(temporal, archivoPdf)) {
+        if (paginas < 0) {
             QFile::remove(temporal);
-            return avisar(
-                QStringLiteral("No se pudo escribir el archivo \"%1\"%2.")
-                    .arg(QDir::toNativeSeparators(archivoPdf), error.isEmpty() ? QString() : QStringLiteral(": ") + error),
-                vb::Critical);
+            return false;
         }
-    } else {
-        QPrinter impresora(QPrinter::HighResolution);
-        impresora.setFullPage(true);
-        impresora.setDocName(titulo);
-        if (!impresora.setPageLayout(Diseno(inf))) {
-            impresora.setPageSize(Diseno(inf).pageSize());
-            impresora.setPageOrientation(Diseno(inf).orientation());
+        if (paginas == 0 || (QFile::exists(archivo) && !QFile::remove(archivo)) || !QFile::rename(temporal, archivo)) {
+            QFile::remove(temporal);
+            avisar(QStringLiteral("No se pudo escribir el archivo \"%1\"%2.")
+                       .arg(QDir::toNativeSeparators(archivo), error.isEmpty() ? QString() : QStringLiteral(": ") + error),
+                   vb::Critical);
+            return false;
         }
-        QPrintPreviewDialog vista(&impresora);
-        vista.setObjectName(QStringLiteral("VistaPreviaEtiquetas"));
-        vista.setWindowTitle(titulo);
-        QObject::connect(&vista, &QPrintPreviewDialog::paintRequested, &vista,
-                         [&](QPrinter* destino) { res.paginas = Pintar(*destino, inf, d, &error); });
-        plataforma().MostrarModal(&vista);
+        res.paginas = static_cast<int>(paginas);
+        res.etiquetas = static_cast<int>(std::min<qint64>(hojas.Total() >= 0 ? hojas.Total() : 0, INT_MAX));
+        return true;
+    };
+
+    if (salida == Salida::Pdf) {
+        if (!escribirPdf(archivoPdf)) return res;
+        res.impreso = true;
+        return res;
     }
+
+    VistaEtiquetas vista(inf, hojas, titulo, [&](QPagedPaintDevice* dispositivo, bool pdf, const QString&) {
+        if (pdf) {
+            const QString archivo =
+                plataforma().ElegirArchivoGuardar(QStringLiteral("Guardar las etiquetas"),
+                                                  QStringLiteral("Documentos PDF (*.pdf)"), titulo + QStringLiteral(".pdf"));
+            if (!archivo.isEmpty()) escribirPdf(archivo);
+            return;
+        }
+        auto* impresora = static_cast<QPrinter*>(dispositivo);
+        impresora->setFullPage(true);
+        impresora->setDocName(titulo);
+        if (!impresora->setPageLayout(Diseno(inf))) {
+            impresora->setPageSize(Diseno(inf).pageSize());
+            impresora->setPageOrientation(Diseno(inf).orientation());
+        }
+        QPrintDialog dialogo(impresora, &vista);
+        dialogo.setObjectName(QStringLiteral("ImprimirEtiquetas"));
+        plataforma().MostrarModal(&dialogo);
+        if (dialogo.result() != QDialog::Accepted) return;
+        const qint64 paginas = volcar(*impresora, QStringLiteral("Imprimiendo %1").arg(titulo));
+        if (paginas < 0) {
+            impresora->abort();
+        } else if (paginas == 0) {
+            avisar(QStringLiteral("No se pudo imprimir%1.").arg(error.isEmpty() ? QString() : QStringLiteral(": ") + error),
+                   vb::Critical);
+        } else {
+            res.paginas = static_cast<int>(paginas);
+        }
+    });
+    plataforma().MostrarModal(&vista);
     res.impreso = true;
-    res.etiquetas = static_cast<int>(d.filas.size());
+    res.etiquetas = static_cast<int>(std::min<qint64>(hojas.Total() >= 0 ? hojas.Total() : 0, INT_MAX));
+    if (res.paginas == 0) res.paginas = static_cast<int>(std::min<qint64>(vista.lienzo->Mostradas(), INT_MAX));
     return res;
 }

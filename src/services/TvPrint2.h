@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/Progreso.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -26,10 +28,16 @@ public:
     void SetCarpetaInformes(const QString& carpeta) { carpeta_ = carpeta; }
     QString CarpetaInformes() const { return carpeta_; }
 
+    // How printing and saving show their progress (sheets done of how many) and hear a cancel:
+    // the program installs its progress banner here. Returns the previous hooks.
+    Progreso EstablecerProgreso(Progreso p);
+
     // Prints the report file for the rows the formula selects, after a preview in which the
-    // operator picks a printer or saves a PDF. The parameter list, the connection text and the
-    // remaining arguments are accepted for the suite's callers; this report engine needs none of
-    // them. Every problem (report file, formula, database, no rows) is told in a message box.
+    // operator picks a printer or saves a PDF. The preview shows the first sheet at once and reads
+    // the rows a few sheets at a time, in the report's order, as they come into sight; printing
+    // and saving stream the sheets behind the progress banner, and a cancel leaves no file. The parameter list, the connection
+    // text and the remaining arguments are accepted for the suite's callers; this report engine needs none of them. Every problem
+    // (report file, formula, database, no rows) is told in a message box.
     void ImprimirReporte(const QString& Reporte, const QStringList& Parametros, const QString& Formula, const QString& Conexion,
                          QString& Texto1, QString& Texto2, QString& Texto3, QString& Texto4, const QVariant& Omitido,
                          const QString& Texto5, const QString& Texto6, const QString& Texto7);
@@ -56,4 +64,5 @@ private:
     QString RutaInforme(const QString& Reporte) const;
 
     QString carpeta_;
+    Progreso progreso_;
 };

@@ -19,7 +19,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -118,18 +117,17 @@ class TstFrmMaPosic : public QObject {
         w.CmbDeposito->setCurrentIndex(i);
         QCOMPARE(w.Deposito(), codigo);
     }
-    // The next print preview is printed to a PDF file, as the operator would from the preview,
-    // and closed; its title is kept.
+    // The next labels' preview is saved to a PDF file, as the operator does with its "Guardar PDF"
+    // button, and closed; its title is kept.
     static void ImprimirVistaEnPdf(SesionPrueba& s, const QString& pdf, QString& titulo) {
-        s.guion().AlMostrarModal([pdf, &titulo](QWidget* v) {
-            auto* vista = qobject_cast<QPrintPreviewDialog*>(v);
+        s.guion().AlMostrarModal([&s, pdf, &titulo](QWidget* v) {
+            auto* guardar = v->findChild<QPushButton*>(QStringLiteral("GuardarPdf"));
+            if (v->objectName() != QLatin1String("VistaPreviaEtiquetas") || !guardar)
+                QFAIL("the labels did not open their preview");
+            titulo = v->windowTitle();
+            s.guion().ResponderArchivo(pdf);
+            QTest::mouseClick(guardar, Qt::LeftButton);
             v->hide();
-            if (!vista) QFAIL("the labels did not open a print preview");
-            titulo = vista->windowTitle();
-            QPrinter* impresora = vista->printer();
-            impresora->setOutputFormat(QPrinter::PdfFormat);
-            impresora->setOutputFileName(pdf);
-            emit vista->paintRequested(impresora);
         });
     }
     // What the labels of the storable positions of a warehouse must say: code, description and
@@ -995,13 +993,14 @@ private slots:
         QTest::mouseClick(w->CmdEtiquetas, Qt::LeftButton);
         QCOMPARE(s.guion().Pendientes(), 0);
         QCOMPARE(titulo, QStringLiteral("Etiquetas de posiciones"));
-        // The rows read are those of the selection formula for this warehouse, quoted as a text.
+        // The rows read (the first sheets, then their count for the banner) are those of the
+        // selection formula for this warehouse, quoted as a text.
         QString condicion, motivo;
         QVERIFY(TvPrint2::TraducirFormula(QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}='0001'"),
                                           QStringLiteral("MA_POSICIONES"), &condicion, &motivo));
-        QCOMPARE(lector.sentencias.size(), 1);
-        QVERIFY2(lector.sentencias.first().contains(QStringLiteral(" WHERE ") + condicion + QLatin1Char(' ')),
-                 qPrintable(lector.sentencias.first()));
+        QCOMPARE(lector.sentencias.size(), 2);
+        for (const QString& q : std::as_const(lector.sentencias))
+            QVERIFY2(q.contains(QStringLiteral(" WHERE ") + condicion), qPrintable(q));
         QCOMPARE(TextosDelPdf(pdf),
                  (QStringList{QStringLiteral("010101"), QStringLiteral("010102"), QStringLiteral("0102"),
                               QStringLiteral("Depósito 0001"), QStringLiteral("Depósito 0001"), QStringLiteral("Depósito 0001"),
@@ -1016,9 +1015,9 @@ private slots:
         QCOMPARE(s.guion().Pendientes(), 0);
         QVERIFY(TvPrint2::TraducirFormula(QStringLiteral("{MA_POSICIONES.TITULO}=FALSE and {MA_POSICIONES.iddeposito}='   3'"),
                                           QStringLiteral("MA_POSICIONES"), &condicion, &motivo));
-        QCOMPARE(lector.sentencias.size(), 2);
-        QVERIFY2(lector.sentencias.last().contains(QStringLiteral(" WHERE ") + condicion + QLatin1Char(' ')),
-                 qPrintable(lector.sentencias.last()));
+        QCOMPARE(lector.sentencias.size(), 4);
+        for (const QString& q : lector.sentencias.mid(2))
+            QVERIFY2(q.contains(QStringLiteral(" WHERE ") + condicion), qPrintable(q));
         QCOMPARE(s.Contar(QStringLiteral("MA_POSICIONES WHERE IdDeposito = '   3' AND Titulo = 0")), 160);
         QCOMPARE(TextosDelPdf(pdf3), TextosEsperados(s, QStringLiteral("   3")));
 
