@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
 #include <memory>
 
 namespace {
@@ -664,13 +665,13 @@ class HojasEtiquetas {
 public:
     HojasEtiquetas(const Informe& inf, const QString& condicion)
         : inf_(inf), condicion_(condicion), porHoja_(std::max(1, inf.columnas * inf.filas)) {
-        anclas_.push_back({});
+        anclas_[0] = {};
     }
 
     qsizetype PorHoja() const { return porHoja_; }
     const Datos& Columnas() const { return datos_; }
     // Sheets whose first row is known.
-    qint64 HojasConocidas() const { return static_cast<qint64>(anclas_.size()); }
+    qint64 HojasConocidas() const { return conocidas_; }
     bool Completa() const { return total_ >= 0; }
     // Labels and sheets: -1 until the end of the selection has been seen.
     qint64 Total() const { return total_; }
@@ -682,7 +683,12 @@ public:
         if (const auto it = cache_.constFind(p); it != cache_.constEnd()) return &*it;
         if (p >= HojasConocidas()) return nullptr;
         if (cache_.size() > 4 * kHojasPorLectura) cache_.clear();
-        if (!Leer(p, kHojasPorLectura, false, error)) return nullptr;
+        // From the nearest sheet before it whose start is kept: its keys first, then its rows.
+        const qint64 q = std::prev(anclas_.upper_bound(p))->first;
+        if (q < p && !Leer(q, p - q, true, error)) return nullptr;
+        const bool leida = Leer(p, kHojasPorLectura, false, error);
+        Podar(p);
+        if (!leida) return nullptr;
         const auto it = cache_.constFind(p);
         return it == cache_.constEnd() ? nullptr : &*it;
     }
@@ -691,7 +697,9 @@ public:
     // reason when the database failed.
     bool Avanzar(qint64 hojas, QString* error) {
         if (Completa()) return true;
-        return Leer(HojasConocidas() - 1, hojas + 1, true, error);
+        const bool leida = Leer(HojasConocidas() - 1, hojas + 1, true, error);
+        Podar(ultimaPedida_);
+        return leida;
     }
 
     // The columns and the first sheet; false with the reason when the database failed.
@@ -709,11 +717,14 @@ public:
 
 private:
     static constexpr qint64 kHojasPorLectura = 8;
+    // Sheets whose start is kept for good: one in kCada, besides those near the last one asked for
+    // and the last one known, so that the keys held do not grow with the selection.
+    static constexpr qint64 kCada = 32;
 
     struct Ancla {
+        QVariant clave;
         QString literal;    // "": counted from the first row
         qint64 saltar = 0;  // rows from there on that belong to earlier sheets
-        QVariant clave;
     };
 
     QString Sentencia(const Ancla& a, qint64 filas, bool soloClave) const {
@@ -730,7 +741,8 @@ private:
     // Reads `hojas` sheets from sheet p: their rows (unless soloClave) and the keys of the sheets
     // that follow each of them.
     bool Leer(qint64 p, qint64 hojas, bool soloClave, QString* error) {
-        const Ancla ancla = anclas_[static_cast<size_t>(p)];
+        if (!soloClave) ultimaPedida_ = p;
+        const Ancla ancla = anclas_.at(p);
         const qint64 pedidas = hojas * porHoja_;
         // One row more than the sheets hold: the first of the next sheet, whose key starts it.
         ResultadoLectura r = LeerFilas(Sentencia(ancla, pedidas + 1, soloClave));
@@ -750,7 +762,7 @@ private:
             if (!soloClave) cache_.insert(hoja, r.filas.mid(desde + i, std::min<qsizetype>(porHoja_, usadas - i)));
             // The next sheet begins with row i + porHoja_, when there is one.
             const qsizetype primera = i + porHoja_;
-            if (primera >= leidas || hoja + 1 < HojasConocidas()) continue;
+            if (primera >= leidas || anclas_.count(hoja + 1)) continue;
             const QVariant k = clave(primera);
             Ancla a;
             a.clave = k;
@@ -763,7 +775,8 @@ private:
                 a.saltar = primera - j;
                 if (j == 0 && ancla.clave == k && !ancla.literal.isEmpty()) a.saltar += ancla.saltar;
             }
-            anclas_.push_back(a);
+            anclas_[hoja + 1] = a;
+            conocidas_ = std::max(conocidas_, hoja + 2);
         }
         if (leidas <= pedidas) total_ = p * porHoja_ + leidas;
         return true;
@@ -772,7 +785,19 @@ private:
     const Informe& inf_;
     QString condicion_;
     qsizetype porHoja_;
-    std::vector<Ancla> anclas_;
+    void Podar(qint64 centro) {
+        for (auto it = anclas_.begin(); it != anclas_.end();) {
+            const qint64 h = it->first;
+            if (h % kCada == 0 || std::abs(h - centro) <= kCada || h == conocidas_ - 1)
+                ++it;
+            else
+                it = anclas_.erase(it);
+        }
+    }
+
+    std::map<qint64, Ancla> anclas_;
+    qint64 conocidas_ = 1;
+    qint64 ultimaPedida_ = 0;
     QHash<qint64, QVector<QVariantList>> cache_;
     Datos datos_;
     qint64 total_ = -1;
