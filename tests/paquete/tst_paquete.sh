@@ -54,6 +54,10 @@ dpkg-deb -f "$DEB" Depends | grep -q 'tdsodbc' || falla "Depends sin tdsodbc: $(
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$DEB" >"$TMP/apt.log" 2>&1 || { cat "$TMP/apt.log"; falla "apt-get install"; }
 instalado=1
 [ -x /usr/bin/MA_POSICIONES ] || falla "no se instaló /usr/bin/MA_POSICIONES"
+# The menu entry starts the installed editor.
+ENTRADA=/usr/share/applications/org.maposiciones.MaPosiciones.desktop
+orden=$(sed -n 's/^Exec=//p' "$ENTRADA" | cut -d' ' -f1)
+[ "$(command -v "$orden")" = /usr/bin/MA_POSICIONES ] || falla "Exec=$orden no es el editor instalado"
 touch "$TMP/marca"
 sleep 1
 
