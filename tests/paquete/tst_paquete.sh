@@ -51,7 +51,7 @@ grep -E '\.(db|tvx|TVX|LOG|INI)$|BASES\.TXT$' "$TMP/lista" && falla "el paquete 
 dpkg-deb -f "$DEB" Depends | grep -q 'tdsodbc' || falla "Depends sin tdsodbc: $(dpkg-deb -f "$DEB" Depends)"
 
 # --- installed ---------------------------------------------------------------------------------
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$DEB" >"$TMP/apt.log" 2>&1 || { cat "$TMP/apt.log"; falla "apt-get install"; }
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$DEB" >"$TMP/apt.log" 2>&1 || { cat "$TMP/apt.log"; falla "apt-get install"; }
 instalado=1
 [ -x /usr/bin/MA_POSICIONES ] || falla "no se instaló /usr/bin/MA_POSICIONES"
 # The menu entry starts the installed editor.
