@@ -129,7 +129,7 @@ QString TextoSql(const QString& archivo, const QString& carpetaDatos, QString* e
         if (QCoreApplication::instance()) {
             const QDir programa(QCoreApplication::applicationDirPath());
             lugares << programa.filePath(QStringLiteral("data/") + archivo)
-                    << programa.filePath(QStringLiteral("../share/ma-posiciones/") + archivo);
+                    << programa.filePath(QStringLiteral("../share/ma-posiciones/sql/") + archivo);
         }
     }
     for (const QString& lugar : lugares) {

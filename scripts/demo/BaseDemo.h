@@ -8,7 +8,7 @@
 //
 // The SQL texts of data/ (schema.sql, demo.sql, estadisticas.sql) are looked for, in this order, in
 // the folder given by the caller, in this library's embedded resources (":/demo/"), and in a "data"
-// folder beside the executable or the installed "share/ma-posiciones" folder.
+// folder beside the executable or the installed "share/ma-posiciones/sql" folder.
 namespace demo {
 
 // Creates <carpeta>/<nombre>.db (nombre may already end in ".db") from the schema and the demo rows,

@@ -1,9 +1,11 @@
 // mp_demo: builds the embedded demo database and generates large layouts.
 //
-//   mp_demo crear CARPETA [NOMBRE] [--reemplazar]     CARPETA/NOMBRE.db (DEMO by default) and
-//                                                    CARPETA/TV_ESTADISTICAS.db
+//   mp_demo crear [CARPETA [NOMBRE]] [--reemplazar]   CARPETA/NOMBRE.db (DEMO by default) and
+//                                                    CARPETA/TV_ESTADISTICAS.db; without CARPETA,
+//                                                    the program folder the editor will use
 //   mp_demo generar ARCHIVO.db DEPOSITO CANTIDAD      CANTIDAD positions for the warehouse DEPOSITO
 #include "demo/BaseDemo.h"
+#include "services/CarpetaPrograma.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,8 +17,9 @@ namespace {
 
 int Uso(QTextStream& err) {
     err << "Uso:\n"
-           "  mp_demo crear CARPETA [NOMBRE] [--reemplazar]\n"
-           "      crea CARPETA/NOMBRE.db (NOMBRE: DEMO) con datos de demostracion y CARPETA/TV_ESTADISTICAS.db\n"
+           "  mp_demo crear [CARPETA [NOMBRE]] [--reemplazar]\n"
+           "      crea CARPETA/NOMBRE.db (NOMBRE: DEMO) con datos de demostracion y CARPETA/TV_ESTADISTICAS.db;\n"
+           "      sin CARPETA, en la carpeta del programa\n"
            "  mp_demo generar ARCHIVO.db DEPOSITO CANTIDAD\n"
            "      agrega un layout de CANTIDAD posiciones al deposito DEPOSITO\n";
     return 2;
@@ -33,8 +36,9 @@ int main(int argc, char* argv[]) {
 
     const QString orden = args.takeFirst();
     QString error;
-    if (orden == QLatin1String("crear") && (args.size() == 1 || args.size() == 2)) {
-        const QString carpeta = args[0];
+    if (orden == QLatin1String("crear") && args.size() <= 2) {
+        // An installed editor keeps its databases in a per-user folder, not beside the executables.
+        const QString carpeta = args.isEmpty() ? DecidirCarpetaPrograma() : args[0];
         const QString nombre = args.size() == 2 ? args[1] : QStringLiteral("DEMO");
         if (!demo::CrearBaseDemo(carpeta, nombre, &error, reemplazar)) {
             err << "mp_demo: " << error << "\n";

@@ -365,6 +365,7 @@ void FrmAsistente::ConstruirVentana() {
     LblResumen->setWordWrap(true);
     TreeView1 = new QTreeView(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setAccessibleName(QStringLiteral("Vista previa del layout"));
     TreeView1->setUniformRowHeights(true);
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -15,14 +15,17 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <cmath>
 
 namespace {
 
 // One frame of the animation: twelve dots on a circle, the "current" one drawn darkest, so the
-// twelve frames make a turning wheel.
-QPixmap DibujarCuadro(int n) {
-    QPixmap p(32, 32);
+// twelve frames make a turning wheel. Drawn with the screen's device pixels, so that it stays sharp
+// at a scale factor of 2.
+QPixmap DibujarCuadro(int n, qreal escala) {
+    QPixmap p(qCeil(32 * escala), qCeil(32 * escala));
+    p.setDevicePixelRatio(escala);
     p.fill(Qt::transparent);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
@@ -105,7 +108,7 @@ void Lbf_CtrlDisplay::SeguirModales() {
 
 void Lbf_CtrlDisplay::MostrarCuadro(int n) {
     cuadro_ = n;
-    Image1->setPixmap(DibujarCuadro(n));
+    Image1->setPixmap(DibujarCuadro(n, Image1->devicePixelRatioF()));
 }
 
 void Lbf_CtrlDisplay::Tick() {

@@ -7,6 +7,7 @@
 #include "core/ParametrosInicio.h"
 #include "core/SentenciasSQL.h"
 #include "db/DB_Dll.h"
+#include "services/CarpetaPrograma.h"
 #include "services/FuncionesComunes.h"
 #include "services/FuncionesIni.h"
 #include "services/FuncionesSistema.h"
@@ -239,7 +240,7 @@ void AplicaEstiloVentana(QWidget* Ventana) {
         [&] {
             QIcon icono = QIcon::fromTheme(QStringLiteral("ICONTOLVANE"));
             if (icono.isNull()) icono = QIcon(FuncionesComunes::instancia().CarpetaPrograma() + QStringLiteral("tolvane.ico"));
-            if (icono.isNull()) icono = QIcon(QStringLiteral(":/iconos/programa.png"));
+            if (icono.isNull()) icono = QIcon(QStringLiteral(":/iconos/programa.svg"));
             if (!icono.isNull()) Ventana->setWindowIcon(icono);
         },
         [&]() -> bool { return QString::fromLatin1(Ventana->metaObject()->className()).toUpper() != QLatin1String("FRMMDI"); },
@@ -266,6 +267,14 @@ void MenuExes(const QString& Programa, QString& ParametroAdicional, qint64& IdPr
             const QString params = inicio::CadenaMenuExes(gBaseDatos().gServidor, gBaseDatos().gDBName, s.gUsuarioSistema,
                                                           s.gClaveUsuario, ParametroAdicional, s.gCaja);
             comando = inicio::ComandoMenuExes(Programa, FuncionesComunes::instancia().CarpetaPrograma(), params);
+            // An installed program keeps its files in a per-user folder and its companions beside
+            // its executable: a companion missing from the program folder is looked for there.
+            const auto programaDe = [](const QString& c) { return c.left(c.indexOf(QLatin1Char(' '))); };
+            if (!QFileInfo::exists(programaDe(comando))) {
+                const QString otro = inicio::ComandoMenuExes(
+                    Programa, FuncionesComunes::instancia().RutaCarpeta(LugaresDelEquipo().ejecutables), params);
+                if (QFileInfo::exists(programaDe(otro))) comando = otro;
+            }
         },
         [&] {
             // The first blank-separated word is the program; the rest, the parameter string, is

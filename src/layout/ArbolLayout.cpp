@@ -23,12 +23,10 @@ int ImagenesLayout::IndiceImagen(const QString& nombre) const {
     return 0;
 }
 
-QIcon ImagenesLayout::DibujarIcono(const QString& nombre) {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing, true);
-    const QString n = nombre.trimmed().toUpper();
+namespace {
+
+// One level picture in a 16 x 16 frame; the painter may be scaled for a denser screen.
+void PintarIcono(QPainter& g, const QString& n) {
     if (n == QLatin1String("NAVE")) {
         // A warehouse building: walls and a pitched roof.
         g.setPen(QColor(0x5a, 0x3d, 0x1e));
@@ -62,8 +60,26 @@ QIcon ImagenesLayout::DibujarIcono(const QString& nombre) {
         g.setBrush(QColor(0x55, 0x55, 0x55));
         g.drawRect(1, 12, 14, 3);
     }
-    g.end();
-    return QIcon(p);
+}
+
+}  // namespace
+
+QIcon ImagenesLayout::DibujarIcono(const QString& nombre) {
+    const QString n = nombre.trimmed().toUpper();
+    // Drawn for screens of one and two device pixels per pixel: at a scale of 2 the tree shows the
+    // 32-pixel picture instead of an enlarged, blurred 16-pixel one.
+    QIcon icono;
+    for (const int escala : {1, 2}) {
+        QPixmap p(16 * escala, 16 * escala);
+        p.setDevicePixelRatio(escala);
+        p.fill(Qt::transparent);
+        QPainter g(&p);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        PintarIcono(g, n);
+        g.end();
+        icono.addPixmap(p);
+    }
+    return icono;
 }
 
 // ------------------------------------------------------------------------------------- model

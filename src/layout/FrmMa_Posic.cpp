@@ -119,6 +119,7 @@ void FrmMa_Posic::ConstruirVentana() {
     // 100,000 rows of a large warehouse in a few milliseconds.
     TreeView1 = new QTreeView(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setAccessibleName(QStringLiteral("Layout del depósito"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setUniformRowHeights(true);
     TreeView1->setAnimated(false);

@@ -172,6 +172,7 @@ QComboBox* Lib_FrmCons3::CrearCaja(int i) {
     c->setObjectName(QStringLiteral("CmbSearch_%1").arg(i));
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    c->setAccessibleName(QStringLiteral("Buscar"));
     c->installEventFilter(this);
     c->lineEdit()->installEventFilter(this);
     c->lineEdit()->setProperty("indiceCaja", i);
@@ -286,6 +287,8 @@ void Lib_FrmCons3::Encolumnar(driver::Recordset& rs) {
             }
             if (x < 0) x = 0;
             encabezados.append(encabezado);
+            // A screen reader names the box by the column it searches.
+            caja->setAccessibleName(QStringLiteral("Buscar por ") + encabezado);
             caracteres_.append(x);
             const int filas = fm.horizontalAdvance(QString(x, QLatin1Char('X')));
             const int cabecera = fmCabecera.horizontalAdvance(encabezado) + margen;
@@ -343,7 +346,9 @@ void Lib_FrmCons3::Leer(driver::Recordset& rs) {
         }
         for (int i = 1; i < n; ++i) fila.celdas[i] = fc.AjustarTexto(rs.Fields(i).Value);
         if (colorear && nivel >= 0) {
-            fila.color = conv::ColorVB(static_cast<long>(niveles[nivel]->toLongLong()));
+            // Black is the suite's "no colour": the list's own text colour, readable on any theme.
+            const long color = static_cast<long>(niveles[nivel]->toLongLong());
+            if ((color & 0xFFFFFF) != 0) fila.color = conv::ColorVB(color);
             fila.negrita = true;
         }
         lista.append(std::move(fila));

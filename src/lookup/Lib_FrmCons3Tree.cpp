@@ -28,6 +28,7 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* padre) : QDialog(padre) {
     caja_->setObjectName(QStringLiteral("CmbSearch_0"));
     caja_->setEditable(true);
     caja_->setInsertPolicy(QComboBox::NoInsert);
+    caja_->setAccessibleName(QStringLiteral("Buscar"));
     caja_->setProperty("Tag", QStringLiteral("Descripcion"));
     caja_->installEventFilter(this);
     caja_->lineEdit()->installEventFilter(this);
@@ -37,6 +38,7 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* padre) : QDialog(padre) {
     TreeV->setObjectName(QStringLiteral("TreeV"));
     TreeV->setModel(modelo_);
     TreeV->setHeaderHidden(true);
+    TreeV->setAccessibleName(QStringLiteral("Resultado de la consulta"));
     TreeV->setUniformRowHeights(true);
     TreeV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeV->setSelectionMode(QAbstractItemView::SingleSelection);

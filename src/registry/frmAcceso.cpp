@@ -10,6 +10,7 @@
 #include "services/Plataforma.h"
 #include "services/Sesion.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -149,7 +150,8 @@ void frmAcceso::ConstruirControles() {
     Label8->setObjectName(QStringLiteral("Label8"));
     Label8->setToolTip(DireccionWeb());
     Label8->setCursor(Qt::PointingHandCursor);
-    Label8->setStyleSheet(QStringLiteral("color: #1a4f9c; text-decoration: underline;"));
+    // The theme's link colour: readable on a light and on a dark palette.
+    Label8->setStyleSheet(QStringLiteral("color: palette(link); text-decoration: underline;"));
     Label8->installEventFilter(this);
     auto* lblMarca = new QLabel(QStringLiteral("Sistemas de Gestión"), this);
     lblMarca->setObjectName(QStringLiteral("lblMarca"));
@@ -236,7 +238,9 @@ void frmAcceso::MensajeInicial(QLineEdit* caja) {
     enMensaje_ = true;
     if (caja->text() != hint) caja->setText(hint);
     QPalette paleta = caja->palette();
-    paleta.setColor(QPalette::Text, kColorHint);
+    // The suite's nearly black hint, unless the theme is dark: then the theme's own hint colour.
+    const bool oscura = QApplication::palette(caja).color(QPalette::Base).lightnessF() < 0.5;
+    paleta.setColor(QPalette::Text, oscura ? QApplication::palette(caja).color(QPalette::PlaceholderText) : kColorHint);
     caja->setPalette(paleta);
     // Selected, so that the first key the operator types replaces the hint.
     caja->setSelection(0, static_cast<int>(hint.size()));

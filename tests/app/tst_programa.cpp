@@ -2,8 +2,10 @@
 #include "app/Programa.h"
 #include "services/Plataforma.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QPushButton>
 #include <QtTest>
 
@@ -21,6 +23,19 @@ private slots:
         QDialogButtonBox botones(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
         QCOMPARE(botones.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), QStringLiteral("Cancelar"));
         QCOMPARE(botones.button(QDialogButtonBox::Save)->text().remove(QLatin1Char('&')), QStringLiteral("Guardar"));
+    }
+
+    // The desktop finds the menu entry and the icon by this name; every window has the icon, drawn
+    // sharp at any size (the SVG, not one small picture).
+    void iconoYEntradaDeEscritorio() {
+        PrepararPrograma(QStringLiteral("v_zormap_Diagrama"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.maposiciones.MaPosiciones"));
+        const QIcon icono = QApplication::windowIcon();
+        QVERIFY(!icono.isNull());
+        QCOMPARE(icono.pixmap(QSize(256, 256)).size(), QSize(256, 256));
+        QCOMPARE(icono.pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+        QWidget ventana;
+        QCOMPARE(ventana.windowIcon().cacheKey(), icono.cacheKey());
     }
 };
 

@@ -5,6 +5,8 @@
 #include "services/Sesion.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QtTest>
 
 // The start-up of the program from a parameter string, as the suite's programs start one another.
@@ -113,6 +115,22 @@ private slots:
         QCOMPARE(s.guion().UltimaCaja().titulo, QStringLiteral("Atención"));
         QCOMPARE(s.guion().UltimaCaja().texto,
                  QStringLiteral("Opcion no Implementada!\rComuniquese con su proveedor de sistemas"));
+    }
+
+    // Installed, the program folder is the user's and the companions sit beside the executable.
+    void menuExesBuscaElProgramaJuntoAlEjecutable() {
+        SesionPrueba s(false);
+        const QString prog = QCoreApplication::applicationDirPath() + QStringLiteral("/v_zormap_asistente");
+        QVERIFY(!QFileInfo::exists(prog));
+        QFile f(prog);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const auto borrar = qScopeGuard([&] { QFile::remove(prog); });
+        QString adicional;
+        qint64 pid = 0;
+        MenuExes(QStringLiteral("shell:v_zormap_asistente"), adicional, pid);
+        QCOMPARE(pid, 4242);
+        QCOMPARE(s.guion().Arranques().first().programa, prog);
     }
 
     void menuExesSinElProgramaInformaElError() {

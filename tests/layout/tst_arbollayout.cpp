@@ -194,6 +194,13 @@ private slots:
         QCOMPARE(l.Icono(1).pixmap(16, 16).size(), QSize(16, 16));
         QVERIFY(l.Icono(1).pixmap(16, 16).toImage() != l.Icono(2).pixmap(16, 16).toImage());
         QVERIFY(l.Icono(0).isNull());
+        // On a screen of two device pixels per pixel the tree gets a picture drawn with 32 pixels,
+        // the same picture as the 16-pixel one, not that one enlarged.
+        const QPixmap denso = l.Icono(3).pixmap(QSize(16, 16), 2.0);
+        QCOMPARE(denso.size(), QSize(32, 32));
+        QCOMPARE(denso.devicePixelRatio(), 2.0);
+        QCOMPARE(denso.toImage().scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(8, 7).rgb(),
+                 l.Icono(3).pixmap(16, 16).toImage().pixelColor(8, 7).rgb());
     }
 };
 

@@ -306,6 +306,16 @@ private slots:
         v->Sql = QStringLiteral("SELECT IdArticulo, Descripcion FROM VT_MA_ARTICULOS");
         v->Cargar();
         QVERIFY(!v->modelo()->data(v->modelo()->index(0, 1), Qt::ForegroundRole).isValid());
+        // Black is no colour: the row takes the theme's text colour, readable on a dark palette too.
+        auto n = std::make_unique<Lib_FrmCons3>();
+        n->MuestraStock = QStringLiteral("SI");
+        n->StkNivel1 = n->StkNivel2 = n->StkNivel3 = n->StkNivel4 = 0;
+        n->Sql = w->Sql;
+        n->Cargar();
+        QVERIFY(!n->modelo()->data(n->modelo()->index(0, 1), Qt::ForegroundRole).isValid());
+        QVERIFY(n->modelo()->data(n->modelo()->index(0, 1), Qt::FontRole).value<QFont>().bold());
+        // The search boxes are named by the column they search.
+        QCOMPARE(n->CmbSearch(1)->accessibleName(), QStringLiteral("Buscar por Descripcion"));
     }
 
     void faltanteDeStock() {

@@ -359,6 +359,17 @@ private slots:
         QCOMPARE(w->TxtDbName->text(), QStringLiteral("ingrese el nombre de la base de datos"));
         QCOMPARE(w->TxtDbName->selectedText(), w->TxtDbName->text());
         QCOMPARE(w->TxtDbName->palette().color(QPalette::Text), QColor(2, 0, 0));
+        {
+            // On a dark theme the nearly black hint would not be read: the theme's hint colour.
+            const QPalette anterior = QApplication::palette();
+            QPalette oscura = anterior;
+            oscura.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+            oscura.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+            QApplication::setPalette(oscura);
+            Teclear(w->TxtServidor, QString());
+            QCOMPARE(w->TxtServidor->palette().color(QPalette::Text), QColor(0x90, 0x90, 0x90));
+            QApplication::setPalette(anterior);
+        }
         QTest::keyClicks(w->TxtDbName, QStringLiteral("demo"));
         QCOMPARE(w->TxtDbName->text(), QStringLiteral("demo"));
         Teclear(w->TxtServidor, QStringLiteral("   "));
