@@ -25,6 +25,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -549,30 +551,47 @@ struct Escala {
     QRectF operator()(const QRectF& mm) const { return {mm.x() * kx, mm.y() * ky, mm.width() * kx, mm.height() * ky}; }
 };
 
-void DibujarTexto(QPainter& p, const Escala& k, const QRectF& caja, const Elemento& e, const QString& texto) {
-    QFont fuente(QStringLiteral("DejaVu Sans"));
-    fuente.setPointSizeF(e.puntos);
-    fuente.setBold(e.negrita);
+// The label fonts and their metrics for a device's resolution, made once per drawing: thousands
+// of labels draw the same few texts.
+struct FuenteMedida {
+    QFont fuente;
+    QFontMetricsF medida;
+};
+
+class Fuentes {
+public:
+    const FuenteMedida& De(double puntos, bool negrita, QPaintDevice* d) {
+        const auto clave = std::make_tuple(puntos, negrita, d->logicalDpiX(), d->logicalDpiY());
+        if (const auto it = hechas_.find(clave); it != hechas_.end()) return it->second;
+        if (hechas_.size() > 64) hechas_.clear();
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPointSizeF(puntos);
+        f.setBold(negrita);
+        return hechas_.emplace(clave, FuenteMedida{f, QFontMetricsF(f, d)}).first->second;
+    }
+
+private:
+    std::map<std::tuple<double, bool, int, int>, FuenteMedida> hechas_;
+};
+
+void DibujarTexto(QPainter& p, Fuentes& fuentes, const Escala& k, const QRectF& caja, const Elemento& e, const QString& texto) {
+    const FuenteMedida* f = &fuentes.De(e.puntos, e.negrita, p.device());
     const QRectF r = k(caja);
     // A long code is shrunk to fit rather than cut: the operator must be able to read it whole.
     // Other texts keep their size and are elided.
-    QFontMetricsF m(fuente, p.device());
     QString mostrado = texto;
-    const double ancho = m.horizontalAdvance(texto);
+    const double ancho = f->medida.horizontalAdvance(texto);
     if (ancho > r.width()) {
-        if (e.negrita) {
-            fuente.setPointSizeF(std::max(4.0, e.puntos * r.width() / ancho * 0.98));
-            m = QFontMetricsF(fuente, p.device());
-        }
-        mostrado = m.elidedText(texto, Qt::ElideRight, r.width());
+        if (e.negrita) f = &fuentes.De(std::max(4.0, e.puntos * r.width() / ancho * 0.98), true, p.device());
+        mostrado = f->medida.elidedText(texto, Qt::ElideRight, r.width());
     }
-    p.setFont(fuente);
+    p.setFont(f->fuente);
     p.setPen(Qt::black);
     p.drawText(r, static_cast<int>(e.alineacion | Qt::AlignVCenter) | Qt::TextSingleLine, mostrado);
 }
 
 // Draws the symbol from zint's vector output, scaled into the box with its quiet zones kept free.
-void DibujarBarras(QPainter& p, const Escala& k, const QRectF& caja, const Elemento& e, const QString& dato) {
+void DibujarBarras(QPainter& p, Fuentes& fuentes, const Escala& k, const QRectF& caja, const Elemento& e, const QString& dato) {
     if (dato.isEmpty()) return;
     std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> s(ZBarcode_Create(), ZBarcode_Delete);
     if (!s) return;
@@ -585,7 +604,8 @@ void DibujarBarras(QPainter& p, const Escala& k, const QRectF& caja, const Eleme
     if (rc >= ZINT_ERROR || !s->vector || !s->vector->rectangles || s->width <= 0) {
         Elemento aviso;
         aviso.puntos = 6;
-        DibujarTexto(p, k, caja, aviso, QStringLiteral("(código no imprimible: %1)").arg(QString::fromLatin1(s->errtxt)));
+        DibujarTexto(p, fuentes, k, caja, aviso,
+                     QStringLiteral("(código no imprimible: %1)").arg(QString::fromLatin1(s->errtxt)));
         return;
     }
     double x0 = 1e30, x1 = -1e30, y0 = 1e30, y1 = -1e30;
@@ -703,17 +723,40 @@ public:
     }
 
     // The columns and the first sheet; false with the reason when the database failed.
-    bool Empezar(QString* error) { return Hoja(0, error) != nullptr || Completa(); }
-
-    // Columns the layout names but the table lacks ("" when none).
-    QString ColumnaFaltante() const {
-        for (const Elemento& e : inf_.elementos) {
-            const QStringList usados = e.tipo == Elemento::Tipo::Barras ? QStringList{e.campo} : Campos(e.plantilla, 0);
-            for (const QString& c : usados)
-                if (!datos_.indice.contains(c.toLower())) return c;
+    // The table's columns from one of its rows; a layout naming a column the table lacks stops
+    // here (ColumnaFaltante); then the sheets read only the columns the labels print.
+    bool Empezar(QString* error) {
+        const ResultadoLectura r = LeerFilas(QStringLiteral("SELECT TOP 1 * FROM ") + inf_.tabla);
+        if (!r.error.isEmpty()) {
+            *error = r.error;
+            return false;
         }
-        return {};
+        if (r.filas.isEmpty()) {
+            total_ = 0;
+            return true;
+        }
+        QHash<QString, QString> existentes;
+        for (const QString& c : r.columnas) existentes.insert(c.toLower(), c);
+        QStringList usadas{inf_.orden};
+        for (const Elemento& e : inf_.elementos)
+            usadas += e.tipo == Elemento::Tipo::Barras ? QStringList{e.campo} : Campos(e.plantilla, 0);
+        QStringList lista;
+        QSet<QString> vistas;
+        for (const QString& c : std::as_const(usadas)) {
+            const QString nombre = existentes.value(c.toLower());
+            if (nombre.isEmpty()) {
+                faltante_ = c;
+                return true;
+            }
+            if (!vistas.contains(c.toLower())) lista << nombre;
+            vistas.insert(c.toLower());
+        }
+        columnas_ = lista.join(QLatin1Char(','));
+        return Hoja(0, error) != nullptr || Completa();
     }
+
+    // A column the layout names but the table lacks ("" when none).
+    QString ColumnaFaltante() const { return faltante_; }
 
 private:
     static constexpr qint64 kHojasPorLectura = 8;
@@ -733,7 +776,7 @@ private:
             const QString desde = inf_.orden + QStringLiteral(" >= ") + a.literal;
             donde = donde.isEmpty() ? desde : QLatin1Char('(') + donde + QStringLiteral(") AND ") + desde;
         }
-        return QStringLiteral("SELECT TOP %1 ").arg(a.saltar + filas) + (soloClave ? inf_.orden : QStringLiteral("*")) +
+        return QStringLiteral("SELECT TOP %1 ").arg(a.saltar + filas) + (soloClave ? inf_.orden : columnas_) +
                QStringLiteral(" FROM ") + inf_.tabla + (donde.isEmpty() ? QString() : QStringLiteral(" WHERE ") + donde) +
                QStringLiteral(" ORDER BY ") + inf_.orden;
     }
@@ -795,6 +838,8 @@ private:
         }
     }
 
+    QString columnas_ = QStringLiteral("*");
+    QString faltante_;
     std::map<qint64, Ancla> anclas_;
     qint64 conocidas_ = 1;
     qint64 ultimaPedida_ = 0;
@@ -804,7 +849,8 @@ private:
 };
 
 // Draws one sheet's labels; the painter's unit is the millimetre times k.
-void PintarHoja(QPainter& p, const Escala& k, const Informe& inf, const Datos& d, const QVector<QVariantList>& filas) {
+void PintarHoja(QPainter& p, Fuentes& fuentes, const Escala& k, const Informe& inf, const Datos& d,
+                const QVector<QVariantList>& filas) {
     for (qsizetype n = 0; n < filas.size(); ++n) {
         const int lugar = static_cast<int>(n);
         const QPointF origen(inf.margen.left() + (lugar % inf.columnas) * (inf.etiqueta.width() + inf.separacion.width()),
@@ -817,9 +863,9 @@ void PintarHoja(QPainter& p, const Escala& k, const Informe& inf, const Datos& d
         for (const Elemento& e : inf.elementos) {
             const QRectF caja = e.caja.translated(origen);
             if (e.tipo == Elemento::Tipo::Texto)
-                DibujarTexto(p, k, caja, e, Plantilla(d, fila, e.plantilla));
+                DibujarTexto(p, fuentes, k, caja, e, Plantilla(d, fila, e.plantilla));
             else
-                DibujarBarras(p, k, caja, e, Valor(d, fila, e.campo));
+                DibujarBarras(p, fuentes, k, caja, e, Valor(d, fila, e.campo));
         }
     }
 }
@@ -834,6 +880,7 @@ qint64 PintarTodo(QPagedPaintDevice& dispositivo, const Informe& inf, HojasEtiqu
         return 0;
     }
     const Escala k{dispositivo.logicalDpiX() / 25.4, dispositivo.logicalDpiY() / 25.4};
+    Fuentes fuentes;
     qint64 hoja = 0;
     for (;; ++hoja) {
         if (hoja >= hojas.HojasConocidas()) break;
@@ -851,7 +898,7 @@ qint64 PintarTodo(QPagedPaintDevice& dispositivo, const Informe& inf, HojasEtiqu
             return -1;
         }
         if (hoja > 0) dispositivo.newPage();
-        PintarHoja(p, k, inf, hojas.Columnas(), *filas);
+        PintarHoja(p, fuentes, k, inf, hojas.Columnas(), *filas);
     }
     p.end();
     return hoja;
@@ -931,7 +978,7 @@ protected:
             p.translate(hoja.topLeft());
             p.scale(zoom_ * logicalDpiX() / escala, zoom_ * logicalDpiY() / escala);
             if (filas) {
-                PintarHoja(p, k, inf_, hojas_.Columnas(), *filas);
+                PintarHoja(p, fuentes_, k, inf_, hojas_.Columnas(), *filas);
             } else {
                 p.setPen(Qt::darkGray);
                 p.drawText(QRectF(QPointF(0, 0), k(QRectF(QPointF(0, 0), inf_.papel)).size()), Qt::AlignCenter,
@@ -952,6 +999,7 @@ private:
 
     const Informe& inf_;
     HojasEtiquetas& hojas_;
+    Fuentes fuentes_;
     double zoom_ = 1.0;
 };
 
@@ -1114,14 +1162,14 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
                       vb::Critical);
     };
     if (!hojas.Empezar(&error)) return errorDeLectura(error);
-    if (hojas.Completa() && hojas.Total() == 0)
-        return avisar(QStringLiteral("No hay etiquetas para imprimir: ninguna posición cumple la selección."), vb::Information);
     // A column the layout names but the table lacks is a fault of the report file, told as such
     // rather than printed as blank labels.
     if (const QString falta = hojas.ColumnaFaltante(); !falta.isEmpty())
         return avisar(QStringLiteral("El archivo de informe \"%1\" no es válido: la tabla %2 no tiene la columna %3.")
                           .arg(QDir::toNativeSeparators(ruta), inf.tabla, falta),
                       vb::Critical);
+    if (hojas.Completa() && hojas.Total() == 0)
+        return avisar(QStringLiteral("No hay etiquetas para imprimir: ninguna posición cumple la selección."), vb::Information);
 
     const QString titulo = inf.titulo.isEmpty() ? QFileInfo(ruta).completeBaseName() : inf.titulo;
 
