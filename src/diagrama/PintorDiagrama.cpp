@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -38,6 +39,60 @@ QImage TexturaTrama(Estado e, const PaletaDiagrama& paleta) {
     QPainter q(&img);
     q.fillRect(img.rect(), QBrush(paleta.Trama(e), PaletaDiagrama::Patron(e)));
     return img;
+}
+
+// The part of a line inside a rectangle (Liang-Barsky); false when none is.
+bool Recortar(QLineF& l, const QRectF& r) {
+    double t0 = 0, t1 = 1;
+    const double dx = l.dx(), dy = l.dy();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {l.x1() - r.left(), r.right() - l.x1(), l.y1() - r.top(), r.bottom() - l.y1()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    l = QLineF(l.pointAt(t0), l.pointAt(t1));
+    return true;
+}
+
+// The same hatching drawn as lines, every `paso` drawing units: for an SVG drawing, whose
+// generator writes a texture brush as its plain colour and keeps no clip, so every line is cut to
+// the rectangle here.
+void RayarConLineas(QPainter& p, const QRectF& r, Estado e, const PaletaDiagrama& paleta, double paso) {
+    const Qt::BrushStyle patron = PaletaDiagrama::Patron(e);
+    if (patron == Qt::NoBrush || r.isEmpty() || paso <= 0) return;
+    p.save();
+    p.setPen(QPen(paleta.Trama(e), paso / 8));
+    const bool horizontal = patron == Qt::HorPattern || patron == Qt::CrossPattern;
+    const bool vertical = patron == Qt::CrossPattern;
+    const bool diagonal = patron == Qt::BDiagPattern || patron == Qt::DiagCrossPattern;
+    const bool contraria = patron == Qt::DiagCrossPattern;
+    QVector<QLineF> lineas;
+    if (horizontal)
+        for (double y = r.top() + paso / 2; y < r.bottom(); y += paso) lineas.append(QLineF(r.left(), y, r.right(), y));
+    if (vertical)
+        for (double x = r.left() + paso / 2; x < r.right(); x += paso) lineas.append(QLineF(x, r.top(), x, r.bottom()));
+    const double alto = r.height();
+    for (double d = -alto; (diagonal || contraria) && d < r.width(); d += paso) {
+        QLineF a(r.left() + d, r.bottom(), r.left() + d + alto, r.top()),
+            b(r.left() + d, r.top(), r.left() + d + alto, r.bottom());
+        if (diagonal && Recortar(a, r)) lineas.append(a);
+        if (contraria && Recortar(b, r)) lineas.append(b);
+    }
+    p.drawLines(lineas);
+    p.restore();
+}
+
+bool EsVectorial(const QPainter& p) {
+    return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::SVG;
 }
 
 // Values of the line pictures: the state of the most urgent position under each pixel.
@@ -82,18 +137,28 @@ struct PintorDiagrama::Contexto {
           cabecera = Letra(kLetraCabecera, true), aviso = Letra(kLetraAviso, true);
     QFontMetricsF mCelda{celda}, mMarca{marca}, mRotulo{rotulo}, mCabecera{cabecera}, mAviso{aviso};
     QBrush tramas[kEstados];
+    bool vectorial = false;        // an SVG drawing: hatching as lines
     QVector<QRectF> marcos;        // frames of racks and aisles, drawn together at the end
     QVector<QRectF> marcosCeldas;  // the lighter frames of the cells
     QVector<QRectF> fuera;         // frames of what lies outside the levels
 
     Contexto(QPainter& pintor, const QRectF& z, double e, const PaletaDiagrama& pal, const LayoutDeposito& l)
-        : p(pintor), zona(z), escala(e), paleta(pal), layout(l), px(1.0 / e) {
+        : p(pintor), zona(z), escala(e), paleta(pal), layout(l), px(1.0 / e), vectorial(EsVectorial(pintor)) {
         for (int i = 0; i < kEstados; ++i) {
             const auto estado = static_cast<Estado>(i);
             if (PaletaDiagrama::Patron(estado) == Qt::NoBrush) continue;
             tramas[i] = QBrush(TexturaTrama(estado, pal));
             tramas[i].setTransform(QTransform::fromScale(px, px));
         }
+    }
+
+    void Rayar(const QRectF& r, Estado e) {
+        const QBrush& trama = tramas[static_cast<int>(e)];
+        if (trama.style() == Qt::NoBrush) return;
+        if (vectorial)
+            RayarConLineas(p, r, e, paleta, 8 * px);
+        else
+            p.fillRect(r, trama);
     }
 };
 
@@ -156,7 +221,7 @@ void PintorDiagrama::PintarCalle(Contexto& c, int i) const {
         c.p.fillRect(h, c.paleta.Cabecera());
     } else {
         c.p.fillRect(h, c.paleta.Relleno(e));
-        if (c.tramas[static_cast<int>(e)].style() != Qt::NoBrush) c.p.fillRect(h, c.tramas[static_cast<int>(e)]);
+        c.Rayar(h, e);
     }
     if (kLetraCabecera * c.escala < 6) return;
     QString texto;
@@ -240,12 +305,9 @@ void PintorDiagrama::PintarCelda(Contexto& c, const QRectF& r, int nodo) const {
     if (e != Estado::Titulo) {
         if (c.escala >= kEscalaTramas) {
             c.p.fillRect(rr, c.paleta.Relleno(e));
-            const QBrush& trama = c.tramas[static_cast<int>(e)];
             // Once the texts are drawn, the hatching keeps to a strip on the left, clear of them.
-            if (trama.style() != Qt::NoBrush)
-                c.p.fillRect(
-                    c.escala >= kEscalaTexto ? QRectF(rr.x(), rr.y(), std::min(rr.width() / 4, kFranjaTrama), rr.height()) : rr,
-                    trama);
+            c.Rayar(c.escala >= kEscalaTexto ? QRectF(rr.x(), rr.y(), std::min(rr.width() / 4, kFranjaTrama), rr.height()) : rr,
+                    e);
         } else {
             // Too small for the hatching: the stronger tone the line pictures use.
             c.p.fillRect(rr, c.paleta.Bloque(e));
@@ -356,7 +418,10 @@ void PintorDiagrama::PintarMuestra(QPainter& p, const QRectF& r, Estado e, const
     p.save();
     if (e != Estado::Titulo) {
         p.fillRect(r, paleta.Relleno(e));
-        if (PaletaDiagrama::Patron(e) != Qt::NoBrush) p.fillRect(r, QBrush(TexturaTrama(e, paleta)));
+        if (EsVectorial(p))
+            RayarConLineas(p, r, e, paleta, 8);
+        else if (PaletaDiagrama::Patron(e) != Qt::NoBrush)
+            p.fillRect(r, QBrush(TexturaTrama(e, paleta)));
     }
     p.setPen(QPen(paleta.Linea(), 1));
     p.setBrush(Qt::NoBrush);

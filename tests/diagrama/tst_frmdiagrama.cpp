@@ -5,6 +5,7 @@
 #include "diagrama/DetallePosicion.h"
 #include "diagrama/DialogoSalida.h"
 #include "diagrama/FrmDiagrama.h"
+#include "diagrama/PaletaDiagrama.h"
 #include "diagrama/VistaDiagrama.h"
 #include "layout/FrmMa_Posic.h"
 #include "services/Sesion.h"
@@ -382,7 +383,11 @@ private slots:
         if (destino == 3) {
             QFile svg(esperado);
             QVERIFY(svg.open(QIODevice::ReadOnly));
-            QVERIFY(svg.readAll().contains("010203"));
+            const QByteArray dibujo = svg.readAll();
+            QVERIFY(dibujo.contains("010203"));
+            // The hatching comes as lines in the state's tone, the SVG generator having no patterns.
+            const QByteArray tono = PaletaDiagrama(w->palette()).Trama(Estado::Reservado).name().toLatin1();
+            QVERIFY2(dibujo.contains("stroke=\"" + tono + "\""), tono.constData());
         }
         if (destino == 2) QVERIFY(!QImage(esperado).isNull());
     }
