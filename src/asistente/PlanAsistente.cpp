@@ -39,6 +39,9 @@ const int kReservas[] = {IdRubro, IdTipo, IdFamilia, IdArticulo};
 
 // A flag as a file may write it; empty: not a flag.
 QString Marca(const QString& texto) {
+    // What the ranges and the editor's export write.
+    if (texto.size() == 1 && (texto[0] == QLatin1Char('0') || texto[0] == QLatin1Char('1')))
+        return texto[0] == QLatin1Char('1') ? kUno : kCero;
     const QString t = texto.trimmed().toUpper();
     if (t.isEmpty() || t == QLatin1String("0") || t == QLatin1String("NO") || t == QLatin1String("FALSO") ||
         t == QLatin1String("FALSE"))
@@ -73,7 +76,7 @@ int UltimoNivel(const NivelesLayout& n) {
 
 }  // namespace
 
-size_t HashSinCaso::operator()(const QString& s) const noexcept {
+size_t HashSinCaso::operator()(QStringView s) const {
     size_t h = 1469598103934665603ull;
     for (const QChar ch : s) {
         const char16_t c = ch.unicode();
@@ -81,6 +84,20 @@ size_t HashSinCaso::operator()(const QString& s) const noexcept {
         h = (h ^ plegado) * 1099511628211ull;
     }
     return h;
+}
+
+bool IgualSinCaso::operator()(QStringView a, QStringView b) const noexcept {
+    if (a.size() != b.size()) return false;
+    // ASCII folded here; the general case tables only from the first other character on.
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) == 0;
+        if (x >= u'A' && x <= u'Z') x += 32;
+        if (y >= u'A' && y <= u'Z') y += 32;
+        if (x != y) return false;
+    }
+    return true;
 }
 
 bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
@@ -117,6 +134,7 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
     }
     db.CierraRecordset(rs);
     hayUltimo_.fill(false);
+    hayDetalle_ = false;
 
     db.AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE IdDeposito = '") + TextoSql(deposito_) +
                           QStringLiteral("' ORDER BY IdPosicion"),
@@ -199,12 +217,21 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
     return RevisarDetalle(f);
 }
 
+bool PlanAsistente::MismoDetalle(const FilaPosicion& f) const {
+    if (!hayDetalle_ || f.presentes != ultimoDetalle_.presentes) return false;
+    for (int c = Capacidad; c < kColumnas; ++c)
+        if (c != IdDeposito && f.Valor(c) != ultimoDetalle_.Valor(c)) return false;
+    return true;
+}
+
 QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
     const QString descripcion = f.Valor(Descripcion).trimmed();
     if (tamanos_[Descripcion] > 0 && descripcion.size() > tamanos_[Descripcion])
         return QStringLiteral("la Descripcion tiene %1 caracteres; la columna admite %2")
             .arg(descripcion.size())
             .arg(tamanos_[Descripcion]);
+    // The rest reads neither the code nor the description: the same values pass again.
+    if (MismoDetalle(f)) return {};
     double numero = 0;
     const QString capacidad = f.Valor(Capacidad).trimmed();
     if (!capacidad.isEmpty()) {
@@ -232,6 +259,8 @@ QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
         if (!f.Valor(r.columna).trimmed().isEmpty() && !ExisteCodigo(r.columna, f.Valor(r.columna)))
             return QStringLiteral("%1 (%2 \"%3\")")
                 .arg(QLatin1String(r.mensaje), NombreColumna(r.columna), f.Valor(r.columna).trimmed().left(30));
+    ultimoDetalle_ = f;
+    hayDetalle_ = true;
     return {};
 }
 
@@ -269,9 +298,10 @@ void PlanAsistente::Valores(const FilaPosicion& f, bool nueva, Entrada& e) {
     e.valor[IdDeposito] = deposito_;
 }
 
-const std::array<QString, kColumnas>* PlanAsistente::Efectivos(const QString& codigo) const {
+const std::array<QString, kColumnas>* PlanAsistente::Efectivos(QStringView codigo) const {
     const auto en = indiceEntradas_.find(codigo);
-    const auto ex = indiceExistentes_.find(codigo);
+    // A new warehouse has no positions: its codes are not hashed a second time.
+    const auto ex = indiceExistentes_.empty() ? indiceExistentes_.end() : indiceExistentes_.find(codigo);
     if (en != indiceEntradas_.end()) {
         const Entrada& e = entradas_[en->second];
         if (e.estado == Estado::Nueva) return &e.valor;
@@ -324,7 +354,7 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         if (!e.motivo.isEmpty()) {
             e.estado = Estado::Rechazada;
         } else {
-            const auto ex = indiceExistentes_.find(e.codigo);
+            const auto ex = indiceExistentes_.empty() ? indiceExistentes_.end() : indiceExistentes_.find(e.codigo);
             const bool nueva = ex == indiceExistentes_.end();
             Valores(f, nueva, e);
             if (nueva) {
@@ -344,11 +374,18 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
 
     // The parents, shortest codes first, so a refused parent refuses its children and a parent
     // added as a heading serves the rows below it.
+    // A counting sort by length: stable, and one pass over the rows.
     QVector<int> orden(entradas_.size());
-    for (int i = 0; i < orden.size(); ++i) orden[i] = i;
-    // Already in order when every parent comes before its children (the ranges, most files).
-    auto corto = [this](int a, int b) { return entradas_[a].codigo.size() < entradas_[b].codigo.size(); };
-    std::stable_sort(orden.begin(), orden.end(), corto);
+    {
+        QVector<int> desde;
+        for (const Entrada& e : std::as_const(entradas_)) {
+            const auto l = static_cast<qsizetype>(e.codigo.size()) + 1;
+            if (desde.size() <= l) desde.resize(l + 1, 0);
+            ++desde[l];
+        }
+        for (qsizetype l = 1; l < desde.size(); ++l) desde[l] += desde[l - 1];
+        for (int i = 0; i < entradas_.size(); ++i) orden[desde[entradas_[i].codigo.size()]++] = i;
+    }
     // A refused row's code, if the file has it refused: its first line.
     auto rechazado = [this](const QString& p) -> int {
         const auto it = indiceEntradas_.find(p);
@@ -367,16 +404,21 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
     const int ultimo = UltimoNivel(n);
     for (int i : orden) {
         if (entradas_[i].estado == Estado::Rechazada) continue;
-        const QString codigo = entradas_[i].codigo;
-        const QString padre = n.CodigoPadre(codigo);
-        if (padre.isEmpty()) continue;
-        const auto* valores = Efectivos(padre);
+        const QString& codigo = entradas_[i].codigo;
+        // The parent's code as a view of the child's: most parents are found, and no string is made.
+        qsizetype largoPadre = 0;
+        for (int k = 2; k <= 4; ++k)
+            if (codigo.size() == n.FinNivel[k] && n.FinNivel[k] > n.FinNivel[k - 1]) largoPadre = n.FinNivel[k - 1];
+        if (largoPadre == 0) continue;
+        const auto* valores = Efectivos(QStringView(codigo).left(largoPadre));
         auto rechazar = [&](const QString& motivo) {
             Entrada& e = entradas_[i];
             e.estado = Estado::Rechazada;
             e.motivo = motivo;
         };
+        const auto codigoPadre = [&] { return codigo.left(largoPadre); };
         if (!valores) {
+            const QString padre = codigo.left(largoPadre);  // the rows added below move `codigo`
             // A parent the file has but that was refused takes its children with it.
             QString caido;
             int l = -1;
@@ -422,7 +464,7 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
             }
             continue;
         }
-        if (recibeMovimientos(valores)) rechazar(kMovimientos.arg(padre));
+        if (recibeMovimientos(valores)) rechazar(kMovimientos.arg(codigoPadre()));
     }
     for (const Entrada& e : entradas_) ++cuentas_[static_cast<int>(e.estado)];
     return true;

@@ -19,11 +19,16 @@ namespace asistente {
 enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
 
 // Codes as the database compares them: without regard to letter case.
+// Both take views, so that a parent's code is looked up without making a string of it.
 struct HashSinCaso {
-    size_t operator()(const QString& s) const noexcept;
+    using is_transparent = void;
+    // Not noexcept on purpose: the standard library then keeps each code's hash in its node, and
+    // does not hash the codes of a bucket again at every look-up.
+    size_t operator()(QStringView s) const;
 };
 struct IgualSinCaso {
-    bool operator()(const QString& a, const QString& b) const noexcept { return a.compare(b, Qt::CaseInsensitive) == 0; }
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const noexcept;
 };
 using IndiceCodigos = std::unordered_map<QString, int, HashSinCaso, IgualSinCaso>;
 
@@ -80,7 +85,10 @@ private:
     bool ExisteCodigo(int columna, const QString& valor);
     void Valores(const FilaPosicion& f, bool nueva, Entrada& e);
     // The values a position keeps once the job is done, for the checks of its children.
-    const std::array<QString, kColumnas>* Efectivos(const QString& codigo) const;
+    const std::array<QString, kColumnas>* Efectivos(QStringView codigo) const;
+    // The part of a row the detail checks read, for the one before it: the rows of a job mostly
+    // repeat every value but the code and the description.
+    bool MismoDetalle(const FilaPosicion& f) const;
 
     QString deposito_;
     bool actualizar_ = false;
@@ -97,6 +105,9 @@ private:
     mutable std::array<QString, kColumnas> ultimoTexto_;
     mutable std::array<QString, kColumnas> ultimoValor_;
     mutable std::array<bool, kColumnas> hayUltimo_{};
+    // The last row whose details passed the checks (its description aside).
+    FilaPosicion ultimoDetalle_;
+    bool hayDetalle_ = false;
 };
 
 // How many positions one job may hold at most.
