@@ -109,6 +109,8 @@ public:
     void Form_Unload();
     // Works out the job and shows it; false when something had to be told first.
     bool VistaPrevia();
+    // Shows the job worked out last: the tree of its result, the refused rows and the summary.
+    void MostrarPlan();
     void Crear();
     void GuardarRechazos();
     void Examinar();
@@ -130,7 +132,6 @@ private:
     void NivelesACrear(int n);
     void Invalidar();
     void Reactivar();
-    void MostrarPlan();
     void VerDescripcion(QLineEdit* campo, QLabel* etiqueta, const QString& tabla, const QString& clave);
     QString TablaReserva() const;
     bool ValoresValidos();
