@@ -575,9 +575,13 @@ void FrmAsistente::Avisar(const QString& texto, int estilo, QWidget* foco) {
     }
 }
 
+void FrmAsistente::SoltarPlan() {
+    if (plan_) libre_ = std::move(plan_);
+}
+
 void FrmAsistente::Invalidar() {
     if (ocupado_ || !plan_) return;
-    plan_.reset();
+    SoltarPlan();
     ModeloArbol->LimpiarMarcas();
     ModeloArbol->Limpiar();
     Rechazos->Cargar(nullptr);
@@ -648,7 +652,7 @@ bool FrmAsistente::VistaPrevia() {
         return false;
     }
     const Ocupado ocupado(ocupado_);
-    plan_.reset();
+    SoltarPlan();
     ModeloArbol->LimpiarMarcas();
     ModeloArbol->Limpiar();
     Rechazos->Cargar(nullptr);
@@ -656,7 +660,7 @@ bool FrmAsistente::VistaPrevia() {
     CmdGuardarRechazos->setEnabled(false);
 
     ActualizarNivelesLayout();
-    auto plan = std::make_unique<PlanAsistente>();
+    auto plan = libre_ ? std::move(libre_) : std::make_unique<PlanAsistente>();
     QString error;
     if (!plan->Preparar(Deposito(), &error)) {
         Avisar(error, vb::Critical);
@@ -668,7 +672,7 @@ bool FrmAsistente::VistaPrevia() {
     const bool porRangos = Paginas->currentIndex() == 0;
     if (porRangos) {
         if (!ValoresValidos()) {
-            plan_.reset();
+            SoltarPlan();
             return false;
         }
         QVector<RangoNivel> rangos;
@@ -689,7 +693,7 @@ bool FrmAsistente::VistaPrevia() {
         v.reserva = TxtReserva->text().trimmed();
         ResultadoRangos r = ExpandirRangos(gNiveles(), rangos, v, kMaximoPosiciones, plan_->TamanoColumna(Descripcion));
         if (!r.error.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             Avisar(r.error, vb::Exclamation, Niveles[0].desde);
             return false;
         }
@@ -697,7 +701,7 @@ bool FrmAsistente::VistaPrevia() {
     } else {
         const QString ruta = TxtArchivo->text().trimmed();
         if (ruta.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             Avisar(QStringLiteral(" Elija la planilla o el archivo CSV con las posiciones."), vb::Exclamation, TxtArchivo);
             return false;
         }
@@ -717,7 +721,7 @@ bool FrmAsistente::VistaPrevia() {
             gDisplay().CartelCerrar();
         }
         if (!t.error.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             if (t.error != TextoLecturaCancelada()) Avisar(t.error, vb::Critical, TxtArchivo);
             return false;
         }
@@ -740,7 +744,7 @@ bool FrmAsistente::VistaPrevia() {
         gDisplay().CartelCerrar();
     }
     if (!completo) {
-        plan_.reset();
+        SoltarPlan();
         LblResumen->setText(QStringLiteral("Vista previa cancelada."));
         return false;
     }

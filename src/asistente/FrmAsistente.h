@@ -137,7 +137,12 @@ private:
     bool ValoresValidos();
     void Avisar(const QString& texto, int estilo, QWidget* foco = nullptr);
 
+    // The job shown no more; the next preview works in it. The rows of a large job take tens of
+    // megabytes, and memory the system hands out afresh costs more to touch than to fill.
+    void SoltarPlan();
+
     std::unique_ptr<asistente::PlanAsistente> plan_;
+    std::unique_ptr<asistente::PlanAsistente> libre_;
     bool descargando_ = false;
     bool ocupado_ = false;
 };
