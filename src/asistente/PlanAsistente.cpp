@@ -3,6 +3,7 @@
 #include "asistente/Rangos.h"
 #include "db/DB_Dll.h"
 #include "layout/QDL_RTLocator.h"
+#include "layout/TextosCompactos.h"
 #include "layout/ValoresPosicion.h"
 #include "services/FuncionesComunes.h"
 
@@ -76,17 +77,7 @@ int UltimoNivel(const NivelesLayout& n) {
 
 }  // namespace
 
-size_t HashSinCaso::operator()(QStringView s) const {
-    size_t h = 1469598103934665603ull;
-    for (const QChar ch : s) {
-        const char16_t c = ch.unicode();
-        const char16_t plegado = c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : ch.toCaseFolded().unicode();
-        h = (h ^ plegado) * 1099511628211ull;
-    }
-    return h;
-}
-
-bool IgualSinCaso::operator()(QStringView a, QStringView b) const noexcept {
+bool IgualSinCaso(QStringView a, QStringView b) {
     if (a.size() != b.size()) return false;
     // ASCII folded here; the general case tables only from the first other character on.
     for (qsizetype i = 0; i < a.size(); ++i) {
@@ -100,10 +91,56 @@ bool IgualSinCaso::operator()(QStringView a, QStringView b) const noexcept {
     return true;
 }
 
+void IndiceCodigos::Limpiar(size_t previstos) {
+    size_t tamano = 64;
+    while (tamano < previstos * 2) tamano *= 2;
+    tabla_.assign(tamano, Ranura());
+    ocupadas_ = 0;
+}
+
+int IndiceCodigos::Buscar(QStringView codigo) const {
+    if (ocupadas_ == 0) return -1;
+    const quint32 hash = textos::HashCodigo(codigo);
+    const size_t mascara = tabla_.size() - 1;
+    for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
+        const Ranura& r = tabla_[i];
+        if (r.fila < 0) return -1;
+        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
+    }
+}
+
+int IndiceCodigos::Agregar(QStringView codigo, int fila) {
+    if (tabla_.empty() || (ocupadas_ + 1) * 2 > tabla_.size()) Crecer();
+    const quint32 hash = textos::HashCodigo(codigo);
+    const size_t mascara = tabla_.size() - 1;
+    size_t i = hash & mascara;
+    for (; tabla_[i].fila >= 0; i = (i + 1) & mascara) {
+        const Ranura& r = tabla_[i];
+        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
+    }
+    tabla_[i] = Ranura{codigo.data(), static_cast<qint32>(codigo.size()), hash, fila};
+    ++ocupadas_;
+    return -1;
+}
+
+void IndiceCodigos::Crecer() {
+    std::vector<Ranura> vieja;
+    vieja.swap(tabla_);
+    Limpiar(std::max<size_t>(ocupadas_ + 1, vieja.size()));
+    const size_t mascara = tabla_.size() - 1;
+    for (const Ranura& r : vieja) {
+        if (r.fila < 0) continue;
+        size_t i = r.hash & mascara;
+        while (tabla_[i].fila >= 0) i = (i + 1) & mascara;
+        tabla_[i] = r;
+        ++ocupadas_;
+    }
+}
+
 bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
     deposito_ = FC().FormatoLongitud(deposito.trimmed(), 4);
     existentes_.clear();
-    indiceExistentes_.clear();
+    indiceExistentes_.Limpiar();
     for (auto& h : existeCodigo_) h.clear();
     auto& db = gBaseDatos();
     auto fallo = [&](const QString& que) {
@@ -156,8 +193,9 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
         e.codigo = FC().TextoCampo(rs.Fields(indice[IdPosicion]).Value);
         e.valor[IdPosicion] = e.codigo.trimmed();
         e.valor[IdDeposito] = deposito_;
-        indiceExistentes_.emplace(e.codigo.trimmed(), static_cast<int>(existentes_.size()));
         existentes_.push_back(std::move(e));
+        // The first of a code, as a look-up of the database finds one.
+        indiceExistentes_.Agregar(existentes_.back().valor[IdPosicion], static_cast<int>(existentes_.size() - 1));
         rs.MoveNext();
     }
     db.CierraRecordset(rs);
@@ -299,32 +337,31 @@ void PlanAsistente::Valores(const FilaPosicion& f, bool nueva, Entrada& e) {
 }
 
 const std::array<QString, kColumnas>* PlanAsistente::Efectivos(QStringView codigo) const {
-    const auto en = indiceEntradas_.find(codigo);
+    const int en = indiceEntradas_.Buscar(codigo);
     // A new warehouse has no positions: its codes are not hashed a second time.
-    const auto ex = indiceExistentes_.empty() ? indiceExistentes_.end() : indiceExistentes_.find(codigo);
-    if (en != indiceEntradas_.end()) {
-        const Entrada& e = entradas_[en->second];
+    const int ex = indiceExistentes_.Buscar(codigo);
+    if (en >= 0) {
+        const Entrada& e = entradas_[en];
         if (e.estado == Estado::Nueva) return &e.valor;
-        if (e.estado == Estado::Cambiada && actualizar_ && ex != indiceExistentes_.end()) {
+        if (e.estado == Estado::Cambiada && actualizar_ && ex >= 0) {
             // An update writes only some columns: the rest stay as stored.
             static thread_local std::array<QString, kColumnas> mezcla;
-            const Existente& x = existentes_[ex->second];
+            const Existente& x = existentes_[ex];
             for (int c = 0; c < kColumnas; ++c) mezcla[c] = (e.columnas & (1u << c)) ? e.valor[c] : x.valor[c];
             return &mezcla;
         }
     }
-    return ex == indiceExistentes_.end() ? nullptr : &existentes_[ex->second].valor;
+    return ex < 0 ? nullptr : &existentes_[ex].valor;
 }
 
 bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, const std::function<bool(qint64)>& avance) {
     const NivelesLayout& n = gNiveles();
     actualizar_ = actualizar;
     entradas_.clear();
-    indiceEntradas_.clear();
+    indiceEntradas_.Limpiar(static_cast<size_t>(filas.size()));
     std::fill(std::begin(cuentas_), std::end(cuentas_), 0);
     padresCreados_ = 0;
     entradas_.reserve(filas.size());
-    indiceEntradas_.reserve(filas.size());
 
     // Each row on its own; a code given twice keeps its first line.
     for (qsizetype i = 0; i < filas.size(); ++i) {
@@ -345,22 +382,23 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         }
         e.motivo = Revisar(f, e.codigo);
         const int numero = static_cast<int>(entradas_.size());
-        const auto [previa, primera] = indiceEntradas_.try_emplace(e.codigo, numero);
-        if (!primera && !e.codigo.isEmpty()) {
-            const int l = entradas_[previa->second].linea;
+        // The entry's text stays where the index sees it: moving a string keeps its text.
+        const int previa = indiceEntradas_.Agregar(e.codigo, numero);
+        if (previa >= 0 && !e.codigo.isEmpty()) {
+            const int l = entradas_[previa].linea;
             e.motivo = l > 0 ? QStringLiteral("el codigo %1 ya esta en la linea %2").arg(e.codigo).arg(l)
                              : QStringLiteral("el codigo %1 esta repetido").arg(e.codigo);
         }
         if (!e.motivo.isEmpty()) {
             e.estado = Estado::Rechazada;
         } else {
-            const auto ex = indiceExistentes_.empty() ? indiceExistentes_.end() : indiceExistentes_.find(e.codigo);
-            const bool nueva = ex == indiceExistentes_.end();
+            const int ex = indiceExistentes_.Buscar(e.codigo);
+            const bool nueva = ex < 0;
             Valores(f, nueva, e);
             if (nueva) {
                 e.estado = Estado::Nueva;
             } else {
-                const Existente& x = existentes_[ex->second];
+                const Existente& x = existentes_[ex];
                 QStringList cambios;
                 for (int c = 0; c < kColumnas; ++c)
                     if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.valor[c] != x.valor[c])
@@ -388,9 +426,9 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
     }
     // A refused row's code, if the file has it refused: its first line.
     auto rechazado = [this](const QString& p) -> int {
-        const auto it = indiceEntradas_.find(p);
-        if (it == indiceEntradas_.end() || entradas_[it->second].estado != Estado::Rechazada) return -1;
-        return entradas_[it->second].linea;
+        const int i = indiceEntradas_.Buscar(p);
+        if (i < 0 || entradas_[i].estado != Estado::Rechazada) return -1;
+        return entradas_[i].linea;
     };
     // A storable position that carries a reservation already receives movements: nothing may be
     // added under it.
@@ -458,8 +496,8 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
                 e.padreCreado = true;
                 e.estado = Estado::Nueva;
                 Valores(f, true, e);
-                indiceEntradas_.emplace(p, static_cast<int>(entradas_.size()));
                 entradas_.push_back(std::move(e));
+                indiceEntradas_.Agregar(entradas_.back().codigo, static_cast<int>(entradas_.size() - 1));
                 ++padresCreados_;
             }
             continue;
