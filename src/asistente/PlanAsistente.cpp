@@ -205,8 +205,9 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
 QString PlanAsistente::ValorEscrito(int c, const QString& texto) const {
     if (hayUltimo_[c] && ultimoTexto_[c] == texto) return ultimoValor_[c];
     QString v = ValorColumnaPosicion(NombreColumna(c), tipos_[c], tamanos_[c], texto);
-    // What AgregaCampo would leave of it: no quote is ever written.
-    v.remove(QLatin1Char('\''));
+    // What AgregaCampo would leave of it: no quote is ever written. Only a text with one is
+    // touched: removing makes a copy of a text shared with the row.
+    if (v.contains(QLatin1Char('\''))) v.remove(QLatin1Char('\''));
     ultimoTexto_[c] = texto;
     ultimoValor_[c] = v;
     hayUltimo_[c] = true;
