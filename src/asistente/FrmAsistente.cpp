@@ -208,7 +208,8 @@ ProgresoEscritura ProgresoEnCartel() {
                                  QStringLiteral("0 de %1").arg(Miles(total)), QString());
     };
     p.avance = [espaciado = Espaciado()](qint64 hechas, qint64 total) mutable {
-        if (!espaciado.Toca()) return true;
+        // The last one always: a cancel pressed since the banner was shown is seen before the commit.
+        if (hechas < total && !espaciado.Toca()) return true;
         bool cancelado = false;
         gDisplay().CartelMostrar(cancelado, QVariant(), QStringLiteral("%1 de %2").arg(Miles(hechas), Miles(total)));
         return !cancelado;
