@@ -555,6 +555,10 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     // Result columns named by the text of the select list (see NombreColumna), not by the
     // declared column.
     sqlite3_exec(db_, "PRAGMA short_column_names = OFF", nullptr, nullptr, nullptr);
+    // The length checks below may abort a statement, so every statement that writes keeps the
+    // pages it changes in a statement journal; past 64 KiB that journal goes to a temporary file,
+    // and a bulk insert of many rows a statement wrote most of its pages twice to disk.
+    sqlite3_exec(db_, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
     FijarEspera(30);
     nivel_ = 0;
     CrearControlesLongitud();
