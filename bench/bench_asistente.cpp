@@ -78,9 +78,10 @@ Entorno& entorno() {
     return e;
 }
 
-// Ranges for about n positions on the demo's levels (2, 2, 2): 40 aisles of 50 positions.
+// Ranges for at least n positions (up to 2,000 more) on the demo's levels (2, 2, 2): 40 aisles of
+// 50 positions.
 QVector<RangoNivel> RangosPara(int n) {
-    const int niveles = std::clamp((n - 40 - 2000) / 2000, 1, 99);
+    const int niveles = std::clamp((n - 40 - 2000 + 1999) / 2000, 1, 99);
     return {{QStringLiteral("01"), QStringLiteral("40"), 1, false, true, PlantillaPorDefecto(1, 3)},
             {QStringLiteral("01"), QStringLiteral("50"), 1, false, true, PlantillaPorDefecto(2, 3)},
             {QStringLiteral("01"), QString::number(niveles).rightJustified(2, QLatin1Char('0')), 1, false, false,
