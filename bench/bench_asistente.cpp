@@ -1,14 +1,17 @@
-// The layout wizard on a warehouse of N positions (100,000 unless MP_POSICIONES says otherwise):
+// The layout wizard on a warehouse of N positions (100,000 unless --posiciones=N or MP_POSICIONES
+// says otherwise):
 //  - creating them by ranges, against the bare SQLite API inserting the same rows with one prepared
 //    statement in one transaction (target: at most 2 times);
 //  - importing a workbook of N rows (the editor's own export), against reading the same cells with
 //    bare libzip and QXmlStreamReader plus the same bare inserts (target: at most 3 times);
-//  - the preview of N positions in the wizard's window, shown and painted, against the editor's
-//    tree build of the same rows (target: at most 2 times).
+//  - the preview of the ranges' positions in the wizard's window (expanded, checked, shown and
+//    painted), against the editor's tree build of the same rows, read from a warehouse that holds
+//    them (target: at most 2 times); beside it the part of it that shows the checked job: the
+//    editor's tree model built from the plan and painted.
 // Every side is timed warm over several runs in one process; the first run of each is reported
 // beside it. The program's progress banner is installed, as in the program.
 //
-//   QT_QPA_PLATFORM=offscreen ./bench_asistente
+//   QT_QPA_PLATFORM=offscreen ./bench_asistente [--posiciones=N]
 #include "Banco.h"
 #include "asistente/EscritorAsistente.h"
 #include "asistente/FrmAsistente.h"
@@ -44,14 +47,19 @@ using namespace asistente;
 
 namespace {
 
+int gPosiciones = 0;
+
 int Posiciones() {
+    if (gPosiciones > 0) return gPosiciones;
     const int n = qEnvironmentVariableIntValue("MP_POSICIONES");
     return n > 0 ? n : 100000;
 }
 
-// The warehouse the jobs write into (emptied after each run) and the one the editor shows.
+// The warehouse the jobs write into (emptied after each run), the one exported and imported, and
+// the one that holds the rows of the ranges for the editor's tree.
 const char* const kDestino = "   8";
 const char* const kEditor = "   9";
+const char* const kArbol = "  10";
 
 struct Entorno {
     QTemporaryDir carpeta;
@@ -70,9 +78,10 @@ Entorno& entorno() {
     return e;
 }
 
-// Ranges for about n positions on the demo's levels (2, 2, 2): 40 aisles of 50 positions.
+// Ranges for at least n positions (up to 2,000 more) on the demo's levels (2, 2, 2): 40 aisles of
+// 50 positions.
 QVector<RangoNivel> RangosPara(int n) {
-    const int niveles = std::clamp((n - 40 - 2000) / 2000, 1, 99);
+    const int niveles = std::clamp((n - 40 - 2000 + 1999) / 2000, 1, 99);
     return {{QStringLiteral("01"), QStringLiteral("40"), 1, false, true, PlantillaPorDefecto(1, 3)},
             {QStringLiteral("01"), QStringLiteral("50"), 1, false, true, PlantillaPorDefecto(2, 3)},
             {QStringLiteral("01"), QString::number(niveles).rightJustified(2, QLatin1Char('0')), 1, false, false,
@@ -98,13 +107,16 @@ void Vaciar(const char* deposito) {
     Sql(QStringLiteral("DELETE FROM MA_POSICIONES WHERE IdDeposito = '%1'").arg(QLatin1String(deposito)));
 }
 
+void InsertarCrudo(const std::vector<std::array<QByteArray, kColumnas>>& filas);
+
 bool Preparar() {
     auto& e = entorno();
     const int n = Posiciones();
     e.archivo = banco::CrearBase(e.carpeta.path(), {{QString::fromLatin1(kEditor).trimmed(), n}}, true);
     if (e.archivo.isEmpty()) return false;
-    Sql(QStringLiteral("INSERT INTO TA_DEPOSITO (IdDeposito, Descripcion, Unidad) VALUES ('%1', 'Deposito nuevo', '   1')")
-            .arg(QLatin1String(kDestino)));
+    for (const char* d : {kDestino, kArbol})
+        Sql(QStringLiteral("INSERT INTO TA_DEPOSITO (IdDeposito, Descripcion, Unidad) VALUES ('%1', 'Deposito nuevo', '   1')")
+                .arg(QLatin1String(d)));
     if (!banco::Conectar(e.archivo)) return false;
     InstalarLectorFilas();
     InstalarProgresoExportacion();
@@ -128,6 +140,10 @@ bool Preparar() {
         for (int c = 0; c < kColumnas; ++c) f[c] = x.Valor(c) == QLatin1String("Null") ? QByteArray() : x.Valor(c).toUtf8();
         e.filas.push_back(std::move(f));
     }
+    // The same rows in the editor's warehouse of the preview's comparison.
+    auto arbol = e.filas;
+    for (auto& f : arbol) f[IdDeposito] = QByteArray(kArbol);
+    InsertarCrudo(arbol);
     e.asistente = std::make_unique<FrmAsistente>(false);
     e.asistente->show();
     e.editor = std::make_unique<FrmMa_Posic>(false);
@@ -308,11 +324,27 @@ void BM_VistaPrevia(benchmark::State& state) {
     state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
 }
 
+// The job the preview above worked out, shown again: the tree of its result built from the plan
+// and painted, the refused rows and the summary.
+void BM_VistaPreviaMostrada(benchmark::State& state) {
+    auto& w = *entorno().asistente;
+    if (!w.Plan()) w.VistaPrevia();
+    Medir(
+        state, "vista previa mostrada",
+        [&] {
+            w.MostrarPlan();
+            w.TreeView1->viewport()->repaint();
+            QApplication::processEvents();
+        },
+        nullptr);
+    state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
+}
+
 void BM_ArbolEditor(benchmark::State& state) {
     auto& w = *entorno().editor;
     {
         const QSignalBlocker b(w.CmbDeposito);
-        w.CmbDeposito->setCurrentIndex(w.CmbDeposito->findText(QString::fromLatin1(kEditor), Qt::MatchEndsWith));
+        w.CmbDeposito->setCurrentIndex(w.CmbDeposito->findText(QString::fromLatin1(kArbol), Qt::MatchEndsWith));
     }
     Medir(
         state, "arbol del editor",
@@ -344,6 +376,7 @@ public:
 
 // The preview and the editor's tree come first: the import below empties the editor's warehouse.
 BENCHMARK(BM_VistaPrevia)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_VistaPreviaMostrada)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ArbolEditor)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Rangos)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_RangosCrudo)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -352,6 +385,7 @@ BENCHMARK(BM_Planilla)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    gPosiciones = banco::Posiciones(argc, argv, 0);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (!Preparar()) return 1;
@@ -367,10 +401,13 @@ int main(int argc, char** argv) {
             std::printf("  la primera vez en el proceso: %.1f ms contra %.1f ms, razon %.2f\n", e.primera[pa] / 1e3,
                         e.primera[pb] / 1e3, e.primera[pa] / e.primera[pb]);
     };
-    std::printf("\n%d posiciones (MP_POSICIONES)\n", Posiciones());
+    std::printf("\n%d posiciones (--posiciones); %zu de los rangos\n", Posiciones(), e.filas.size());
     razon("Rangos", "BM_Rangos", "BM_RangosCrudo", "rangos", "rangos crudo", 2);
     razon("Planilla", "BM_Planilla", "BM_PlanillaCruda", "planilla", "planilla cruda", 3);
-    razon("Vista previa", "BM_VistaPrevia", "BM_ArbolEditor", "vista previa", "arbol del editor", 2);
+    razon("Vista previa (rangos expandidos, revisados, mostrados y pintados)", "BM_VistaPrevia", "BM_ArbolEditor", "vista previa",
+          "arbol del editor", 2);
+    razon("  de ella, el plan revisado mostrado (el arbol del editor armado del plan y pintado)", "BM_VistaPreviaMostrada",
+          "BM_ArbolEditor", "vista previa mostrada", "arbol del editor", 2);
     e.asistente.reset();
     e.editor.reset();
     benchmark::Shutdown();

@@ -8,8 +8,13 @@ const char* const kNombres[kColumnas] = {"IdPosicion", "Descripcion", "CAPACIDAD
                                          "RESERVADO",  "COMPLETA",    "Picking",   "Titulo",       "Iddeposito"};
 }  // namespace
 
-QString NombreColumna(int columna) {
-    return columna >= 0 && columna < kColumnas ? QString::fromLatin1(kNombres[columna]) : QString();
+const QString& NombreColumna(int columna) {
+    static const auto nombres = [] {
+        std::array<QString, kColumnas + 1> r;
+        for (int c = 0; c < kColumnas; ++c) r[static_cast<size_t>(c)] = QString::fromLatin1(kNombres[c]);
+        return r;
+    }();
+    return nombres[static_cast<size_t>(columna >= 0 && columna < kColumnas ? columna : kColumnas)];
 }
 
 int ColumnaDeNombre(const QString& nombre) {

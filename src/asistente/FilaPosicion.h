@@ -28,8 +28,9 @@ enum Columna {
     kColumnas
 };
 
-// The column's name as the editor's statements write it ("IdPosicion", "CAPACIDAD" ...).
-QString NombreColumna(int columna);
+// The column's name as the editor's statements write it ("IdPosicion", "CAPACIDAD" ...); an empty
+// text for no column. Made once: the checks of every row use it.
+const QString& NombreColumna(int columna);
 // The column a header names, without regard to case or surrounding blanks; -1 for none.
 int ColumnaDeNombre(const QString& nombre);
 // The four flags of a position and its heading mark.

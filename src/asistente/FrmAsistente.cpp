@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -57,6 +58,41 @@ FuncionesComunes& FC() {
 
 QString Miles(qint64 n) {
     return QLocale(QLocale::Spanish).toString(n);
+}
+
+// A long job shows its progress in the banner at most every tenth of a second: painting the banner
+// and handling the events for every statement of a job took longer than the statements did.
+class Espaciado {
+public:
+    // True the first time, then again once the interval has passed.
+    bool Toca() {
+        if (reloj_.isValid() && reloj_.elapsed() < kIntervaloMs) return false;
+        reloj_.start();
+        return true;
+    }
+
+private:
+    static constexpr qint64 kIntervaloMs = 100;
+    QElapsedTimer reloj_;
+};
+
+// Code order without regard to case, as QStringView::compare orders them; codes are mostly ASCII,
+// which is folded here without the general case tables (100,000 codes are compared at each preview).
+bool AntesSinCaso(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) < 0;
+        if (x >= u'A' && x <= u'Z') x += 32;
+        if (y >= u'A' && y <= u'Z') y += 32;
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+// A count with its noun, singular for one: "1 titulo", "2.000 titulos".
+QString Cuenta(qint64 n, const char* singular, const char* plural) {
+    return Miles(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? singular : plural);
 }
 
 // The reservation kinds of the selector, with their column and lookup table.
@@ -171,7 +207,9 @@ ProgresoEscritura ProgresoEnCartel() {
         gDisplay().CartelMostrar(cancelado, QStringLiteral("Grabando posiciones en MA_POSICIONES"),
                                  QStringLiteral("0 de %1").arg(Miles(total)), QString());
     };
-    p.avance = [](qint64 hechas, qint64 total) {
+    p.avance = [espaciado = Espaciado()](qint64 hechas, qint64 total) mutable {
+        // The last one always: a cancel pressed since the banner was shown is seen before the commit.
+        if (hechas < total && !espaciado.Toca()) return true;
         bool cancelado = false;
         gDisplay().CartelMostrar(cancelado, QVariant(), QStringLiteral("%1 de %2").arg(Miles(hechas), Miles(total)));
         return !cancelado;
@@ -530,9 +568,13 @@ void FrmAsistente::Avisar(const QString& texto, int estilo, QWidget* foco) {
     }
 }
 
+void FrmAsistente::SoltarPlan() {
+    if (plan_) libre_ = std::move(plan_);
+}
+
 void FrmAsistente::Invalidar() {
     if (ocupado_ || !plan_) return;
-    plan_.reset();
+    SoltarPlan();
     ModeloArbol->LimpiarMarcas();
     ModeloArbol->Limpiar();
     Rechazos->Cargar(nullptr);
@@ -603,7 +645,7 @@ bool FrmAsistente::VistaPrevia() {
         return false;
     }
     const Ocupado ocupado(ocupado_);
-    plan_.reset();
+    SoltarPlan();
     ModeloArbol->LimpiarMarcas();
     ModeloArbol->Limpiar();
     Rechazos->Cargar(nullptr);
@@ -611,7 +653,7 @@ bool FrmAsistente::VistaPrevia() {
     CmdGuardarRechazos->setEnabled(false);
 
     ActualizarNivelesLayout();
-    auto plan = std::make_unique<PlanAsistente>();
+    auto plan = libre_ ? std::move(libre_) : std::make_unique<PlanAsistente>();
     QString error;
     if (!plan->Preparar(Deposito(), &error)) {
         Avisar(error, vb::Critical);
@@ -623,7 +665,7 @@ bool FrmAsistente::VistaPrevia() {
     const bool porRangos = Paginas->currentIndex() == 0;
     if (porRangos) {
         if (!ValoresValidos()) {
-            plan_.reset();
+            SoltarPlan();
             return false;
         }
         QVector<RangoNivel> rangos;
@@ -644,7 +686,7 @@ bool FrmAsistente::VistaPrevia() {
         v.reserva = TxtReserva->text().trimmed();
         ResultadoRangos r = ExpandirRangos(gNiveles(), rangos, v, kMaximoPosiciones, plan_->TamanoColumna(Descripcion));
         if (!r.error.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             Avisar(r.error, vb::Exclamation, Niveles[0].desde);
             return false;
         }
@@ -652,7 +694,7 @@ bool FrmAsistente::VistaPrevia() {
     } else {
         const QString ruta = TxtArchivo->text().trimmed();
         if (ruta.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             Avisar(QStringLiteral(" Elija la planilla o el archivo CSV con las posiciones."), vb::Exclamation, TxtArchivo);
             return false;
         }
@@ -663,7 +705,8 @@ bool FrmAsistente::VistaPrevia() {
             gDisplay().CartelInicio(kTitulo, true);
             gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(),
                                      QString());
-            t = LeerPlanilla(ruta, kMaximoPosiciones, [](qint64 n) {
+            t = LeerPlanilla(ruta, kMaximoPosiciones, [espaciado = Espaciado()](qint64 n) mutable {
+                if (!espaciado.Toca()) return true;
                 bool c = false;
                 gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
                 return !c;
@@ -671,7 +714,7 @@ bool FrmAsistente::VistaPrevia() {
             gDisplay().CartelCerrar();
         }
         if (!t.error.isEmpty()) {
-            plan_.reset();
+            SoltarPlan();
             if (t.error != TextoLecturaCancelada()) Avisar(t.error, vb::Critical, TxtArchivo);
             return false;
         }
@@ -684,15 +727,17 @@ bool FrmAsistente::VistaPrevia() {
         gDisplay().CartelInicio(kTitulo, true);
         gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(),
                                  QString());
-        completo = plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size()](qint64 n) {
-            bool c = false;
-            gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
-            return !c;
-        });
+        completo =
+            plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size(), espaciado = Espaciado()](qint64 n) mutable {
+                if (!espaciado.Toca()) return true;
+                bool c = false;
+                gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
+                return !c;
+            });
         gDisplay().CartelCerrar();
     }
     if (!completo) {
-        plan_.reset();
+        SoltarPlan();
         LblResumen->setText(QStringLiteral("Vista previa cancelada."));
         return false;
     }
@@ -725,7 +770,7 @@ void FrmAsistente::MostrarPlan() {
             const QString& d = e.Valor(Descripcion);
             nodos.push_back({e.codigo, d == QLatin1String("Null") ? QStringView() : QStringView(d), Estado::Nueva});
         }
-    auto antes = [](const Nodo& a, const Nodo& b) { return a.codigo.compare(b.codigo, Qt::CaseInsensitive) < 0; };
+    auto antes = [](const Nodo& a, const Nodo& b) { return AntesSinCaso(a.codigo, b.codigo); };
     if (!std::is_sorted(nodos.begin() + static_cast<std::ptrdiff_t>(existentes), nodos.end(), antes))
         std::sort(nodos.begin() + static_cast<std::ptrdiff_t>(existentes), nodos.end(), antes);
     if (existentes > 0 && existentes < nodos.size())
@@ -770,7 +815,8 @@ void FrmAsistente::MostrarPlan() {
     const int nuevas = p.Cantidad(Estado::Nueva), iguales = p.Cantidad(Estado::SinCambios),
               cambiadas = p.Cantidad(Estado::Cambiada), rechazadas = p.Cantidad(Estado::Rechazada);
     QString texto = QStringLiteral("Nuevas: %1").arg(Miles(nuevas));
-    if (p.PadresCreados() > 0) texto += QStringLiteral(" (%1 titulos que faltaban)").arg(Miles(p.PadresCreados()));
+    if (p.PadresCreados() > 0)
+        texto += QStringLiteral(" (%1)").arg(Cuenta(p.PadresCreados(), "titulo que faltaba", "titulos que faltaban"));
     texto +=
         QStringLiteral(" · Ya existen sin cambios: %1 · Existen con otros valores: %2 (%3) · Rechazadas: %4")
             .arg(Miles(iguales), Miles(cambiadas),
@@ -792,8 +838,12 @@ void FrmAsistente::Crear() {
     }
     if (p.Cantidad(Estado::Rechazada) > 0 &&
         plataforma().MsgBox(
-            QStringLiteral("Se rechazaron %1 filas (vea la lista).\r\nCrear igualmente las %2 posiciones que pasaron?")
-                .arg(Miles(p.Cantidad(Estado::Rechazada)), Miles(aEscribir)),
+            QStringLiteral("%1 (vea la lista).\r\n%2")
+                .arg(p.Cantidad(Estado::Rechazada) == 1
+                         ? QStringLiteral("Se rechazo 1 fila")
+                         : QStringLiteral("Se rechazaron %1 filas").arg(Miles(p.Cantidad(Estado::Rechazada))),
+                     aEscribir == 1 ? QStringLiteral("Crear igualmente la posicion que paso?")
+                                    : QStringLiteral("Crear igualmente las %1 posiciones que pasaron?").arg(Miles(aEscribir))),
             vb::YesNo + vb::Question + vb::DefaultButton2, kTitulo) != vb::Yes)
         return;
     ResultadoEscritura r;
@@ -808,12 +858,18 @@ void FrmAsistente::Crear() {
     Reactivar();
     switch (r.estado) {
         case ResultadoEscritura::Estado::Escrito: {
-            QString texto =
-                QStringLiteral("%1: se crearon %2 posiciones").arg(DescripcionDeposito(CmbDeposito), Miles(r.insertadas));
-            if (r.actualizadas > 0) texto += QStringLiteral(" y se actualizaron %1").arg(Miles(r.actualizadas));
+            QString texto = QStringLiteral("%1: %2 %3")
+                                .arg(DescripcionDeposito(CmbDeposito),
+                                     r.insertadas == 1 ? QStringLiteral("se creo") : QStringLiteral("se crearon"),
+                                     Cuenta(r.insertadas, "posicion", "posiciones"));
+            if (r.actualizadas > 0)
+                texto += (r.actualizadas == 1 ? QStringLiteral(" y se actualizo ") : QStringLiteral(" y se actualizaron ")) +
+                         Miles(r.actualizadas);
             texto += QLatin1Char('.');
-            if (p.Cantidad(Estado::Rechazada) > 0)
-                texto += QStringLiteral("\r\n%1 filas rechazadas no se grabaron.").arg(Miles(p.Cantidad(Estado::Rechazada)));
+            if (const int rechazadas = p.Cantidad(Estado::Rechazada); rechazadas > 0)
+                texto += QStringLiteral("\r\n%1 no se %2.")
+                             .arg(Cuenta(rechazadas, "fila rechazada", "filas rechazadas"),
+                                  rechazadas == 1 ? QStringLiteral("grabo") : QStringLiteral("grabaron"));
             plataforma().MsgBox(texto, vb::Information, kTitulo);
             // What was written is now the warehouse's: a new preview shows it as existing.
             const bool rechazos = p.Cantidad(Estado::Rechazada) > 0;

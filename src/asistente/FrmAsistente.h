@@ -109,6 +109,8 @@ public:
     void Form_Unload();
     // Works out the job and shows it; false when something had to be told first.
     bool VistaPrevia();
+    // Shows the job worked out last: the tree of its result, the refused rows and the summary.
+    void MostrarPlan();
     void Crear();
     void GuardarRechazos();
     void Examinar();
@@ -130,13 +132,17 @@ private:
     void NivelesACrear(int n);
     void Invalidar();
     void Reactivar();
-    void MostrarPlan();
     void VerDescripcion(QLineEdit* campo, QLabel* etiqueta, const QString& tabla, const QString& clave);
     QString TablaReserva() const;
     bool ValoresValidos();
     void Avisar(const QString& texto, int estilo, QWidget* foco = nullptr);
 
+    // The job shown no more; the next preview works in it. The rows of a large job take tens of
+    // megabytes, and memory the system hands out afresh costs more to touch than to fill.
+    void SoltarPlan();
+
     std::unique_ptr<asistente::PlanAsistente> plan_;
+    std::unique_ptr<asistente::PlanAsistente> libre_;
     bool descargando_ = false;
     bool ocupado_ = false;
 };

@@ -3,6 +3,7 @@
 #include "asistente/Rangos.h"
 #include "db/DB_Dll.h"
 #include "layout/QDL_RTLocator.h"
+#include "layout/TextosCompactos.h"
 #include "layout/ValoresPosicion.h"
 #include "services/FuncionesComunes.h"
 
@@ -39,6 +40,9 @@ const int kReservas[] = {IdRubro, IdTipo, IdFamilia, IdArticulo};
 
 // A flag as a file may write it; empty: not a flag.
 QString Marca(const QString& texto) {
+    // What the ranges and the editor's export write.
+    if (texto.size() == 1 && (texto[0] == QLatin1Char('0') || texto[0] == QLatin1Char('1')))
+        return texto[0] == QLatin1Char('1') ? kUno : kCero;
     const QString t = texto.trimmed().toUpper();
     if (t.isEmpty() || t == QLatin1String("0") || t == QLatin1String("NO") || t == QLatin1String("FALSO") ||
         t == QLatin1String("FALSE"))
@@ -73,20 +77,70 @@ int UltimoNivel(const NivelesLayout& n) {
 
 }  // namespace
 
-size_t HashSinCaso::operator()(const QString& s) const noexcept {
-    size_t h = 1469598103934665603ull;
-    for (const QChar ch : s) {
-        const char16_t c = ch.unicode();
-        const char16_t plegado = c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : ch.toCaseFolded().unicode();
-        h = (h ^ plegado) * 1099511628211ull;
+bool IgualSinCaso(QStringView a, QStringView b) {
+    if (a.size() != b.size()) return false;
+    // ASCII folded here; the general case tables only from the first other character on.
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) == 0;
+        if (x >= u'A' && x <= u'Z') x += 32;
+        if (y >= u'A' && y <= u'Z') y += 32;
+        if (x != y) return false;
     }
-    return h;
+    return true;
+}
+
+void IndiceCodigos::Limpiar(size_t previstos) {
+    size_t tamano = 64;
+    while (tamano < previstos * 2) tamano *= 2;
+    tabla_.assign(tamano, Ranura());
+    ocupadas_ = 0;
+}
+
+int IndiceCodigos::Buscar(QStringView codigo) const {
+    if (ocupadas_ == 0) return -1;
+    const quint32 hash = textos::HashCodigo(codigo);
+    const size_t mascara = tabla_.size() - 1;
+    for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
+        const Ranura& r = tabla_[i];
+        if (r.fila < 0) return -1;
+        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
+    }
+}
+
+int IndiceCodigos::Agregar(QStringView codigo, int fila) {
+    if (tabla_.empty() || (ocupadas_ + 1) * 2 > tabla_.size()) Crecer();
+    const quint32 hash = textos::HashCodigo(codigo);
+    const size_t mascara = tabla_.size() - 1;
+    size_t i = hash & mascara;
+    for (; tabla_[i].fila >= 0; i = (i + 1) & mascara) {
+        const Ranura& r = tabla_[i];
+        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
+    }
+    tabla_[i] = Ranura{codigo.data(), static_cast<qint32>(codigo.size()), hash, fila};
+    ++ocupadas_;
+    return -1;
+}
+
+void IndiceCodigos::Crecer() {
+    std::vector<Ranura> vieja;
+    vieja.swap(tabla_);
+    Limpiar(std::max<size_t>(ocupadas_ + 1, vieja.size()));
+    const size_t mascara = tabla_.size() - 1;
+    for (const Ranura& r : vieja) {
+        if (r.fila < 0) continue;
+        size_t i = r.hash & mascara;
+        while (tabla_[i].fila >= 0) i = (i + 1) & mascara;
+        tabla_[i] = r;
+        ++ocupadas_;
+    }
 }
 
 bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
     deposito_ = FC().FormatoLongitud(deposito.trimmed(), 4);
     existentes_.clear();
-    indiceExistentes_.clear();
+    indiceExistentes_.Limpiar();
     for (auto& h : existeCodigo_) h.clear();
     auto& db = gBaseDatos();
     auto fallo = [&](const QString& que) {
@@ -117,6 +171,7 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
     }
     db.CierraRecordset(rs);
     hayUltimo_.fill(false);
+    hayDetalle_ = false;
 
     db.AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE IdDeposito = '") + TextoSql(deposito_) +
                           QStringLiteral("' ORDER BY IdPosicion"),
@@ -138,8 +193,9 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
         e.codigo = FC().TextoCampo(rs.Fields(indice[IdPosicion]).Value);
         e.valor[IdPosicion] = e.codigo.trimmed();
         e.valor[IdDeposito] = deposito_;
-        indiceExistentes_.emplace(e.codigo.trimmed(), static_cast<int>(existentes_.size()));
         existentes_.push_back(std::move(e));
+        // The first of a code, as a look-up of the database finds one.
+        indiceExistentes_.Agregar(existentes_.back().valor[IdPosicion], static_cast<int>(existentes_.size() - 1));
         rs.MoveNext();
     }
     db.CierraRecordset(rs);
@@ -149,8 +205,9 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
 QString PlanAsistente::ValorEscrito(int c, const QString& texto) const {
     if (hayUltimo_[c] && ultimoTexto_[c] == texto) return ultimoValor_[c];
     QString v = ValorColumnaPosicion(NombreColumna(c), tipos_[c], tamanos_[c], texto);
-    // What AgregaCampo would leave of it: no quote is ever written.
-    v.remove(QLatin1Char('\''));
+    // What AgregaCampo would leave of it: no quote is ever written. Only a text with one is
+    // touched: removing makes a copy of a text shared with the row.
+    if (v.contains(QLatin1Char('\''))) v.remove(QLatin1Char('\''));
     ultimoTexto_[c] = texto;
     ultimoValor_[c] = v;
     hayUltimo_[c] = true;
@@ -199,12 +256,21 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
     return RevisarDetalle(f);
 }
 
+bool PlanAsistente::MismoDetalle(const FilaPosicion& f) const {
+    if (!hayDetalle_ || f.presentes != ultimoDetalle_.presentes) return false;
+    for (int c = Capacidad; c < kColumnas; ++c)
+        if (c != IdDeposito && f.Valor(c) != ultimoDetalle_.Valor(c)) return false;
+    return true;
+}
+
 QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
     const QString descripcion = f.Valor(Descripcion).trimmed();
     if (tamanos_[Descripcion] > 0 && descripcion.size() > tamanos_[Descripcion])
         return QStringLiteral("la Descripcion tiene %1 caracteres; la columna admite %2")
             .arg(descripcion.size())
             .arg(tamanos_[Descripcion]);
+    // The rest reads neither the code nor the description: the same values pass again.
+    if (MismoDetalle(f)) return {};
     double numero = 0;
     const QString capacidad = f.Valor(Capacidad).trimmed();
     if (!capacidad.isEmpty()) {
@@ -232,6 +298,8 @@ QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
         if (!f.Valor(r.columna).trimmed().isEmpty() && !ExisteCodigo(r.columna, f.Valor(r.columna)))
             return QStringLiteral("%1 (%2 \"%3\")")
                 .arg(QLatin1String(r.mensaje), NombreColumna(r.columna), f.Valor(r.columna).trimmed().left(30));
+    ultimoDetalle_ = f;
+    hayDetalle_ = true;
     return {};
 }
 
@@ -269,32 +337,32 @@ void PlanAsistente::Valores(const FilaPosicion& f, bool nueva, Entrada& e) {
     e.valor[IdDeposito] = deposito_;
 }
 
-const std::array<QString, kColumnas>* PlanAsistente::Efectivos(const QString& codigo) const {
-    const auto en = indiceEntradas_.find(codigo);
-    const auto ex = indiceExistentes_.find(codigo);
-    if (en != indiceEntradas_.end()) {
-        const Entrada& e = entradas_[en->second];
+const std::array<QString, kColumnas>* PlanAsistente::Efectivos(QStringView codigo) const {
+    const int en = indiceEntradas_.Buscar(codigo);
+    // A new warehouse has no positions: its codes are not hashed a second time.
+    const int ex = indiceExistentes_.Buscar(codigo);
+    if (en >= 0) {
+        const Entrada& e = entradas_[en];
         if (e.estado == Estado::Nueva) return &e.valor;
-        if (e.estado == Estado::Cambiada && actualizar_ && ex != indiceExistentes_.end()) {
+        if (e.estado == Estado::Cambiada && actualizar_ && ex >= 0) {
             // An update writes only some columns: the rest stay as stored.
             static thread_local std::array<QString, kColumnas> mezcla;
-            const Existente& x = existentes_[ex->second];
+            const Existente& x = existentes_[ex];
             for (int c = 0; c < kColumnas; ++c) mezcla[c] = (e.columnas & (1u << c)) ? e.valor[c] : x.valor[c];
             return &mezcla;
         }
     }
-    return ex == indiceExistentes_.end() ? nullptr : &existentes_[ex->second].valor;
+    return ex < 0 ? nullptr : &existentes_[ex].valor;
 }
 
 bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, const std::function<bool(qint64)>& avance) {
     const NivelesLayout& n = gNiveles();
     actualizar_ = actualizar;
     entradas_.clear();
-    indiceEntradas_.clear();
+    indiceEntradas_.Limpiar(static_cast<size_t>(filas.size()));
     std::fill(std::begin(cuentas_), std::end(cuentas_), 0);
     padresCreados_ = 0;
     entradas_.reserve(filas.size());
-    indiceEntradas_.reserve(filas.size());
 
     // Each row on its own; a code given twice keeps its first line.
     for (qsizetype i = 0; i < filas.size(); ++i) {
@@ -315,22 +383,23 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         }
         e.motivo = Revisar(f, e.codigo);
         const int numero = static_cast<int>(entradas_.size());
-        const auto [previa, primera] = indiceEntradas_.try_emplace(e.codigo, numero);
-        if (!primera && !e.codigo.isEmpty()) {
-            const int l = entradas_[previa->second].linea;
+        // The entry's text stays where the index sees it: moving a string keeps its text.
+        const int previa = indiceEntradas_.Agregar(e.codigo, numero);
+        if (previa >= 0 && !e.codigo.isEmpty()) {
+            const int l = entradas_[previa].linea;
             e.motivo = l > 0 ? QStringLiteral("el codigo %1 ya esta en la linea %2").arg(e.codigo).arg(l)
                              : QStringLiteral("el codigo %1 esta repetido").arg(e.codigo);
         }
         if (!e.motivo.isEmpty()) {
             e.estado = Estado::Rechazada;
         } else {
-            const auto ex = indiceExistentes_.find(e.codigo);
-            const bool nueva = ex == indiceExistentes_.end();
+            const int ex = indiceExistentes_.Buscar(e.codigo);
+            const bool nueva = ex < 0;
             Valores(f, nueva, e);
             if (nueva) {
                 e.estado = Estado::Nueva;
             } else {
-                const Existente& x = existentes_[ex->second];
+                const Existente& x = existentes_[ex];
                 QStringList cambios;
                 for (int c = 0; c < kColumnas; ++c)
                     if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.valor[c] != x.valor[c])
@@ -344,16 +413,23 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
 
     // The parents, shortest codes first, so a refused parent refuses its children and a parent
     // added as a heading serves the rows below it.
+    // A counting sort by length: stable, and one pass over the rows.
     QVector<int> orden(entradas_.size());
-    for (int i = 0; i < orden.size(); ++i) orden[i] = i;
-    // Already in order when every parent comes before its children (the ranges, most files).
-    auto corto = [this](int a, int b) { return entradas_[a].codigo.size() < entradas_[b].codigo.size(); };
-    std::stable_sort(orden.begin(), orden.end(), corto);
+    {
+        QVector<int> desde;
+        for (const Entrada& e : std::as_const(entradas_)) {
+            const auto l = static_cast<qsizetype>(e.codigo.size()) + 1;
+            if (desde.size() <= l) desde.resize(l + 1, 0);
+            ++desde[l];
+        }
+        for (qsizetype l = 1; l < desde.size(); ++l) desde[l] += desde[l - 1];
+        for (int i = 0; i < entradas_.size(); ++i) orden[desde[entradas_[i].codigo.size()]++] = i;
+    }
     // A refused row's code, if the file has it refused: its first line.
     auto rechazado = [this](const QString& p) -> int {
-        const auto it = indiceEntradas_.find(p);
-        if (it == indiceEntradas_.end() || entradas_[it->second].estado != Estado::Rechazada) return -1;
-        return entradas_[it->second].linea;
+        const int i = indiceEntradas_.Buscar(p);
+        if (i < 0 || entradas_[i].estado != Estado::Rechazada) return -1;
+        return entradas_[i].linea;
     };
     // A storable position that carries a reservation already receives movements: nothing may be
     // added under it.
@@ -367,16 +443,21 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
     const int ultimo = UltimoNivel(n);
     for (int i : orden) {
         if (entradas_[i].estado == Estado::Rechazada) continue;
-        const QString codigo = entradas_[i].codigo;
-        const QString padre = n.CodigoPadre(codigo);
-        if (padre.isEmpty()) continue;
-        const auto* valores = Efectivos(padre);
+        const QString& codigo = entradas_[i].codigo;
+        // The parent's code as a view of the child's: most parents are found, and no string is made.
+        qsizetype largoPadre = 0;
+        for (int k = 2; k <= 4; ++k)
+            if (codigo.size() == n.FinNivel[k] && n.FinNivel[k] > n.FinNivel[k - 1]) largoPadre = n.FinNivel[k - 1];
+        if (largoPadre == 0) continue;
+        const auto* valores = Efectivos(QStringView(codigo).left(largoPadre));
         auto rechazar = [&](const QString& motivo) {
             Entrada& e = entradas_[i];
             e.estado = Estado::Rechazada;
             e.motivo = motivo;
         };
+        const auto codigoPadre = [&] { return codigo.left(largoPadre); };
         if (!valores) {
+            const QString padre = codigo.left(largoPadre);  // the rows added below move `codigo`
             // A parent the file has but that was refused takes its children with it.
             QString caido;
             int l = -1;
@@ -416,13 +497,13 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
                 e.padreCreado = true;
                 e.estado = Estado::Nueva;
                 Valores(f, true, e);
-                indiceEntradas_.emplace(p, static_cast<int>(entradas_.size()));
                 entradas_.push_back(std::move(e));
+                indiceEntradas_.Agregar(entradas_.back().codigo, static_cast<int>(entradas_.size() - 1));
                 ++padresCreados_;
             }
             continue;
         }
-        if (recibeMovimientos(valores)) rechazar(kMovimientos.arg(padre));
+        if (recibeMovimientos(valores)) rechazar(kMovimientos.arg(codigoPadre()));
     }
     for (const Entrada& e : entradas_) ++cuentas_[static_cast<int>(e.estado)];
     return true;

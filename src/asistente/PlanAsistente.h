@@ -7,7 +7,7 @@
 #include <QVector>
 #include <array>
 #include <functional>
-#include <unordered_map>
+#include <vector>
 
 // What a job of the wizard will do, worked out before anything is written: every position it was
 // given (by the ranges or by a file) checked with the editor's rules against the levels and the
@@ -19,13 +19,33 @@ namespace asistente {
 enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
 
 // Codes as the database compares them: without regard to letter case.
-struct HashSinCaso {
-    size_t operator()(const QString& s) const noexcept;
+bool IgualSinCaso(QStringView a, QStringView b);
+
+// From code to row number, by open addressing in one table: a job of 100,000 rows looks every code
+// up at least twice, and a node of memory of its own per code cost more than the checks. The
+// table keeps a view of each code: the code must stay in its row, unchanged, while it is indexed
+// (a row may move, its text does not).
+class IndiceCodigos {
+public:
+    // Empties it, with room for this many codes.
+    void Limpiar(size_t previstos = 0);
+    bool Vacio() const { return ocupadas_ == 0; }
+    // The row of the code; -1 for none.
+    int Buscar(QStringView codigo) const;
+    // Indexes the code for the row unless it is there already: then returns that row, else -1.
+    int Agregar(QStringView codigo, int fila);
+
+private:
+    struct Ranura {
+        const QChar* datos = nullptr;
+        qint32 largo = 0;
+        quint32 hash = 0;
+        qint32 fila = -1;
+    };
+    void Crecer();
+    std::vector<Ranura> tabla_;  // a power of two in size, at most half full
+    size_t ocupadas_ = 0;
 };
-struct IgualSinCaso {
-    bool operator()(const QString& a, const QString& b) const noexcept { return a.compare(b, Qt::CaseInsensitive) == 0; }
-};
-using IndiceCodigos = std::unordered_map<QString, int, HashSinCaso, IgualSinCaso>;
 
 struct Entrada {
     int linea = 0;
@@ -80,7 +100,10 @@ private:
     bool ExisteCodigo(int columna, const QString& valor);
     void Valores(const FilaPosicion& f, bool nueva, Entrada& e);
     // The values a position keeps once the job is done, for the checks of its children.
-    const std::array<QString, kColumnas>* Efectivos(const QString& codigo) const;
+    const std::array<QString, kColumnas>* Efectivos(QStringView codigo) const;
+    // The part of a row the detail checks read, for the one before it: the rows of a job mostly
+    // repeat every value but the code and the description.
+    bool MismoDetalle(const FilaPosicion& f) const;
 
     QString deposito_;
     bool actualizar_ = false;
@@ -97,6 +120,9 @@ private:
     mutable std::array<QString, kColumnas> ultimoTexto_;
     mutable std::array<QString, kColumnas> ultimoValor_;
     mutable std::array<bool, kColumnas> hayUltimo_{};
+    // The last row whose details passed the checks (its description aside).
+    FilaPosicion ultimoDetalle_;
+    bool hayDetalle_ = false;
 };
 
 // How many positions one job may hold at most.

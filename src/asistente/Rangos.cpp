@@ -188,13 +188,17 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
     if (v.columnaReserva >= IdRubro && v.columnaReserva <= IdFamilia) imputable.Poner(v.columnaReserva, v.reserva);
 
     r.filas.reserve(total);
+    // The codes of each level, made once: the lower levels repeat them under every parent.
+    QVector<QStringList> segmentos(niveles);
+    for (int k = 1; k <= niveles; ++k) {
+        const Serie& s = series[k - 1];
+        for (qint64 x = s.desde; x <= s.hasta; x += s.paso) segmentos[k - 1] << s.Codigo(x);
+    }
     QString prefijos[5];
     // Depth first: each code right after its parent, so the result is in code order.
     auto agregar = [&](auto&& self, int k) -> void {
-        const Serie& s = series[k - 1];
         const RangoNivel& rango = rangos[k - 1];
-        for (qint64 x = s.desde; x <= s.hasta; x += s.paso) {
-            const QString segmento = s.Codigo(x);
+        for (const QString& segmento : std::as_const(segmentos[k - 1])) {
             prefijos[k] = prefijos[k - 1] + segmento;
             FilaPosicion f = rango.titulo ? titulo : imputable;
             f.Poner(IdPosicion, prefijos[k]);

@@ -167,6 +167,9 @@ private slots:
         QCOMPARE(w->Plan()->Cantidad(Estado::Nueva), 3);  // 09 added as a heading
         QCOMPARE(w->Plan()->Cantidad(Estado::Cambiada), 1);
         QCOMPARE(w->Plan()->Cantidad(Estado::Rechazada), 2);
+        // One heading added: the count and its noun agree.
+        QVERIFY2(w->LblResumen->text().startsWith(QStringLiteral("Nuevas: 3 (1 titulo que faltaba) · ")),
+                 qPrintable(w->LblResumen->text()));
         QCOMPARE(w->Rechazos->rowCount(), 2);
         QCOMPARE(w->Rechazos->index(0, 0).data().toInt(), 4);
         QCOMPARE(w->Rechazos->index(0, 2).data().toString(),

@@ -104,6 +104,28 @@ private slots:
         QVERIFY(p.TextoRechazos().contains(QStringLiteral("\r\n2;")));
     }
 
+    // Rows that repeat the values of a row that passed are still checked on what they change; codes
+    // outside ASCII are one code without regard to case; their texts are written as given.
+    void filasQueRepitenValoresYCodigosFueraDeAscii() {
+        SesionPrueba s;
+        const PlanAsistente p = Armado(
+            {Fila(2, {{IdPosicion, "09"}, {IdUnidad, "UN"}, {Capacidad, "5"}}),
+             Fila(3, {{IdPosicion, "10"}, {IdUnidad, "UN"}, {Capacidad, "-5"}}),
+             Fila(4, {{IdPosicion, "11"}, {IdUnidad, "UN"}, {Capacidad, "5"}, {Descripcion, std::string(60, 'x').c_str()}}),
+             Fila(5, {{IdPosicion, "12"}, {IdUnidad, "ZZ"}, {Capacidad, "5"}}),
+             Fila(6, {{IdPosicion, "ñ1"}, {IdUnidad, "UN"}, {Capacidad, "5"}, {Descripcion, "Cámara 🧊 fría"}}),
+             Fila(7, {{IdPosicion, "Ñ1"}, {IdUnidad, "UN"}, {Capacidad, "5"}})});
+        QStringList estados;
+        for (const Entrada& e : p.Entradas()) estados << (e.estado == Estado::Nueva ? QStringLiteral("nueva") : e.motivo);
+        QCOMPARE(estados, QStringList({QStringLiteral("nueva"), QStringLiteral("La capacidad debe ser Mayor o igual a 0"),
+                                       QStringLiteral("la Descripcion tiene 60 caracteres; la columna admite 50"),
+                                       QStringLiteral("Codigo de Unidad Inexistente! (IDUNIDAD \"ZZ\")"), QStringLiteral("nueva"),
+                                       QStringLiteral("el codigo Ñ1 ya esta en la linea 6")}));
+        QCOMPARE(EscribirPlan(p).estado, ResultadoEscritura::Estado::Escrito);
+        QCOMPARE(s.Sql(QStringLiteral("SELECT Descripcion FROM MA_POSICIONES WHERE IdDeposito = '   1' AND IdPosicion = 'ñ1'")),
+                 QStringLiteral("Cámara 🧊 fría"));
+    }
+
     void padresDelArchivoDeLaBaseOAgregadosComoTitulo() {
         SesionPrueba s;
         // 0102 becomes a storable position reserved to an article: nothing may hang from it.

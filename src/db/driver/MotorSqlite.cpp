@@ -555,6 +555,10 @@ void MotorSqlite::Abrir(const ParametrosConexion& p, Errores& errores) {
     // Result columns named by the text of the select list (see NombreColumna), not by the
     // declared column.
     sqlite3_exec(db_, "PRAGMA short_column_names = OFF", nullptr, nullptr, nullptr);
+    // The length checks below may abort a statement, so every statement that writes keeps the
+    // pages it changes in a statement journal; past 64 KiB that journal goes to a temporary file,
+    // and a bulk insert of many rows a statement wrote most of its pages twice to disk.
+    sqlite3_exec(db_, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
     FijarEspera(30);
     nivel_ = 0;
     CrearControlesLongitud();
@@ -665,8 +669,40 @@ long MotorSqlite::EjecutarConParametros(const QString& sql, const QVector<QVaria
             sqlite3_clear_bindings(st);
         }
     } reinicio{st};
+    // The texts are bound from one buffer that outlives the run (the bindings are cleared before it
+    // is used again): a bulk insert binds thousands of short texts, and converting and copying each
+    // into memory of its own cost more than the insert did. UTF-8 takes at most three bytes for
+    // each UTF-16 unit, so the buffer is sized once and never moves while bound.
+    size_t cabe = 1;
+    for (const QVariant& v : parametros)
+        if (v.typeId() == QMetaType::QString) cabe += static_cast<size_t>(static_cast<const QString*>(v.constData())->size()) * 3;
+    if (textos_.size() < cabe) textos_.resize(cabe);
+    size_t usado = 0;
     for (int i = 0; i < parametros.size(); ++i) {
-        const int rc = Vincular(st, i + 1, parametros.at(i));
+        const QVariant& v = parametros.at(i);
+        int rc;
+        if (v.typeId() == QMetaType::QString) {
+            const QString& t = *static_cast<const QString*>(v.constData());
+            char* destino = textos_.data() + usado;
+            size_t n = 0;
+            bool ascii = true;
+            for (const QChar c : t) {
+                if (c.unicode() >= 0x80) {
+                    ascii = false;
+                    break;
+                }
+                destino[n++] = static_cast<char>(c.unicode());
+            }
+            if (!ascii) {
+                const QByteArray u = t.toUtf8();
+                n = static_cast<size_t>(u.size());
+                std::memcpy(destino, u.constData(), n);
+            }
+            usado += n;
+            rc = sqlite3_bind_text(st, i + 1, destino, static_cast<int>(n), SQLITE_STATIC);
+        } else {
+            rc = Vincular(st, i + 1, v);
+        }
         if (rc != SQLITE_OK) Fallar(rc, errores);
     }
     int rc;

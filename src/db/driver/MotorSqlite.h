@@ -2,6 +2,8 @@
 
 #include "db/driver/Motor.h"
 
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -66,6 +68,7 @@ private:
     // The last statement EjecutarConParametros prepared, kept for the next run of the same text.
     sqlite3_stmt* repetida_ = nullptr;
     QString textoRepetida_;
+    std::vector<char> textos_;  // the texts bound to it, in UTF-8
 };
 
 }  // namespace driver
