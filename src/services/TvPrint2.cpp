@@ -1008,9 +1008,11 @@ private:
 // and saving a PDF stream the sheets behind the progress banner.
 class VistaEtiquetas : public QDialog {
 public:
+    // `imprimir` prints to the printer it is given, its dialog over this window; `guardarPdf` asks
+    // for a file and writes it.
     VistaEtiquetas(const Informe& inf, HojasEtiquetas& hojas, const QString& titulo,
-                   std::function<void(QPagedPaintDevice*, bool pdf, const QString& archivo)> imprimir)
-        : hojas_(hojas), imprimir_(std::move(imprimir)) {
+                   std::function<void(QPrinter&, QWidget* sobre)> imprimir, std::function<void()> guardarPdf)
+        : hojas_(hojas), imprimir_(std::move(imprimir)), guardarPdf_(std::move(guardarPdf)) {
         setObjectName(QStringLiteral("VistaPreviaEtiquetas"));
         setWindowTitle(titulo);
         lienzo = new LienzoHojas(inf, hojas, this);
@@ -1070,9 +1072,9 @@ public:
 
     void Imprimir() {
         QPrinter impresora(QPrinter::HighResolution);
-        imprimir_(&impresora, false, QString());
+        imprimir_(impresora, this);
     }
-    void GuardarPdf() { imprimir_(nullptr, true, QString()); }
+    void GuardarPdf() { guardarPdf_(); }
 
     LienzoHojas* lienzo;
     QLabel* estado;
@@ -1087,7 +1089,8 @@ private:
     }
 
     HojasEtiquetas& hojas_;
-    std::function<void(QPagedPaintDevice*, bool, const QString&)> imprimir_;
+    std::function<void(QPrinter&, QWidget*)> imprimir_;
+    std::function<void()> guardarPdf_;
     QTimer recorrido_;
 };
 
@@ -1221,35 +1224,33 @@ TvPrint2::Resultado TvPrint2::Imprimir(const QString& Reporte, const QString& Fo
         return res;
     }
 
-    VistaEtiquetas vista(inf, hojas, titulo, [&](QPagedPaintDevice* dispositivo, bool pdf, const QString&) {
-        if (pdf) {
-            const QString archivo =
-                plataforma().ElegirArchivoGuardar(QStringLiteral("Guardar las etiquetas"),
-                                                  QStringLiteral("Documentos PDF (*.pdf)"), titulo + QStringLiteral(".pdf"));
-            if (!archivo.isEmpty()) escribirPdf(archivo);
-            return;
+    auto imprimir = [&](QPrinter& impresora, QWidget* sobre) {
+        impresora.setFullPage(true);
+        impresora.setDocName(titulo);
+        if (!impresora.setPageLayout(Diseno(inf))) {
+            impresora.setPageSize(Diseno(inf).pageSize());
+            impresora.setPageOrientation(Diseno(inf).orientation());
         }
-        auto* impresora = static_cast<QPrinter*>(dispositivo);
-        impresora->setFullPage(true);
-        impresora->setDocName(titulo);
-        if (!impresora->setPageLayout(Diseno(inf))) {
-            impresora->setPageSize(Diseno(inf).pageSize());
-            impresora->setPageOrientation(Diseno(inf).orientation());
-        }
-        QPrintDialog dialogo(impresora, &vista);
+        QPrintDialog dialogo(&impresora, sobre);
         dialogo.setObjectName(QStringLiteral("ImprimirEtiquetas"));
         plataforma().MostrarModal(&dialogo);
         if (dialogo.result() != QDialog::Accepted) return;
-        const qint64 paginas = volcar(*impresora, QStringLiteral("Imprimiendo %1").arg(titulo));
+        const qint64 paginas = volcar(impresora, QStringLiteral("Imprimiendo %1").arg(titulo));
         if (paginas < 0) {
-            impresora->abort();
+            impresora.abort();
         } else if (paginas == 0) {
             avisar(QStringLiteral("No se pudo imprimir%1.").arg(error.isEmpty() ? QString() : QStringLiteral(": ") + error),
                    vb::Critical);
         } else {
             res.paginas = static_cast<int>(paginas);
         }
-    });
+    };
+    auto guardarPdf = [&] {
+        const QString archivo = plataforma().ElegirArchivoGuardar(
+            QStringLiteral("Guardar las etiquetas"), QStringLiteral("Documentos PDF (*.pdf)"), titulo + QStringLiteral(".pdf"));
+        if (!archivo.isEmpty()) escribirPdf(archivo);
+    };
+    VistaEtiquetas vista(inf, hojas, titulo, imprimir, guardarPdf);
     plataforma().MostrarModal(&vista);
     res.impreso = true;
     res.etiquetas = static_cast<int>(std::min<qint64>(hojas.Total() >= 0 ? hojas.Total() : 0, INT_MAX));
