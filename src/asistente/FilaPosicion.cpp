@@ -17,6 +17,14 @@ const QString& NombreColumna(int columna) {
     return nombres[static_cast<size_t>(columna >= 0 && columna < kColumnas ? columna : kColumnas)];
 }
 
+bool FilaPosicion::MismoResto(const FilaPosicion& otra) const {
+    if ((presentes & kMascaraResto) != (otra.presentes & kMascaraResto)) return false;
+    if (resto_ == otra.resto_) return true;
+    for (int c = 0; c < kColumnas; ++c)
+        if (c != IdPosicion && c != Descripcion && Valor(c) != otra.Valor(c)) return false;
+    return true;
+}
+
 int ColumnaDeNombre(const QString& nombre) {
     const QString t = nombre.trimmed();
     for (int c = 0; c < kColumnas; ++c)

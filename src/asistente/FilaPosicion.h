@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSharedData>
+#include <QSharedDataPointer>
 #include <QString>
 #include <array>
 
@@ -38,18 +40,48 @@ inline bool EsMarca(int columna) {
     return columna >= Habilitado && columna <= Titulo;
 }
 
-struct FilaPosicion {
-    int linea = 0;                         // line of the file (0: made by the ranges)
-    std::array<QString, kColumnas> valor;  // texts as given
-    quint32 presentes = 0;                 // bit per column the source gave
-    QString problema;                      // what the reader already found wrong with the line
+// A row's code and description are its own; the other columns are one set that rows may share.
+// The ranges give every heading one set and every storable position another, so 100,000 rows hold
+// two sets, and the checks of a set are made once for all the rows that share it.
+class FilaPosicion {
+public:
+    int linea = 0;          // line of the file (0: made by the ranges)
+    quint32 presentes = 0;  // bit per column the source gave
+    QString problema;       // what the reader already found wrong with the line
+
+    FilaPosicion() : resto_(new Resto) {}
 
     bool Tiene(int columna) const { return presentes & (1u << columna); }
     void Poner(int columna, const QString& texto) {
-        valor[static_cast<size_t>(columna)] = texto;
+        if (columna == IdPosicion)
+            codigo_ = texto;
+        else if (columna == Descripcion)
+            descripcion_ = texto;
+        else
+            resto_->valor[static_cast<size_t>(columna)] = texto;  // a shared set is copied first
         presentes |= 1u << columna;
     }
-    const QString& Valor(int columna) const { return valor[static_cast<size_t>(columna)]; }
+    const QString& Valor(int columna) const {
+        if (columna == IdPosicion) return codigo_;
+        if (columna == Descripcion) return descripcion_;
+        return resto_->valor[static_cast<size_t>(columna)];
+    }
+    // Whether both rows give the same columns other than the code and the description, with the
+    // same texts; a shared set is known to be the same without reading it.
+    bool MismoResto(const FilaPosicion& otra) const;
+    // Shares the other row's set when it holds the same texts: a file's rows mostly repeat them.
+    void CompartirResto(const FilaPosicion& otra) {
+        if (resto_ != otra.resto_ && MismoResto(otra)) resto_ = otra.resto_;
+    }
+
+private:
+    static constexpr quint32 kMascaraResto = ~((1u << IdPosicion) | (1u << Descripcion));
+    struct Resto : QSharedData {
+        std::array<QString, kColumnas> valor;  // the code's and the description's slots stay empty
+    };
+    QString codigo_;
+    QString descripcion_;
+    QSharedDataPointer<Resto> resto_;
 };
 
 }  // namespace asistente

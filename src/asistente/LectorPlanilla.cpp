@@ -61,6 +61,7 @@ public:
             if (!celdas[i].trimmed().isEmpty())
                 f.problema =
                     QStringLiteral("tiene un valor en la columna %1, fuera de las %2 columnas del encabezado").arg(i + 1).arg(n);
+        if (!t_.filas.isEmpty()) f.CompartirResto(t_.filas.back());
         t_.filas.push_back(std::move(f));
         if (avance_ && t_.filas.size() % kLineasPorAviso == 0 && !avance_(t_.filas.size())) {
             t_.error = TextoLecturaCancelada();

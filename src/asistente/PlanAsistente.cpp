@@ -77,6 +77,13 @@ int UltimoNivel(const NivelesLayout& n) {
 
 }  // namespace
 
+const QString& Entrada::Valor(int c) const {
+    static const QString kNada;
+    if (c == IdPosicion) return codigo;
+    if (c == Descripcion) return descripcion;
+    return resto ? (*resto)[static_cast<size_t>(c)] : kNada;
+}
+
 bool IgualSinCaso(QStringView a, QStringView b) {
     if (a.size() != b.size()) return false;
     // ASCII folded here; the general case tables only from the first other character on.
@@ -98,29 +105,8 @@ void IndiceCodigos::Limpiar(size_t previstos) {
     ocupadas_ = 0;
 }
 
-int IndiceCodigos::Buscar(QStringView codigo) const {
-    if (ocupadas_ == 0) return -1;
-    const quint32 hash = textos::HashCodigo(codigo);
-    const size_t mascara = tabla_.size() - 1;
-    for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
-        const Ranura& r = tabla_[i];
-        if (r.fila < 0) return -1;
-        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
-    }
-}
-
-int IndiceCodigos::Agregar(QStringView codigo, int fila) {
-    if (tabla_.empty() || (ocupadas_ + 1) * 2 > tabla_.size()) Crecer();
-    const quint32 hash = textos::HashCodigo(codigo);
-    const size_t mascara = tabla_.size() - 1;
-    size_t i = hash & mascara;
-    for (; tabla_[i].fila >= 0; i = (i + 1) & mascara) {
-        const Ranura& r = tabla_[i];
-        if (r.hash == hash && IgualSinCaso(QStringView(r.datos, r.largo), codigo)) return r.fila;
-    }
-    tabla_[i] = Ranura{codigo.data(), static_cast<qint32>(codigo.size()), hash, fila};
-    ++ocupadas_;
-    return -1;
+quint32 IndiceCodigos::Hash(QStringView codigo) {
+    return textos::HashCodigo(codigo);
 }
 
 void IndiceCodigos::Crecer() {
@@ -168,10 +154,12 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
         }
         tipos_[c] = rs.Fields(indice[c]).Type;
         tamanos_[c] = static_cast<int>(rs.Fields(indice[c]).DefinedSize);
+        esTexto_[c] = DB_Dll::ADOText(tipos_[c]);
     }
     db.CierraRecordset(rs);
     hayUltimo_.fill(false);
     hayDetalle_ = false;
+    ultimoResto_.reset();
 
     db.AbrirRecordset(QStringLiteral("SELECT * FROM MA_POSICIONES WHERE IdDeposito = '") + TextoSql(deposito_) +
                           QStringLiteral("' ORDER BY IdPosicion"),
@@ -195,7 +183,8 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
         e.valor[IdDeposito] = deposito_;
         existentes_.push_back(std::move(e));
         // The first of a code, as a look-up of the database finds one.
-        indiceExistentes_.Agregar(existentes_.back().valor[IdPosicion], static_cast<int>(existentes_.size() - 1));
+        indiceExistentes_.Agregar(existentes_.back().valor[IdPosicion], static_cast<int>(existentes_.size() - 1),
+                                  CodigoExistente());
         rs.MoveNext();
     }
     db.CierraRecordset(rs);
@@ -203,6 +192,11 @@ bool PlanAsistente::Preparar(const QString& deposito, QString* error) {
 }
 
 QString PlanAsistente::ValorEscrito(int c, const QString& texto) const {
+    // A text that needs neither trimming nor cutting is written as it is: every description of a
+    // job is another text, and this is most of them.
+    if (esTexto_[c] && !texto.isEmpty() && (tamanos_[c] <= 0 || texto.size() <= tamanos_[c]) && !texto.front().isSpace() &&
+        !texto.back().isSpace() && !texto.contains(QLatin1Char('\'')))
+        return texto;
     if (hayUltimo_[c] && ultimoTexto_[c] == texto) return ultimoValor_[c];
     QString v = ValorColumnaPosicion(NombreColumna(c), tipos_[c], tamanos_[c], texto);
     // What AgregaCampo would leave of it: no quote is ever written. Only a text with one is
@@ -235,8 +229,10 @@ bool PlanAsistente::ExisteCodigo(int columna, const QString& valor) {
 QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
     const NivelesLayout& n = gNiveles();
     if (!f.problema.isEmpty()) return f.problema;
+    // The values the last row that passed had hold no control character either.
+    const bool mismo = hayDetalle_ && f.MismoResto(ultimoDetalle_);
     for (int c = 0; c < kColumnas; ++c)
-        if (f.Tiene(c) && TieneControl(f.Valor(c)))
+        if (f.Tiene(c) && (!mismo || c == IdPosicion || c == Descripcion) && TieneControl(f.Valor(c)))
             return QStringLiteral("la columna %1 tiene caracteres de control (NUL, saltos de linea, tabuladores)")
                 .arg(NombreColumna(c));
     if (codigo.isEmpty()) return QStringLiteral("Debe informar el Codigo!");
@@ -244,7 +240,7 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
         return QStringLiteral("Codigo Incorrecto, Supera Longitud permitida! (%1 caracteres, el maximo es %2)")
             .arg(codigo.size())
             .arg(n.LongitudTotal);
-    if (!LongitudValida(codigo)) {
+    if (n.NivelDeLargo(codigo.size()) == 0) {  // the editor's LongitudValida, on a trimmed code
         QStringList fines;
         for (int k = 1; k <= 4; ++k)
             if (n.LongitudNivel[k] > 0) fines << QString::number(n.FinNivel[k]);
@@ -253,24 +249,21 @@ QString PlanAsistente::Revisar(const FilaPosicion& f, const QString& codigo) {
             .arg(fines.join(QStringLiteral(", ")));
     }
     if (codigo.contains(QLatin1Char('\''))) return QStringLiteral("Codigo Incorrecto, no puede contener comillas!");
-    return RevisarDetalle(f);
-}
-
-bool PlanAsistente::MismoDetalle(const FilaPosicion& f) const {
-    if (!hayDetalle_ || f.presentes != ultimoDetalle_.presentes) return false;
-    for (int c = Capacidad; c < kColumnas; ++c)
-        if (c != IdDeposito && f.Valor(c) != ultimoDetalle_.Valor(c)) return false;
-    return true;
+    return RevisarDetalle(f, mismo);
 }
 
 QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
-    const QString descripcion = f.Valor(Descripcion).trimmed();
+    return RevisarDetalle(f, hayDetalle_ && f.MismoResto(ultimoDetalle_));
+}
+
+QString PlanAsistente::RevisarDetalle(const FilaPosicion& f, bool mismo) {
+    const QStringView descripcion = QStringView(f.Valor(Descripcion)).trimmed();
     if (tamanos_[Descripcion] > 0 && descripcion.size() > tamanos_[Descripcion])
         return QStringLiteral("la Descripcion tiene %1 caracteres; la columna admite %2")
             .arg(descripcion.size())
             .arg(tamanos_[Descripcion]);
     // The rest reads neither the code nor the description: the same values pass again.
-    if (MismoDetalle(f)) return {};
+    if (mismo) return {};
     double numero = 0;
     const QString capacidad = f.Valor(Capacidad).trimmed();
     if (!capacidad.isEmpty()) {
@@ -305,50 +298,54 @@ QString PlanAsistente::RevisarDetalle(const FilaPosicion& f) {
 
 void PlanAsistente::Valores(const FilaPosicion& f, bool nueva, Entrada& e) {
     const NivelesLayout& n = gNiveles();
-    e.columnas = 0;
+    // Every UPDATE also sets the code and the warehouse, as the editor's save does.
+    e.columnas = (nueva ? (1u << kColumnas) - 1 : f.presentes) | (1u << IdPosicion) | (1u << IdDeposito);
+    if (nueva || f.Tiene(Descripcion)) e.descripcion = ValorEscrito(Descripcion, f.Valor(Descripcion));
+    // Without a heading column, every level but the last groups positions, as the suite's
+    // layouts do.
+    const bool titulo = nueva && !f.Tiene(Titulo) && n.NivelDeLargo(e.codigo.size()) < UltimoNivel(n);
+    if (ultimoResto_ && restoNueva_ == nueva && restoTitulo_ == titulo && f.MismoResto(restoDe_)) {
+        e.resto = ultimoResto_;
+        return;
+    }
+    auto v = std::make_shared<ValoresColumnas>();
     for (int c = 0; c < kColumnas; ++c) {
         const bool dado = f.Tiene(c);
-        if (!dado && !nueva) continue;
-        e.columnas |= 1u << c;
-        QString& v = e.valor[c];
-        if (c == IdPosicion) {
-            v = e.codigo;
-        } else if (c == IdDeposito) {
-            v = deposito_;
+        if (c == IdPosicion || c == Descripcion || (!dado && !nueva)) continue;
+        QString& x = (*v)[static_cast<size_t>(c)];
+        if (c == IdDeposito) {
+            x = deposito_;
         } else if (EsMarca(c)) {
-            if (dado) {
-                v = Marca(f.Valor(c));
-            } else if (c == Habilitado) {
-                v = kUno;  // the table's default: a new position is enabled
-            } else if (c == Titulo) {
-                // Without a heading column, every level but the last groups positions, as the
-                // suite's layouts do.
-                v = n.Nivel(e.codigo) < UltimoNivel(n) ? kUno : kCero;
-            } else {
-                v = kCero;
-            }
+            if (dado)
+                x = Marca(f.Valor(c));
+            else if (c == Habilitado)
+                x = kUno;  // the table's default: a new position is enabled
+            else
+                x = c == Titulo && titulo ? kUno : kCero;
         } else {
-            v = ValorEscrito(c, dado ? f.Valor(c) : QString());
+            x = ValorEscrito(c, dado ? f.Valor(c) : QString());
         }
     }
-    // Every UPDATE also sets the code and the warehouse, as the editor's save does.
-    e.columnas |= (1u << IdPosicion) | (1u << IdDeposito);
-    e.valor[IdPosicion] = e.codigo;
-    e.valor[IdDeposito] = deposito_;
+    (*v)[IdDeposito] = deposito_;
+    ultimoResto_ = std::move(v);
+    restoDe_ = f;
+    restoNueva_ = nueva;
+    restoTitulo_ = titulo;
+    e.resto = ultimoResto_;
 }
 
-const std::array<QString, kColumnas>* PlanAsistente::Efectivos(QStringView codigo) const {
-    const int en = indiceEntradas_.Buscar(codigo);
+const ValoresColumnas* PlanAsistente::Efectivos(QStringView codigo) const {
+    const int en = indiceEntradas_.Buscar(codigo, CodigoEntrada());
     // A new warehouse has no positions: its codes are not hashed a second time.
-    const int ex = indiceExistentes_.Buscar(codigo);
+    const int ex = indiceExistentes_.Buscar(codigo, CodigoExistente());
     if (en >= 0) {
         const Entrada& e = entradas_[en];
-        if (e.estado == Estado::Nueva) return &e.valor;
+        if (e.estado == Estado::Nueva) return e.resto.get();
         if (e.estado == Estado::Cambiada && actualizar_ && ex >= 0) {
             // An update writes only some columns: the rest stay as stored.
-            static thread_local std::array<QString, kColumnas> mezcla;
+            static thread_local ValoresColumnas mezcla;
             const Existente& x = existentes_[ex];
-            for (int c = 0; c < kColumnas; ++c) mezcla[c] = (e.columnas & (1u << c)) ? e.valor[c] : x.valor[c];
+            for (int c = 0; c < kColumnas; ++c) mezcla[c] = (e.columnas & (1u << c)) ? e.Valor(c) : x.valor[c];
             return &mezcla;
         }
     }
@@ -383,8 +380,8 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         }
         e.motivo = Revisar(f, e.codigo);
         const int numero = static_cast<int>(entradas_.size());
-        // The entry's text stays where the index sees it: moving a string keeps its text.
-        const int previa = indiceEntradas_.Agregar(e.codigo, numero);
+        // The entry is added below whatever it holds: the index reads its code there.
+        const int previa = indiceEntradas_.Agregar(e.codigo, numero, CodigoEntrada());
         if (previa >= 0 && !e.codigo.isEmpty()) {
             const int l = entradas_[previa].linea;
             e.motivo = l > 0 ? QStringLiteral("el codigo %1 ya esta en la linea %2").arg(e.codigo).arg(l)
@@ -393,7 +390,7 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         if (!e.motivo.isEmpty()) {
             e.estado = Estado::Rechazada;
         } else {
-            const int ex = indiceExistentes_.Buscar(e.codigo);
+            const int ex = indiceExistentes_.Buscar(e.codigo, CodigoExistente());
             const bool nueva = ex < 0;
             Valores(f, nueva, e);
             if (nueva) {
@@ -402,7 +399,7 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
                 const Existente& x = existentes_[ex];
                 QStringList cambios;
                 for (int c = 0; c < kColumnas; ++c)
-                    if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.valor[c] != x.valor[c])
+                    if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.Valor(c) != x.valor[c])
                         cambios << NombreColumna(c);
                 e.estado = cambios.isEmpty() ? Estado::SinCambios : Estado::Cambiada;
                 if (!cambios.isEmpty()) e.motivo = QStringLiteral("cambia ") + cambios.join(QStringLiteral(", "));
@@ -427,13 +424,13 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
     }
     // A refused row's code, if the file has it refused: its first line.
     auto rechazado = [this](const QString& p) -> int {
-        const int i = indiceEntradas_.Buscar(p);
+        const int i = indiceEntradas_.Buscar(p, CodigoEntrada());
         if (i < 0 || entradas_[i].estado != Estado::Rechazada) return -1;
         return entradas_[i].linea;
     };
     // A storable position that carries a reservation already receives movements: nothing may be
     // added under it.
-    auto recibeMovimientos = [](const std::array<QString, kColumnas>* v) {
+    auto recibeMovimientos = [](const ValoresColumnas* v) {
         if (!v || (*v)[Titulo] != kCero) return false;
         for (int c : kReservas)
             if ((*v)[c] != kNull) return true;
@@ -441,6 +438,11 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
     };
     const QString kMovimientos = QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles (%1)");
     const int ultimo = UltimoNivel(n);
+    // The children of one parent mostly come one after the other: a parent found is remembered
+    // for the next row. What a parent found says cannot change in this pass, which treats its
+    // children only after it.
+    QStringView padreVisto;
+    bool padreRecibe = false;
     for (int i : orden) {
         if (entradas_[i].estado == Estado::Rechazada) continue;
         const QString& codigo = entradas_[i].codigo;
@@ -449,13 +451,18 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         for (int k = 2; k <= 4; ++k)
             if (codigo.size() == n.FinNivel[k] && n.FinNivel[k] > n.FinNivel[k - 1]) largoPadre = n.FinNivel[k - 1];
         if (largoPadre == 0) continue;
-        const auto* valores = Efectivos(QStringView(codigo).left(largoPadre));
         auto rechazar = [&](const QString& motivo) {
             Entrada& e = entradas_[i];
             e.estado = Estado::Rechazada;
             e.motivo = motivo;
         };
         const auto codigoPadre = [&] { return codigo.left(largoPadre); };
+        const QStringView padreDe = QStringView(codigo).left(largoPadre);
+        if (!padreVisto.isEmpty() && padreDe == padreVisto) {
+            if (padreRecibe) rechazar(kMovimientos.arg(codigoPadre()));
+            continue;
+        }
+        const auto* valores = Efectivos(padreDe);
         if (!valores) {
             const QString padre = codigo.left(largoPadre);  // the rows added below move `codigo`
             // A parent the file has but that was refused takes its children with it.
@@ -498,12 +505,14 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
                 e.estado = Estado::Nueva;
                 Valores(f, true, e);
                 entradas_.push_back(std::move(e));
-                indiceEntradas_.Agregar(entradas_.back().codigo, static_cast<int>(entradas_.size() - 1));
+                indiceEntradas_.Agregar(entradas_.back().codigo, static_cast<int>(entradas_.size() - 1), CodigoEntrada());
                 ++padresCreados_;
             }
             continue;
         }
-        if (recibeMovimientos(valores)) rechazar(kMovimientos.arg(codigoPadre()));
+        padreVisto = padreDe;  // the text of an entry's code never moves
+        padreRecibe = recibeMovimientos(valores);
+        if (padreRecibe) rechazar(kMovimientos.arg(codigoPadre()));
     }
     for (const Entrada& e : entradas_) ++cuentas_[static_cast<int>(e.estado)];
     return true;

@@ -7,6 +7,7 @@
 #include <QVector>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // What a job of the wizard will do, worked out before anything is written: every position it was
@@ -22,30 +23,56 @@ enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
 bool IgualSinCaso(QStringView a, QStringView b);
 
 // From code to row number, by open addressing in one table: a job of 100,000 rows looks every code
-// up at least twice, and a node of memory of its own per code cost more than the checks. The
-// table keeps a view of each code: the code must stay in its row, unchanged, while it is indexed
-// (a row may move, its text does not).
+// up at least twice, and a node of memory of its own per code cost more than the checks. A slot
+// keeps only the row and the code's hash, so that the table of 100,000 codes stays small enough
+// for the processor's cache; the codes themselves are read from their rows, through `codigoDe`
+// (row -> its code), only when two hashes are equal.
 class IndiceCodigos {
 public:
     // Empties it, with room for this many codes.
     void Limpiar(size_t previstos = 0);
     bool Vacio() const { return ocupadas_ == 0; }
     // The row of the code; -1 for none.
-    int Buscar(QStringView codigo) const;
+    template <class CodigoDe>
+    int Buscar(QStringView codigo, const CodigoDe& codigoDe) const {
+        if (ocupadas_ == 0) return -1;
+        const quint32 hash = Hash(codigo);
+        const size_t mascara = tabla_.size() - 1;
+        for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
+            const Ranura& r = tabla_[i];
+            if (r.fila < 0) return -1;
+            if (r.hash == hash && IgualSinCaso(codigoDe(r.fila), codigo)) return r.fila;
+        }
+    }
     // Indexes the code for the row unless it is there already: then returns that row, else -1.
-    int Agregar(QStringView codigo, int fila);
+    template <class CodigoDe>
+    int Agregar(QStringView codigo, int fila, const CodigoDe& codigoDe) {
+        if (tabla_.empty() || (ocupadas_ + 1) * 2 > tabla_.size()) Crecer();
+        const quint32 hash = Hash(codigo);
+        const size_t mascara = tabla_.size() - 1;
+        size_t i = hash & mascara;
+        for (; tabla_[i].fila >= 0; i = (i + 1) & mascara) {
+            const Ranura& r = tabla_[i];
+            if (r.hash == hash && IgualSinCaso(codigoDe(r.fila), codigo)) return r.fila;
+        }
+        tabla_[i] = Ranura{fila, hash};
+        ++ocupadas_;
+        return -1;
+    }
 
 private:
     struct Ranura {
-        const QChar* datos = nullptr;
-        qint32 largo = 0;
-        quint32 hash = 0;
         qint32 fila = -1;
+        quint32 hash = 0;
     };
+    static quint32 Hash(QStringView codigo);
     void Crecer();
     std::vector<Ranura> tabla_;  // a power of two in size, at most half full
     size_t ocupadas_ = 0;
 };
+
+// Each column's value as the save writes it ("Null": no value).
+using ValoresColumnas = std::array<QString, kColumnas>;
 
 struct Entrada {
     int linea = 0;
@@ -54,15 +81,17 @@ struct Entrada {
     bool padreCreado = false;  // a heading added because a position of the file needed it
     QString motivo;            // refused: why; changed: which columns change
     quint32 columnas = 0;      // the columns to write (an UPDATE writes those the source gave)
-    // Each column's value as the save writes it ("Null": no value).
-    std::array<QString, kColumnas> valor;
-    const QString& Valor(int c) const { return valor[static_cast<size_t>(c)]; }
+    QString descripcion;       // as the save writes it
+    // The values of the other columns, one set shared by every entry that writes the same: a job
+    // of 100,000 positions mostly writes two.
+    std::shared_ptr<const ValoresColumnas> resto;
+    const QString& Valor(int c) const;
 };
 
 // A position the warehouse already holds.
 struct Existente {
     QString codigo;  // as stored
-    std::array<QString, kColumnas> valor;
+    ValoresColumnas valor;
 };
 
 class PlanAsistente {
@@ -96,19 +125,27 @@ public:
     QString ValorEscrito(int columna, const QString& texto) const;
 
 private:
+    // Where the indexes read the codes of their rows.
+    auto CodigoEntrada() const {
+        return [this](int fila) { return QStringView(entradas_[fila].codigo); };
+    }
+    auto CodigoExistente() const {
+        return [this](int fila) { return QStringView(existentes_[fila].valor[IdPosicion]); };
+    }
     QString Revisar(const FilaPosicion& f, const QString& codigo);
     bool ExisteCodigo(int columna, const QString& valor);
     void Valores(const FilaPosicion& f, bool nueva, Entrada& e);
     // The values a position keeps once the job is done, for the checks of its children.
-    const std::array<QString, kColumnas>* Efectivos(QStringView codigo) const;
-    // The part of a row the detail checks read, for the one before it: the rows of a job mostly
-    // repeat every value but the code and the description.
-    bool MismoDetalle(const FilaPosicion& f) const;
+    const ValoresColumnas* Efectivos(QStringView codigo) const;
+    // `mismo`: the row's columns other than its code and description are those of the last row
+    // that passed, and pass again without being read.
+    QString RevisarDetalle(const FilaPosicion& f, bool mismo);
 
     QString deposito_;
     bool actualizar_ = false;
     std::array<int, kColumnas> tipos_{};
     std::array<int, kColumnas> tamanos_{};
+    std::array<bool, kColumnas> esTexto_{};
     QVector<Existente> existentes_;
     IndiceCodigos indiceExistentes_;  // code -> existentes_
     QVector<Entrada> entradas_;
@@ -123,6 +160,11 @@ private:
     // The last row whose details passed the checks (its description aside).
     FilaPosicion ultimoDetalle_;
     bool hayDetalle_ = false;
+    // The last set of values made for an entry, with what it was made from.
+    std::shared_ptr<const ValoresColumnas> ultimoResto_;
+    FilaPosicion restoDe_;
+    bool restoNueva_ = false;
+    bool restoTitulo_ = false;
 };
 
 // How many positions one job may hold at most.

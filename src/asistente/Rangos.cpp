@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <vector>
+
 namespace asistente {
 
 namespace {
@@ -74,35 +76,74 @@ QString PlantillaPorDefecto(int nivel, int ultimo) {
     return nivel < ultimo ? QStringLiteral("{titulo} {codigo}") : QStringLiteral("{titulo} {numero}");
 }
 
-QString Describir(const QString& plantilla, const QString& titulo, const QString& segmento, const QString& codigo) {
-    QString r;
-    r.reserve(plantilla.size() + titulo.size() + codigo.size());
-    for (qsizetype i = 0; i < plantilla.size(); ++i) {
-        const QChar c = plantilla[i];
-        if (c == QLatin1Char('{')) {
-            const qsizetype fin = plantilla.indexOf(QLatin1Char('}'), i);
-            const QStringView campo = fin < 0 ? QStringView() : QStringView(plantilla).mid(i + 1, fin - i - 1);
-            auto es = [&](const char* n) { return campo.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
-            if (es("titulo")) {
-                r += titulo;
-            } else if (es("codigo")) {
-                r += segmento;
-            } else if (es("numero")) {
-                qsizetype k = 0;
-                while (k + 1 < segmento.size() && segmento[k] == QLatin1Char('0')) ++k;
-                r += QStringView(segmento).mid(k);
-            } else if (es("posicion")) {
-                r += codigo;
-            } else {
-                r += c;  // not a field: the brace stands for itself
-                continue;
+namespace {
+
+// A description template read once: its literal pieces and its fields, for the thousands of
+// positions of a level.
+class Plantilla {
+public:
+    explicit Plantilla(const QString& plantilla) {
+        for (qsizetype i = 0; i < plantilla.size(); ++i) {
+            const QChar c = plantilla[i];
+            if (c == QLatin1Char('{')) {
+                const qsizetype fin = plantilla.indexOf(QLatin1Char('}'), i);
+                const QStringView campo = fin < 0 ? QStringView() : QStringView(plantilla).mid(i + 1, fin - i - 1);
+                auto es = [&](const char* n) { return campo.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
+                const Campo k = es("titulo")     ? Campo::Titulo
+                                : es("codigo")   ? Campo::Codigo
+                                : es("numero")   ? Campo::Numero
+                                : es("posicion") ? Campo::Posicion
+                                                 : Campo::Literal;
+                if (k != Campo::Literal) {
+                    partes_.push_back({k, {}});
+                    i = fin;
+                    continue;
+                }
             }
-            i = fin;
-            continue;
+            // Not a field: the brace stands for itself.
+            if (partes_.empty() || partes_.back().campo != Campo::Literal) partes_.push_back({Campo::Literal, {}});
+            partes_.back().texto += c;
         }
-        r += c;
     }
-    return r.trimmed();
+
+    QString Aplicar(const QString& titulo, QStringView segmento, QStringView codigo) const {
+        qsizetype ceros = 0;
+        while (ceros + 1 < segmento.size() && segmento[ceros] == QLatin1Char('0')) ++ceros;
+        qsizetype largo = 0;
+        for (const Parte& p : partes_) largo += Pieza(p, titulo, segmento, codigo, ceros).size();
+        QString r;
+        r.reserve(largo);
+        for (const Parte& p : partes_) r += Pieza(p, titulo, segmento, codigo, ceros);
+        return r.trimmed();
+    }
+
+private:
+    enum class Campo { Literal, Titulo, Codigo, Numero, Posicion };
+    struct Parte {
+        Campo campo;
+        QString texto;
+    };
+    static QStringView Pieza(const Parte& p, const QString& titulo, QStringView segmento, QStringView codigo, qsizetype ceros) {
+        switch (p.campo) {
+            case Campo::Titulo:
+                return titulo;
+            case Campo::Codigo:
+                return segmento;
+            case Campo::Numero:
+                return segmento.mid(ceros);
+            case Campo::Posicion:
+                return codigo;
+            default:
+                return p.texto;
+        }
+    }
+    std::vector<Parte> partes_;
+};
+
+}  // namespace
+
+QString Describir(const QString& plantilla, const QString& titulo, const QString& segmento, const QString& codigo) {
+    return Plantilla(plantilla).Aplicar(titulo, segmento, codigo);
 }
 
 ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v,
@@ -194,15 +235,19 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
         const Serie& s = series[k - 1];
         for (qint64 x = s.desde; x <= s.hasta; x += s.paso) segmentos[k - 1] << s.Codigo(x);
     }
-    QString prefijos[5];
+    std::vector<Plantilla> plantillas;
+    for (int k = 1; k <= niveles; ++k) plantillas.emplace_back(rangos[k - 1].plantilla);
+    std::vector<QString> prefijos(static_cast<size_t>(niveles) + 1);
     // Depth first: each code right after its parent, so the result is in code order.
     auto agregar = [&](auto&& self, int k) -> void {
         const RangoNivel& rango = rangos[k - 1];
+        const Plantilla& plantilla = plantillas[static_cast<size_t>(k - 1)];
+        QString& prefijo = prefijos[static_cast<size_t>(k)];
         for (const QString& segmento : std::as_const(segmentos[k - 1])) {
-            prefijos[k] = prefijos[k - 1] + segmento;
+            prefijo = prefijos[static_cast<size_t>(k - 1)] + segmento;
             FilaPosicion f = rango.titulo ? titulo : imputable;
-            f.Poner(IdPosicion, prefijos[k]);
-            f.Poner(Descripcion, Describir(rango.plantilla, n.TituloNivel[k], segmento, prefijos[k]));
+            f.Poner(IdPosicion, prefijo);
+            f.Poner(Descripcion, plantilla.Aplicar(n.TituloNivel[k], segmento, prefijo));
             r.filas.push_back(std::move(f));
             if (k < niveles) self(self, k + 1);
         }

@@ -128,12 +128,11 @@ void ModeloArbolLayout::Anexar(QAnyStringView texto) {
 
 void ModeloArbolLayout::Limpiar() {
     beginResetModel();
+    // The vectors keep their memory, as a rebuild does: a tree emptied while its next version is
+    // worked out (the wizard's preview) is built again over pages already mapped.
     nodos_.clear();
-    nodos_.shrink_to_fit();
     textos_.clear();
-    textos_.shrink_to_fit();
     tabla_.clear();
-    tabla_.shrink_to_fit();
     ocupadas_ = 0;
     endResetModel();
 }

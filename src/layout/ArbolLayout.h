@@ -49,7 +49,7 @@ public:
     // tree of 100,000 positions is mostly such nodes. A longer code added later raises the limit.
     void SetLargoMaximo(int largo) { largoMaximo_ = largo; }
 
-    // Empties the tree (no root).
+    // Empties the tree (no root); its memory is kept for the next build.
     void Limpiar();
 
     // A full rebuild, in three calls: Comenzar (the reset starts; the root is added), one

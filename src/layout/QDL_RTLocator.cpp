@@ -21,9 +21,12 @@ NivelesLayout& gNiveles() {
 }
 
 int NivelesLayout::Nivel(const QString& codigo) const {
-    const int l = static_cast<int>(codigo.trimmed().size());
+    return NivelDeLargo(QStringView(codigo).trimmed().size());
+}
+
+int NivelesLayout::NivelDeLargo(qsizetype largo) const {
     for (int k = 1; k <= 4; ++k)
-        if (l == FinNivel[k]) return k;
+        if (largo == FinNivel[k]) return k;
     return 0;
 }
 

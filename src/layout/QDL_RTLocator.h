@@ -14,6 +14,8 @@ struct NivelesLayout {
 
     // The level (1..4) of a code by its trimmed length, 0 when its length is no level end.
     int Nivel(const QString& codigo) const;
+    // The same for a code already trimmed, by its length.
+    int NivelDeLargo(qsizetype largo) const;
     // The parent code by the level rule (untrimmed length compared with the ends 2, 3, 4 in order);
     // empty for a level-1 code or a malformed one.
     QString CodigoPadre(const QString& codigo) const;

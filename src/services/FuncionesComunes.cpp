@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 FuncionesComunes& FuncionesComunes::instancia() {
     static FuncionesComunes f;
@@ -23,7 +24,8 @@ QString FuncionesComunes::LimitarTexto(const QString& texto, int n) const {
     QString r = texto.left(n);
     // A character beyond the first plane takes two units: never keep the first half of one (a
     // text box with a maximum length may already have cut it so).
-    if (!r.isEmpty() && r.back().isHighSurrogate()) r.chop(1);
+    // (Read through a const view: the writable back() would copy a text shared with the caller.)
+    if (!r.isEmpty() && std::as_const(r).back().isHighSurrogate()) r.chop(1);
     return r;
 }
 

@@ -157,6 +157,38 @@ private slots:
         QCOMPARE(p.Cantidad(Estado::Rechazada), 5);
     }
 
+    // Rows share their other values, and the plan its answers about a parent: a copy changed keeps
+    // the original, the second child of a parent that receives movements is refused as the first,
+    // and a new position after an update with the same values still gets the table's defaults.
+    void loCompartidoNoSeMezcla() {
+        FilaPosicion a = Fila(2, {{IdPosicion, "01"}, {Capacidad, "5"}});
+        FilaPosicion b = a;
+        b.Poner(Capacidad, QStringLiteral("6"));
+        QCOMPARE(a.Valor(Capacidad), QStringLiteral("5"));
+        QVERIFY(!a.MismoResto(b));
+
+        SesionPrueba s;
+        s.Sql(QStringLiteral(
+            "UPDATE MA_POSICIONES SET Titulo = 0, IdArticulo = '100001' WHERE IdDeposito = '   1' AND IdPosicion = '0102'"));
+        const PlanAsistente p = Armado(
+            {Fila(2, {{IdPosicion, "010101"}, {Capacidad, "7777"}}), Fila(3, {{IdPosicion, "010199"}, {Capacidad, "7777"}}),
+             Fila(4, {{IdPosicion, "010298"}, {Capacidad, "7777"}}), Fila(5, {{IdPosicion, "010299"}, {Capacidad, "7777"}}),
+             Fila(6, {{IdPosicion, "010398"}, {Capacidad, "7777"}})},
+            true);
+        const QString recibe = QStringLiteral("El Nivel Superior Recibe movimientos, no se pueden agregar niveles (0102)");
+        QCOMPARE(Buscar(p, "010298")->motivo, recibe);
+        QCOMPARE(Buscar(p, "010299")->motivo, recibe);
+        QCOMPARE(Buscar(p, "010398")->estado, Estado::Nueva);
+        const Entrada* cambiada = Buscar(p, "010101");
+        QCOMPARE(cambiada->estado, Estado::Cambiada);
+        QCOMPARE(cambiada->columnas, (1u << IdPosicion) | (1u << Capacidad) | (1u << IdDeposito));
+        const Entrada* nueva = Buscar(p, "010199");
+        QCOMPARE(nueva->Valor(Habilitado), QStringLiteral("1"));
+        QCOMPARE(nueva->Valor(Titulo), QStringLiteral("0"));
+        QCOMPARE(nueva->Valor(IdUnidad), QStringLiteral("Null"));
+        QCOMPARE(nueva->Valor(Capacidad), QStringLiteral("7777"));
+    }
+
     void laPlanillaDelEditorVuelveSinCambiar() {
         SesionPrueba s;
         InstalarLectorFilas();
