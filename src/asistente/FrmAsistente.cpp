@@ -76,20 +76,6 @@ private:
     QElapsedTimer reloj_;
 };
 
-// Code order without regard to case, as QStringView::compare orders them; codes are mostly ASCII,
-// which is folded here without the general case tables (100,000 codes are compared at each preview).
-bool AntesSinCaso(QStringView a, QStringView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) < 0;
-        if (x >= u'A' && x <= u'Z') x += 32;
-        if (y >= u'A' && y <= u'Z') y += 32;
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-}
-
 // A count with its noun, singular for one: "1 titulo", "2.000 titulos".
 QString Cuenta(qint64 n, const char* singular, const char* plural) {
     return Miles(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? singular : plural);

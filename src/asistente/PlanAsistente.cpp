@@ -98,11 +98,31 @@ bool IgualSinCaso(QStringView a, QStringView b) {
     return true;
 }
 
+bool AntesSinCaso(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) < 0;
+        if (x >= u'A' && x <= u'Z') x += 32;
+        if (y >= u'A' && y <= u'Z') y += 32;
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
 void IndiceCodigos::Limpiar(size_t previstos) {
+    enOrden_ = true;
+    previstos_ = previstos;
+    filas_.clear();
+    filas_.reserve(previstos);
+    tabla_.clear();
+    ocupadas_ = 0;
+}
+
+void IndiceCodigos::Tabla(size_t previstos) {
     size_t tamano = 64;
     while (tamano < previstos * 2) tamano *= 2;
     tabla_.assign(tamano, Ranura());
-    ocupadas_ = 0;
 }
 
 quint32 IndiceCodigos::Hash(QStringView codigo) {
@@ -112,14 +132,13 @@ quint32 IndiceCodigos::Hash(QStringView codigo) {
 void IndiceCodigos::Crecer() {
     std::vector<Ranura> vieja;
     vieja.swap(tabla_);
-    Limpiar(std::max<size_t>(ocupadas_ + 1, vieja.size()));
+    Tabla(std::max<size_t>(ocupadas_ + 1, vieja.size()));
     const size_t mascara = tabla_.size() - 1;
     for (const Ranura& r : vieja) {
         if (r.fila < 0) continue;
         size_t i = r.hash & mascara;
         while (tabla_[i].fila >= 0) i = (i + 1) & mascara;
         tabla_[i] = r;
-        ++ocupadas_;
     }
 }
 

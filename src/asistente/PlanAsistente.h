@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QVector>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -22,11 +23,16 @@ enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
 // Codes as the database compares them: without regard to letter case.
 bool IgualSinCaso(QStringView a, QStringView b);
 
-// From code to row number, by open addressing in one table: a job of 100,000 rows looks every code
-// up at least twice, and a node of memory of its own per code cost more than the checks. A slot
-// keeps only the row and the code's hash, so that the table of 100,000 codes stays small enough
-// for the processor's cache; the codes themselves are read from their rows, through `codigoDe`
-// (row -> its code), only when two hashes are equal.
+// Code order without regard to case, as QStringView::compare orders them; codes are mostly ASCII,
+// which is folded here without the general case tables. Agrees with IgualSinCaso.
+bool AntesSinCaso(QStringView a, QStringView b);
+
+// From code to row number. Rows mostly come in code order (the ranges make them so, the editor's
+// export writes them so): while they do, the index is the list of its rows, searched by halves,
+// and a code costs one comparison with the one before it. The first code out of order (or given
+// twice) turns it into a table by open addressing, a slot per code with only the row and the
+// code's hash, small enough for the processor's cache. The codes themselves are read from their
+// rows through `codigoDe` (row -> its code).
 class IndiceCodigos {
 public:
     // Empties it, with room for this many codes.
@@ -36,6 +42,11 @@ public:
     template <class CodigoDe>
     int Buscar(QStringView codigo, const CodigoDe& codigoDe) const {
         if (ocupadas_ == 0) return -1;
+        if (enOrden_) {
+            const auto i = std::lower_bound(filas_.begin(), filas_.end(), codigo,
+                                            [&](int fila, QStringView c) { return AntesSinCaso(codigoDe(fila), c); });
+            return i != filas_.end() && IgualSinCaso(codigoDe(*i), codigo) ? *i : -1;
+        }
         const quint32 hash = Hash(codigo);
         const size_t mascara = tabla_.size() - 1;
         for (size_t i = hash & mascara;; i = (i + 1) & mascara) {
@@ -47,6 +58,14 @@ public:
     // Indexes the code for the row unless it is there already: then returns that row, else -1.
     template <class CodigoDe>
     int Agregar(QStringView codigo, int fila, const CodigoDe& codigoDe) {
+        if (enOrden_) {
+            if (filas_.empty() || AntesSinCaso(codigoDe(filas_.back()), codigo)) {
+                filas_.push_back(fila);
+                ++ocupadas_;
+                return -1;
+            }
+            AHash(codigoDe);
+        }
         if (tabla_.empty() || (ocupadas_ + 1) * 2 > tabla_.size()) Crecer();
         const quint32 hash = Hash(codigo);
         const size_t mascara = tabla_.size() - 1;
@@ -67,7 +86,24 @@ private:
     };
     static quint32 Hash(QStringView codigo);
     void Crecer();
-    std::vector<Ranura> tabla_;  // a power of two in size, at most half full
+    void Tabla(size_t previstos);
+    template <class CodigoDe>
+    void AHash(const CodigoDe& codigoDe) {
+        enOrden_ = false;
+        Tabla(std::max(previstos_, filas_.size() + 1));
+        const size_t mascara = tabla_.size() - 1;
+        for (const int fila : filas_) {
+            const quint32 hash = Hash(codigoDe(fila));
+            size_t i = hash & mascara;
+            while (tabla_[i].fila >= 0) i = (i + 1) & mascara;
+            tabla_[i] = Ranura{fila, hash};
+        }
+        filas_.clear();
+    }
+    bool enOrden_ = true;
+    size_t previstos_ = 0;
+    std::vector<int> filas_;     // in order: the rows, in the order of their codes
+    std::vector<Ranura> tabla_;  // out of order: a power of two in size, at most half full
     size_t ocupadas_ = 0;
 };
 
