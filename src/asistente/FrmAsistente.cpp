@@ -646,10 +646,8 @@ bool FrmAsistente::VistaPrevia() {
         return false;
     }
     plan_ = std::move(plan);
-    QVector<FilaPosicion> filas;
     bool cancelado = false;
-    const bool porRangos = Paginas->currentIndex() == 0;
-    if (porRangos) {
+    if (Paginas->currentIndex() == 0) {
         if (!ValoresValidos()) {
             SoltarPlan();
             return false;
@@ -670,58 +668,85 @@ bool FrmAsistente::VistaPrevia() {
         v.picking = ChkPicking->isChecked();
         v.columnaReserva = kTiposReserva[std::max(0, CmbReserva->currentIndex())].columna;
         v.reserva = TxtReserva->text().trimmed();
-        ResultadoRangos r = ExpandirRangos(gNiveles(), rangos, v, kMaximoPosiciones, plan_->TamanoColumna(Descripcion));
-        if (!r.error.isEmpty()) {
-            SoltarPlan();
-            Avisar(r.error, vb::Exclamation, Niveles[0].desde);
-            return false;
-        }
-        filas = std::move(r.filas);
-    } else {
-        const QString ruta = TxtArchivo->text().trimmed();
-        if (ruta.isEmpty()) {
-            SoltarPlan();
-            Avisar(QStringLiteral(" Elija la planilla o el archivo CSV con las posiciones."), vb::Exclamation, TxtArchivo);
-            return false;
-        }
-        TablaLeida t;
+        // Each position is checked as it is made: 100,000 of them are never held twice.
+        qint64 hechas = 0;
         {
-            // The banner comes and goes: the focus comes back where it was.
             const VueltaDelFoco vuelta;
-            gDisplay().CartelInicio(kTitulo, true);
-            gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(),
-                                     QString());
-            t = LeerPlanilla(ruta, kMaximoPosiciones, [espaciado = Espaciado()](qint64 n) mutable {
-                if (!espaciado.Toca()) return true;
-                bool c = false;
-                gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
-                return !c;
-            });
-            gDisplay().CartelCerrar();
+            bool banner = false;
+            error = RecorrerRangos(
+                gNiveles(), rangos, v, kMaximoPosiciones, plan_->TamanoColumna(Descripcion),
+                [&](qint64 total) {
+                    MostrarRevision(total);
+                    banner = true;
+                    plan_->Comenzar(ChkActualizar->isChecked(), total);
+                },
+                [&](FilaPosicion& f) {
+                    plan_->Agregar(f);
+                    if (++hechas % kFilasPorAvance == 0 && !revision_(hechas)) cancelado = true;
+                    return !cancelado;
+                });
+            if (banner) gDisplay().CartelCerrar();
         }
-        if (!t.error.isEmpty()) {
+        if (!error.isEmpty()) {
             SoltarPlan();
-            if (t.error != TextoLecturaCancelada()) Avisar(t.error, vb::Critical, TxtArchivo);
+            Avisar(error, vb::Exclamation, Niveles[0].desde);
             return false;
         }
-        filas = std::move(t.filas);
+        if (!cancelado) plan_->Terminar();
+        return Revisado(!cancelado);
+    }
+
+    // From a workbook or a CSV file: read whole, then checked.
+    const QString ruta = TxtArchivo->text().trimmed();
+    if (ruta.isEmpty()) {
+        SoltarPlan();
+        Avisar(QStringLiteral(" Elija la planilla o el archivo CSV con las posiciones."), vb::Exclamation, TxtArchivo);
+        return false;
+    }
+    TablaLeida t;
+    {
+        // The banner comes and goes: the focus comes back where it was.
+        const VueltaDelFoco vuelta;
+        gDisplay().CartelInicio(kTitulo, true);
+        gDisplay().CartelMostrar(cancelado, QStringLiteral("Leyendo %1").arg(QFileInfo(ruta).fileName()), QString(), QString());
+        t = LeerPlanilla(ruta, kMaximoPosiciones, [espaciado = Espaciado()](qint64 n) mutable {
+            if (!espaciado.Toca()) return true;
+            bool c = false;
+            gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 filas leidas").arg(Miles(n)));
+            return !c;
+        });
+        gDisplay().CartelCerrar();
+    }
+    if (!t.error.isEmpty()) {
+        SoltarPlan();
+        if (t.error != TextoLecturaCancelada()) Avisar(t.error, vb::Critical, TxtArchivo);
+        return false;
     }
 
     bool completo = false;
     {
         const VueltaDelFoco vuelta;
-        gDisplay().CartelInicio(kTitulo, true);
-        gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(filas.size())), QString(),
-                                 QString());
-        completo =
-            plan_->Armar(filas, ChkActualizar->isChecked(), [total = filas.size(), espaciado = Espaciado()](qint64 n) mutable {
-                if (!espaciado.Toca()) return true;
-                bool c = false;
-                gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
-                return !c;
-            });
+        MostrarRevision(t.filas.size());
+        completo = plan_->Armar(t.filas, ChkActualizar->isChecked(), revision_);
         gDisplay().CartelCerrar();
     }
+    return Revisado(completo);
+}
+
+void FrmAsistente::MostrarRevision(qint64 total) {
+    gDisplay().CartelInicio(kTitulo, true);
+    bool cancelado = false;
+    gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(total)), QString(), QString());
+    revision_ = [total, espaciado = Espaciado()](qint64 n) mutable {
+        if (!espaciado.Toca()) return true;
+        bool c = false;
+        gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));
+        return !c;
+    };
+}
+
+bool FrmAsistente::Revisado(bool completo) {
+    revision_ = {};
     if (!completo) {
         SoltarPlan();
         LblResumen->setText(QStringLiteral("Vista previa cancelada."));

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -136,6 +137,12 @@ private:
     QString TablaReserva() const;
     bool ValoresValidos();
     void Avisar(const QString& texto, int estilo, QWidget* foco = nullptr);
+
+    // The banner of the checks of `total` rows, with the hook that keeps it up to date (false when
+    // the operator cancelled); then the end of the checks, shown or cancelled.
+    void MostrarRevision(qint64 total);
+    bool Revisado(bool completo);
+    std::function<bool(qint64)> revision_;
 
     // The job shown no more; the next preview works in it. The rows of a large job take tens of
     // megabytes, and memory the system hands out afresh costs more to touch than to fill.

@@ -372,61 +372,71 @@ const ValoresColumnas* PlanAsistente::Efectivos(QStringView codigo) const {
 }
 
 bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, const std::function<bool(qint64)>& avance) {
-    const NivelesLayout& n = gNiveles();
+    Comenzar(actualizar, filas.size());
+    for (qsizetype i = 0; i < filas.size(); ++i) {
+        if (avance && i > 0 && i % kFilasPorAvance == 0 && !avance(i)) return false;
+        Agregar(filas[i]);
+    }
+    Terminar();
+    return true;
+}
+
+void PlanAsistente::Comenzar(bool actualizar, qint64 previstas) {
     actualizar_ = actualizar;
     entradas_.clear();
-    indiceEntradas_.Limpiar(static_cast<size_t>(filas.size()));
+    indiceEntradas_.Limpiar(static_cast<size_t>(previstas));
     std::fill(std::begin(cuentas_), std::end(cuentas_), 0);
     padresCreados_ = 0;
-    entradas_.reserve(filas.size());
+    entradas_.reserve(static_cast<qsizetype>(previstas));
+}
 
+void PlanAsistente::Agregar(const FilaPosicion& f) {
     // Each row on its own; a code given twice keeps its first line.
-    for (qsizetype i = 0; i < filas.size(); ++i) {
-        if (avance && i > 0 && i % 2000 == 0 && !avance(i)) return false;
-        const FilaPosicion& f = filas[i];
-        Entrada e;
-        e.linea = f.linea;
-        e.codigo = f.Valor(IdPosicion).trimmed();
-        // A row of another warehouse (a whole-table export holds them all) is no position of this
-        // job: it is refused and does not take the code from this warehouse's row.
-        if (f.Tiene(IdDeposito) && !f.Valor(IdDeposito).trimmed().isEmpty() &&
-            FC().FormatoLongitud(f.Valor(IdDeposito).trimmed(), 4).compare(deposito_, Qt::CaseInsensitive) != 0) {
-            e.estado = Estado::Rechazada;
-            e.motivo = QStringLiteral("es del deposito \"%1\", no del deposito elegido \"%2\"")
-                           .arg(f.Valor(IdDeposito).trimmed().left(20), deposito_.trimmed());
-            entradas_.push_back(std::move(e));
-            continue;
-        }
-        e.motivo = Revisar(f, e.codigo);
-        const int numero = static_cast<int>(entradas_.size());
-        // The entry is added below whatever it holds: the index reads its code there.
-        const int previa = indiceEntradas_.Agregar(e.codigo, numero, CodigoEntrada());
-        if (previa >= 0 && !e.codigo.isEmpty()) {
-            const int l = entradas_[previa].linea;
-            e.motivo = l > 0 ? QStringLiteral("el codigo %1 ya esta en la linea %2").arg(e.codigo).arg(l)
-                             : QStringLiteral("el codigo %1 esta repetido").arg(e.codigo);
-        }
-        if (!e.motivo.isEmpty()) {
-            e.estado = Estado::Rechazada;
-        } else {
-            const int ex = indiceExistentes_.Buscar(e.codigo, CodigoExistente());
-            const bool nueva = ex < 0;
-            Valores(f, nueva, e);
-            if (nueva) {
-                e.estado = Estado::Nueva;
-            } else {
-                const Existente& x = existentes_[ex];
-                QStringList cambios;
-                for (int c = 0; c < kColumnas; ++c)
-                    if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.Valor(c) != x.valor[c])
-                        cambios << NombreColumna(c);
-                e.estado = cambios.isEmpty() ? Estado::SinCambios : Estado::Cambiada;
-                if (!cambios.isEmpty()) e.motivo = QStringLiteral("cambia ") + cambios.join(QStringLiteral(", "));
-            }
-        }
+    Entrada e;
+    e.linea = f.linea;
+    e.codigo = f.Valor(IdPosicion).trimmed();
+    // A row of another warehouse (a whole-table export holds them all) is no position of this
+    // job: it is refused and does not take the code from this warehouse's row.
+    if (f.Tiene(IdDeposito) && !f.Valor(IdDeposito).trimmed().isEmpty() &&
+        FC().FormatoLongitud(f.Valor(IdDeposito).trimmed(), 4).compare(deposito_, Qt::CaseInsensitive) != 0) {
+        e.estado = Estado::Rechazada;
+        e.motivo = QStringLiteral("es del deposito \"%1\", no del deposito elegido \"%2\"")
+                       .arg(f.Valor(IdDeposito).trimmed().left(20), deposito_.trimmed());
         entradas_.push_back(std::move(e));
+        return;
     }
+    e.motivo = Revisar(f, e.codigo);
+    const int numero = static_cast<int>(entradas_.size());
+    // The entry is added below whatever it holds: the index reads its code there.
+    const int previa = indiceEntradas_.Agregar(e.codigo, numero, CodigoEntrada());
+    if (previa >= 0 && !e.codigo.isEmpty()) {
+        const int l = entradas_[previa].linea;
+        e.motivo = l > 0 ? QStringLiteral("el codigo %1 ya esta en la linea %2").arg(e.codigo).arg(l)
+                         : QStringLiteral("el codigo %1 esta repetido").arg(e.codigo);
+    }
+    if (!e.motivo.isEmpty()) {
+        e.estado = Estado::Rechazada;
+    } else {
+        const int ex = indiceExistentes_.Buscar(e.codigo, CodigoExistente());
+        const bool nueva = ex < 0;
+        Valores(f, nueva, e);
+        if (nueva) {
+            e.estado = Estado::Nueva;
+        } else {
+            const Existente& x = existentes_[ex];
+            QStringList cambios;
+            for (int c = 0; c < kColumnas; ++c)
+                if (c != IdPosicion && c != IdDeposito && (e.columnas & (1u << c)) && e.Valor(c) != x.valor[c])
+                    cambios << NombreColumna(c);
+            e.estado = cambios.isEmpty() ? Estado::SinCambios : Estado::Cambiada;
+            if (!cambios.isEmpty()) e.motivo = QStringLiteral("cambia ") + cambios.join(QStringLiteral(", "));
+        }
+    }
+    entradas_.push_back(std::move(e));
+}
 
+void PlanAsistente::Terminar() {
+    const NivelesLayout& n = gNiveles();
     // The parents, shortest codes first, so a refused parent refuses its children and a parent
     // added as a heading serves the rows below it.
     // A counting sort by length: stable, and one pass over the rows.
@@ -534,7 +544,6 @@ bool PlanAsistente::Armar(const QVector<FilaPosicion>& filas, bool actualizar, c
         if (padreRecibe) rechazar(kMovimientos.arg(codigoPadre()));
     }
     for (const Entrada& e : entradas_) ++cuentas_[static_cast<int>(e.estado)];
-    return true;
 }
 
 QString PlanAsistente::TextoRechazos() const {

@@ -137,8 +137,14 @@ public:
     bool Preparar(const QString& deposito, QString* error);
     // Checks the rows and builds the plan. With `actualizar`, existing positions whose values
     // differ are to be updated (and count as such for the checks of their children); otherwise
-    // they are left as they are. Returns false when `avance` stopped it (every 2,000 rows).
+    // they are left as they are. Returns false when `avance` stopped it (every kFilasPorAvance rows).
     bool Armar(const QVector<FilaPosicion>& filas, bool actualizar, const std::function<bool(qint64)>& avance = {});
+    // The same a row at a time, for rows made as they are checked (the ranges): Comenzar, then
+    // Agregar for each row in the order of the file, then Terminar, which works out the parents
+    // and the counts.
+    void Comenzar(bool actualizar, qint64 previstas);
+    void Agregar(const FilaPosicion& fila);
+    void Terminar();
 
     QString Deposito() const { return deposito_; }
     bool Actualizar() const { return actualizar_; }
@@ -202,6 +208,9 @@ private:
     bool restoNueva_ = false;
     bool restoTitulo_ = false;
 };
+
+// How often the checks hear whether to go on.
+constexpr qint64 kFilasPorAvance = 2000;
 
 // How many positions one job may hold at most.
 constexpr qint64 kMaximoPosiciones = 250000;

@@ -146,13 +146,13 @@ QString Describir(const QString& plantilla, const QString& titulo, const QString
     return Plantilla(plantilla).Aplicar(titulo, segmento, codigo);
 }
 
-ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v,
-                               qint64 maximo, int largoDescripcion) {
-    ResultadoRangos r;
+QString RecorrerRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v, qint64 maximo,
+                       int largoDescripcion, const std::function<void(qint64)>& inicio,
+                       const std::function<bool(FilaPosicion&)>& fila) {
+    QString error;
     const int niveles = static_cast<int>(rangos.size());
     if (niveles < 1 || niveles > 4 || n.LongitudNivel[niveles] <= 0) {
-        r.error = QStringLiteral("No hay niveles configurados para crear (LAYOUT_NIVEL1 .. LAYOUT_NIVEL4).");
-        return r;
+        return QStringLiteral("No hay niveles configurados para crear (LAYOUT_NIVEL1 .. LAYOUT_NIVEL4).");
     }
     QVector<Serie> series(niveles);
     qint64 total = 0, producto = 1;
@@ -165,46 +165,38 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
         s.letras = rango.letras;
         s.paso = rango.paso;
         if (rango.desde.trimmed().isEmpty() || rango.hasta.trimmed().isEmpty()) {
-            r.error = QStringLiteral("Complete el desde y el hasta del nivel %1.").arg(nombre);
-            return r;
+            return QStringLiteral("Complete el desde y el hasta del nivel %1.").arg(nombre);
         }
         if (s.largo <= 0) {
-            r.error = QStringLiteral("El nivel %1 no tiene caracteres en la configuracion.").arg(nombre);
-            return r;
+            return QStringLiteral("El nivel %1 no tiene caracteres en la configuracion.").arg(nombre);
         }
         if (s.letras && s.largo > 2) {
-            r.error = QStringLiteral("El nivel %1 tiene %2 caracteres: las letras solo sirven para niveles de 1 o 2.")
-                          .arg(nombre)
-                          .arg(s.largo);
-            return r;
+            return QStringLiteral("El nivel %1 tiene %2 caracteres: las letras solo sirven para niveles de 1 o 2.")
+                .arg(nombre)
+                .arg(s.largo);
         }
         if (s.paso < 1) {
-            r.error = QStringLiteral("El paso del nivel %1 debe ser 1 o mayor.").arg(nombre);
-            return r;
+            return QStringLiteral("El paso del nivel %1 debe ser 1 o mayor.").arg(nombre);
         }
-        if (!(r.error = LeerExtremo(rango.desde, "desde", nombre, s.largo, s.letras, &s.desde)).isEmpty()) return r;
-        if (!(r.error = LeerExtremo(rango.hasta, "hasta", nombre, s.largo, s.letras, &s.hasta)).isEmpty()) return r;
+        if (!(error = LeerExtremo(rango.desde, "desde", nombre, s.largo, s.letras, &s.desde)).isEmpty()) return error;
+        if (!(error = LeerExtremo(rango.hasta, "hasta", nombre, s.largo, s.letras, &s.hasta)).isEmpty()) return error;
         if (s.hasta < s.desde) {
-            r.error = QStringLiteral("El hasta del nivel %1 (%2) es anterior al desde (%3).")
-                          .arg(nombre, s.Codigo(s.hasta), s.Codigo(s.desde));
-            return r;
+            return QStringLiteral("El hasta del nivel %1 (%2) es anterior al desde (%3).")
+                .arg(nombre, s.Codigo(s.hasta), s.Codigo(s.desde));
         }
         producto *= s.Cantidad();
         total += producto;
         if (total > maximo) {
-            r.error =
-                QStringLiteral("Los rangos crearian mas de %1 posiciones, el maximo de una vez. Divida el trabajo en partes.")
-                    .arg(Miles(maximo));
-            return r;
+            return QStringLiteral("Los rangos crearian mas de %1 posiciones, el maximo de una vez. Divida el trabajo en partes.")
+                .arg(Miles(maximo));
         }
         codigoEjemplo += s.Codigo(s.hasta);
         const QString ejemplo = Describir(rango.plantilla, n.TituloNivel[k], s.Codigo(s.hasta), codigoEjemplo);
         if (largoDescripcion > 0 && ejemplo.size() > largoDescripcion) {
-            r.error = QStringLiteral("La descripcion del nivel %1 (\"%2\") tiene %3 caracteres; la columna admite %4.")
-                          .arg(nombre, ejemplo)
-                          .arg(ejemplo.size())
-                          .arg(largoDescripcion);
-            return r;
+            return QStringLiteral("La descripcion del nivel %1 (\"%2\") tiene %3 caracteres; la columna admite %4.")
+                .arg(nombre, ejemplo)
+                .arg(ejemplo.size())
+                .arg(largoDescripcion);
         }
     }
 
@@ -228,7 +220,7 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
     imputable.Poner(Titulo, cero);
     if (v.columnaReserva >= IdRubro && v.columnaReserva <= IdFamilia) imputable.Poner(v.columnaReserva, v.reserva);
 
-    r.filas.reserve(total);
+    if (inicio) inicio(total);
     // The codes of each level, made once: the lower levels repeat them under every parent.
     QVector<QStringList> segmentos(niveles);
     for (int k = 1; k <= niveles; ++k) {
@@ -239,7 +231,7 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
     for (int k = 1; k <= niveles; ++k) plantillas.emplace_back(rangos[k - 1].plantilla);
     std::vector<QString> prefijos(static_cast<size_t>(niveles) + 1);
     // Depth first: each code right after its parent, so the result is in code order.
-    auto agregar = [&](auto&& self, int k) -> void {
+    auto agregar = [&](auto&& self, int k) -> bool {
         const RangoNivel& rango = rangos[k - 1];
         const Plantilla& plantilla = plantillas[static_cast<size_t>(k - 1)];
         QString& prefijo = prefijos[static_cast<size_t>(k)];
@@ -248,11 +240,23 @@ ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>
             FilaPosicion f = rango.titulo ? titulo : imputable;
             f.Poner(IdPosicion, prefijo);
             f.Poner(Descripcion, plantilla.Aplicar(n.TituloNivel[k], segmento, prefijo));
-            r.filas.push_back(std::move(f));
-            if (k < niveles) self(self, k + 1);
+            if (!fila(f) || (k < niveles && !self(self, k + 1))) return false;
         }
+        return true;
     };
     agregar(agregar, 1);
+    return {};
+}
+
+ResultadoRangos ExpandirRangos(const NivelesLayout& n, const QVector<RangoNivel>& rangos, const ValoresImputables& v,
+                               qint64 maximo, int largoDescripcion) {
+    ResultadoRangos r;
+    r.error = RecorrerRangos(
+        n, rangos, v, maximo, largoDescripcion, [&](qint64 total) { r.filas.reserve(total); },
+        [&](FilaPosicion& f) {
+            r.filas.push_back(std::move(f));
+            return true;
+        });
     return r;
 }
 

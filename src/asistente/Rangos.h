@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVector>
+#include <functional>
 
 struct NivelesLayout;
 
@@ -45,6 +46,15 @@ struct ResultadoRangos {
     QVector<FilaPosicion> filas;  // every code in code order, each parent before its children
     QString error;                // what is wrong with the ranges (nothing made then)
 };
+
+// Walks the positions of the ranges of levels 1 .. rangos.size() of the configured levels in code
+// order, each parent before its children: every code of every level, headings with the heading
+// values, the others with `valores`. `inicio` hears how many there are before the first; `fila`
+// receives each (and may take it), false to stop. The ranges are checked before anything is made
+// (see ExpandirRangos): the message when they are refused, empty otherwise.
+QString RecorrerRangos(const NivelesLayout& niveles, const QVector<RangoNivel>& rangos, const ValoresImputables& valores,
+                       qint64 maximo, int largoDescripcion, const std::function<void(qint64 total)>& inicio,
+                       const std::function<bool(FilaPosicion& fila)>& fila);
 
 // Expands the ranges of levels 1 .. rangos.size() of the configured levels into positions: every
 // code of every level, headings with the heading values, the others with `valores`. No more than

@@ -126,6 +126,22 @@ private slots:
         QVERIFY(!w->CmdCrear->isEnabled());
     }
 
+    // The positions of the ranges are made and checked behind the banner; a cancel there leaves no
+    // job to create.
+    void cancelarLaVistaPreviaNoDejaTrabajo() {
+        SesionPrueba s;
+        auto w = Abrir();
+        Rango(*w, 1, "11", "19");
+        Rango(*w, 2, "01", "99");
+        Rango(*w, 3, "01", "03");  // 9 + 891 + 2,673 positions: the banner hears of them
+        Escribir(w->TxtUnidad, QStringLiteral("CJ"));
+        CancelarElCartel(w.get());
+        Atajo(Qt::Key_V);
+        QCOMPARE(w->LblResumen->text(), QStringLiteral("Vista previa cancelada."));
+        QVERIFY(!w->Plan() && !w->CmdCrear->isEnabled());
+        QCOMPARE(w->ModeloArbol->CantidadNodos(), 0);
+    }
+
     void losMensajesAntesDeLaVistaPrevia() {
         SesionPrueba s;
         auto w = Abrir();

@@ -38,18 +38,6 @@ QString Ejecutar(const QString& programa, const QStringList& argumentos) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// Presses the banner's cancel button as soon as the banner shows.
-void CancelarElCartel(QObject* dueno) {
-    auto* t = new QTimer(dueno);
-    QObject::connect(t, &QTimer::timeout, t, [t] {
-        if (Lbf_CtrlDisplay* v = gDisplay().Ventana()) {
-            v->CmdDisplayCancelar->click();
-            t->stop();
-        }
-    });
-    t->start(0);
-}
-
 }  // namespace
 
 // The diagram as the operator uses it, on a copy of the demo database (levels 2, 2, 2, 0;

@@ -1,11 +1,14 @@
 #include "SesionPrueba.h"
 
 #include "core/Configuracion.h"
+#include "core/Dll_Display.h"
 #include "db/DB_Dll.h"
 #include "services/Sesion.h"
 
 #include "demo/ArchivoSqlite.h"
 
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 SesionPrueba::SesionPrueba(bool conectar, const QString& nombre) : base_(nombre) {
@@ -47,4 +50,15 @@ QString SesionPrueba::Sql(const QString& sentencia) const {
 
 int SesionPrueba::Contar(const QString& desde) const {
     return Sql(QStringLiteral("SELECT COUNT(*) FROM ") + desde).toInt();
+}
+
+void CancelarElCartel(QObject* dueno) {
+    auto* t = new QTimer(dueno);
+    QObject::connect(t, &QTimer::timeout, t, [t] {
+        if (Lbf_CtrlDisplay* v = gDisplay().Ventana()) {
+            v->CmdDisplayCancelar->click();
+            t->stop();
+        }
+    });
+    t->start(0);
 }

@@ -6,6 +6,11 @@
 #include <memory>
 
 class DB_Dll;
+class QObject;
+
+// Presses the cancel button of the program's progress banner as soon as the banner shows (a timer
+// owned by `dueno`, so that it runs inside the work the banner stands for).
+void CancelarElCartel(QObject* dueno);
 
 // Everything a test of the program's upper layers starts from: a fresh demo database in a
 // temporary program folder, the scripted platform pointing at that folder, fresh session values
