@@ -207,12 +207,19 @@ void BM_Rangos(benchmark::State& state) {
     Medir(
         state, "rangos",
         [&] {
+            // As the window does it: each position checked as it is made, then the job written.
             ActualizarNivelesLayout();
-            const ResultadoRangos r = ExpandirRangos(gNiveles(), entorno().rangos, Valores(), kMaximoPosiciones, 50);
             PlanAsistente plan;
             QString error;
             plan.Preparar(QString::fromLatin1(kDestino), &error);
-            plan.Armar(r.filas, false);
+            RecorrerRangos(
+                gNiveles(), entorno().rangos, Valores(), kMaximoPosiciones, 50,
+                [&](qint64 total) { plan.Comenzar(false, total); },
+                [&](FilaPosicion& f) {
+                    plan.Agregar(f);
+                    return true;
+                });
+            plan.Terminar();
             escritas = EscribirPlan(plan, ProgresoEnCartel()).insertadas;
         },
         kDestino);
