@@ -4,6 +4,7 @@
 #include <QSharedDataPointer>
 #include <QString>
 #include <array>
+#include <utility>
 
 // One position as the wizard receives it, before any check: the texts of its columns as the
 // operator typed them (ranges) or as a file holds them (workbook, CSV), with the line they came
@@ -52,13 +53,13 @@ public:
     FilaPosicion() : resto_(new Resto) {}
 
     bool Tiene(int columna) const { return presentes & (1u << columna); }
-    void Poner(int columna, const QString& texto) {
+    void Poner(int columna, QString texto) {
         if (columna == IdPosicion)
-            codigo_ = texto;
+            codigo_ = std::move(texto);
         else if (columna == Descripcion)
-            descripcion_ = texto;
+            descripcion_ = std::move(texto);
         else
-            resto_->valor[static_cast<size_t>(columna)] = texto;  // a shared set is copied first
+            resto_->valor[static_cast<size_t>(columna)] = std::move(texto);  // a shared set is copied first
         presentes |= 1u << columna;
     }
     const QString& Valor(int columna) const {

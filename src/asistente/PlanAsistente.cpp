@@ -98,18 +98,6 @@ bool IgualSinCaso(QStringView a, QStringView b) {
     return true;
 }
 
-bool AntesSinCaso(QStringView a, QStringView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) < 0;
-        if (x >= u'A' && x <= u'Z') x += 32;
-        if (y >= u'A' && y <= u'Z') y += 32;
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-}
-
 void IndiceCodigos::Limpiar(size_t previstos) {
     enOrden_ = true;
     previstos_ = previstos;

@@ -24,8 +24,19 @@ enum class Estado : quint8 { Nueva, SinCambios, Cambiada, Rechazada };
 bool IgualSinCaso(QStringView a, QStringView b);
 
 // Code order without regard to case, as QStringView::compare orders them; codes are mostly ASCII,
-// which is folded here without the general case tables. Agrees with IgualSinCaso.
-bool AntesSinCaso(QStringView a, QStringView b);
+// which is folded here without the general case tables. Agrees with IgualSinCaso. Inline: every
+// row of a job is compared with the one before it.
+inline bool AntesSinCaso(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80) return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive) < 0;
+        if (x >= u'A' && x <= u'Z') x += 32;
+        if (y >= u'A' && y <= u'Z') y += 32;
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
 
 // From code to row number. Rows mostly come in code order (the ranges make them so, the editor's
 // export writes them so): while they do, the index is the list of its rows, searched by halves,
