@@ -64,7 +64,12 @@ QString Miles(qint64 n) {
 // and handling the events for every statement of a job took longer than the statements did.
 class Espaciado {
 public:
-    // True the first time, then again once the interval has passed.
+    // `enseguida`: the first call is true at once; otherwise it waits the interval too (for a
+    // banner that was just painted).
+    explicit Espaciado(bool enseguida = true) {
+        if (!enseguida) reloj_.start();
+    }
+    // True when the interval has passed since it was last true.
     bool Toca() {
         if (reloj_.isValid() && reloj_.elapsed() < kIntervaloMs) return false;
         reloj_.start();
@@ -737,7 +742,10 @@ void FrmAsistente::MostrarRevision(qint64 total) {
     gDisplay().CartelInicio(kTitulo, true);
     bool cancelado = false;
     gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(total)), QString(), QString());
-    revision_ = [total, espaciado = Espaciado()](qint64 n) mutable {
+    // The banner was just painted: a job shorter than the interval paints it no more, and a
+    // cancel pressed meanwhile is seen at once.
+    revision_ = [total, espaciado = Espaciado(false)](qint64 n) mutable {
+        if (gDisplay().Cancelado()) return false;
         if (!espaciado.Toca()) return true;
         bool c = false;
         gDisplay().CartelMostrar(c, QVariant(), QStringLiteral("%1 de %2").arg(Miles(n), Miles(total)));

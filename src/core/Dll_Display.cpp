@@ -148,8 +148,12 @@ void Dll_Display::CartelMostrar(bool& Cancelado, const QVariant& Linea1, const Q
     for (int i = 0; i < 3; ++i)
         if (lineas[i].isValid()) ventana_->LblCtrol[i]->setText(lineas[i].isNull() ? QString() : lineas[i].toString());
     ventana_->repaint();
-    Cancelado = ventana_->CmdDisplayCancelar->text() == QLatin1String("Abortado");
+    Cancelado = this->Cancelado();
     plataforma().ProcesarEventos();
+}
+
+bool Dll_Display::Cancelado() const {
+    return ventana_ && ventana_->CmdDisplayCancelar->text() == QLatin1String("Abortado");
 }
 
 void Dll_Display::CartelCerrar() {

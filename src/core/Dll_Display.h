@@ -49,6 +49,9 @@ public:
     void CartelMostrar(bool& Cancelado, const QVariant& Linea1 = QVariant(), const QVariant& Linea2 = QVariant(),
                        const QVariant& Linea3 = QVariant());
     void CartelCerrar();
+    // Whether the operator pressed the banner's cancel button, without repainting it: for a job
+    // that updates the banner only now and then but should stop as soon as it can.
+    bool Cancelado() const;
     // Keeps the banner above every other window (or not).
     void SetSiempreVisible(bool valor);
 
