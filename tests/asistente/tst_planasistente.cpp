@@ -189,6 +189,18 @@ private slots:
         QCOMPARE(nueva->Valor(Capacidad), QStringLiteral("7777"));
     }
 
+    // A code is one code whatever its case, whether the rows come in code order or not.
+    void mayusculasYMinusculasSonUnCodigo() {
+        SesionPrueba s;
+        const PlanAsistente enOrden = Armado({Fila(2, {{IdPosicion, "QB"}}), Fila(3, {{IdPosicion, "qb01"}})});
+        QCOMPARE(enOrden.PadresCreados(), 0);
+        QCOMPARE(Buscar(enOrden, "qb01")->estado, Estado::Nueva);
+        const PlanAsistente desordenadas =
+            Armado({Fila(2, {{IdPosicion, "qb01"}}), Fila(3, {{IdPosicion, "QB"}}), Fila(4, {{IdPosicion, "qB"}})});
+        QCOMPARE(desordenadas.PadresCreados(), 0);
+        QCOMPARE(desordenadas.Entradas()[2].motivo, QStringLiteral("el codigo qB ya esta en la linea 3"));
+    }
+
     void laPlanillaDelEditorVuelveSinCambiar() {
         SesionPrueba s;
         InstalarLectorFilas();
