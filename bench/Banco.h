@@ -158,6 +158,13 @@ inline int Posiciones(int& argc, char** argv, int defecto) {
     return n;
 }
 
+// The start of every benchmark's main, before its application object: the offscreen platform
+// unless QT_QPA_PLATFORM names another, and the positions of the large warehouse (Posiciones).
+inline int Arranque(int& argc, char** argv, int defecto) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return Posiciones(argc, argv, defecto);
+}
+
 // Wall and CPU time of one piece of work, in microseconds.
 struct Medida {
     double real = 0, cpu = 0;

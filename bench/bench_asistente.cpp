@@ -173,6 +173,20 @@ void Medir(benchmark::State& state, const char* nombre, F&& una, const char* vac
     }
 }
 
+// Times a window's work as the operator sees it: its tree repainted and the events handled.
+template <class Ventana, class F>
+void MedirPintado(benchmark::State& state, const char* nombre, Ventana& w, F&& accion) {
+    Medir(
+        state, nombre,
+        [&] {
+            accion();
+            w.TreeView1->viewport()->repaint();
+            QApplication::processEvents();
+        },
+        nullptr);
+    state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
+}
+
 // ---- the bare SQLite side: the same rows, one prepared statement, one transaction
 void InsertarCrudo(const std::vector<std::array<QByteArray, kColumnas>>& filas) {
     sqlite3* db = nullptr;
@@ -320,15 +334,7 @@ void BM_VistaPrevia(benchmark::State& state) {
     }
     w.TxtUnidad->setText(QStringLiteral("UN"));
     w.CmbDeposito->setCurrentIndex(w.CmbDeposito->findText(QString::fromLatin1(kDestino), Qt::MatchEndsWith));
-    Medir(
-        state, "vista previa",
-        [&] {
-            w.VistaPrevia();
-            w.TreeView1->viewport()->repaint();
-            QApplication::processEvents();
-        },
-        nullptr);
-    state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
+    MedirPintado(state, "vista previa", w, [&] { w.VistaPrevia(); });
 }
 
 // The job the preview above worked out, shown again: the tree of its result built from the plan
@@ -336,15 +342,7 @@ void BM_VistaPrevia(benchmark::State& state) {
 void BM_VistaPreviaMostrada(benchmark::State& state) {
     auto& w = *entorno().asistente;
     if (!w.Plan()) w.VistaPrevia();
-    Medir(
-        state, "vista previa mostrada",
-        [&] {
-            w.MostrarPlan();
-            w.TreeView1->viewport()->repaint();
-            QApplication::processEvents();
-        },
-        nullptr);
-    state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
+    MedirPintado(state, "vista previa mostrada", w, [&] { w.MostrarPlan(); });
 }
 
 void BM_ArbolEditor(benchmark::State& state) {
@@ -353,15 +351,7 @@ void BM_ArbolEditor(benchmark::State& state) {
         const QSignalBlocker b(w.CmbDeposito);
         w.CmbDeposito->setCurrentIndex(w.CmbDeposito->findText(QString::fromLatin1(kArbol), Qt::MatchEndsWith));
     }
-    Medir(
-        state, "arbol del editor",
-        [&] {
-            w.ArmarTreeVAutomatico();
-            w.TreeView1->viewport()->repaint();
-            QApplication::processEvents();
-        },
-        nullptr);
-    state.counters["posiciones"] = w.ModeloArbol->CantidadNodos() - 1;
+    MedirPintado(state, "arbol del editor", w, [&] { w.ArmarTreeVAutomatico(); });
 }
 
 // Keeps the run's wall and CPU times for the ratios printed at the end.
@@ -391,8 +381,7 @@ BENCHMARK(BM_PlanillaCruda)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Planilla)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    gPosiciones = banco::Posiciones(argc, argv, 0);
+    gPosiciones = banco::Arranque(argc, argv, 0);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (!Preparar()) return 1;

@@ -30,7 +30,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -242,18 +241,9 @@ BENCHMARK(BM_PantallaArbol)->Unit(benchmark::kMicrosecond)->Iterations(144);
 BENCHMARK(BM_PantallaDiagrama)->Unit(benchmark::kMicrosecond)->Iterations(144);
 
 int main(int argc, char** argv) {
-    // --posiciones=N is ours; the rest goes to Google Benchmark.
-    std::vector<char*> resto;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--posiciones=", 13) == 0)
-            posiciones = std::max(1, std::atoi(argv[i] + 13));
-        else
-            resto.push_back(argv[i]);
-    }
-    int n = static_cast<int>(resto.size());
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(n, resto.data());
-    benchmark::Initialize(&n, resto.data());
+    posiciones = banco::Arranque(argc, argv, posiciones);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
     if (!Preparar()) return 1;
     Informe informe;
     benchmark::RunSpecifiedBenchmarks(&informe);

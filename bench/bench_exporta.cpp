@@ -178,8 +178,7 @@ double PicoMemoria(bool (*correr)(const QString&), const QString& destino) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    posiciones = banco::Posiciones(argc, argv, posiciones);
+    posiciones = banco::Arranque(argc, argv, posiciones);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -88,8 +88,7 @@ Serie Medir(const std::vector<std::string>& argumentos, const char* carpeta) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--ventana") return Ventana(argc, argv, std::atol(argv[2]));
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    const int posiciones = banco::Posiciones(argc, argv, 100000);
+    const int posiciones = banco::Arranque(argc, argv, 100000);
     QCoreApplication app(argc, argv);
     QTemporaryDir carpeta;
     // Only the generated warehouse has positions; it is the first of the selector ("Deposito 9").

@@ -128,8 +128,7 @@ void Tecla(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    filasEsperadas = banco::Posiciones(argc, argv, filasEsperadas);
+    filasEsperadas = banco::Arranque(argc, argv, filasEsperadas);
     QApplication app(argc, argv);
     QTemporaryDir tmp;
     if (!tmp.isValid() || !PrepararBase(tmp)) return 1;

@@ -677,20 +677,19 @@ bool FrmAsistente::VistaPrevia() {
         qint64 hechas = 0;
         {
             const VueltaDelFoco vuelta;
-            bool banner = false;
+            std::function<bool(qint64)> avance;  // set with the banner, once the ranges passed
             error = RecorrerRangos(
                 gNiveles(), rangos, v, kMaximoPosiciones, plan_->TamanoColumna(Descripcion),
                 [&](qint64 total) {
-                    MostrarRevision(total);
-                    banner = true;
+                    avance = MostrarRevision(total);
                     plan_->Comenzar(ChkActualizar->isChecked(), total);
                 },
                 [&](FilaPosicion& f) {
                     plan_->Agregar(f);
-                    if (++hechas % kFilasPorAvance == 0 && !revision_(hechas)) cancelado = true;
+                    if (++hechas % kFilasPorAvance == 0 && !avance(hechas)) cancelado = true;
                     return !cancelado;
                 });
-            if (banner) gDisplay().CartelCerrar();
+            if (avance) gDisplay().CartelCerrar();
         }
         if (!error.isEmpty()) {
             SoltarPlan();
@@ -731,20 +730,19 @@ bool FrmAsistente::VistaPrevia() {
     bool completo = false;
     {
         const VueltaDelFoco vuelta;
-        MostrarRevision(t.filas.size());
-        completo = plan_->Armar(t.filas, ChkActualizar->isChecked(), revision_);
+        completo = plan_->Armar(t.filas, ChkActualizar->isChecked(), MostrarRevision(t.filas.size()));
         gDisplay().CartelCerrar();
     }
     return Revisado(completo);
 }
 
-void FrmAsistente::MostrarRevision(qint64 total) {
+std::function<bool(qint64)> FrmAsistente::MostrarRevision(qint64 total) {
     gDisplay().CartelInicio(kTitulo, true);
     bool cancelado = false;
     gDisplay().CartelMostrar(cancelado, QStringLiteral("Revisando %1 posiciones").arg(Miles(total)), QString(), QString());
     // The banner was just painted: a job shorter than the interval paints it no more, and a
     // cancel pressed meanwhile is seen at once.
-    revision_ = [total, espaciado = Espaciado(false)](qint64 n) mutable {
+    return [total, espaciado = Espaciado(false)](qint64 n) mutable {
         if (gDisplay().Cancelado()) return false;
         if (!espaciado.Toca()) return true;
         bool c = false;
@@ -754,7 +752,6 @@ void FrmAsistente::MostrarRevision(qint64 total) {
 }
 
 bool FrmAsistente::Revisado(bool completo) {
-    revision_ = {};
     if (!completo) {
         SoltarPlan();
         LblResumen->setText(QStringLiteral("Vista previa cancelada."));

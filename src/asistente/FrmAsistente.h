@@ -138,11 +138,10 @@ private:
     bool ValoresValidos();
     void Avisar(const QString& texto, int estilo, QWidget* foco = nullptr);
 
-    // The banner of the checks of `total` rows, with the hook that keeps it up to date (false when
-    // the operator cancelled); then the end of the checks, shown or cancelled.
-    void MostrarRevision(qint64 total);
+    // Shows the banner of the checks of `total` rows and returns the hook that keeps it up to date
+    // (false when the operator cancelled); then the end of the checks, shown or cancelled.
+    std::function<bool(qint64)> MostrarRevision(qint64 total);
     bool Revisado(bool completo);
-    std::function<bool(qint64)> revision_;
 
     // The job shown no more; the next preview works in it. The rows of a large job take tens of
     // megabytes, and memory the system hands out afresh costs more to touch than to fill.

@@ -48,7 +48,6 @@ class IndiceCodigos {
 public:
     // Empties it, with room for this many codes.
     void Limpiar(size_t previstos = 0);
-    bool Vacio() const { return ocupadas_ == 0; }
     // The row of the code; -1 for none.
     template <class CodigoDe>
     int Buscar(QStringView codigo, const CodigoDe& codigoDe) const {
